@@ -1,0 +1,20 @@
+cmake_minimum_required(VERSION 3.25)
+# Creates a Firebird database file from a schema script with isql-fb.
+# The script's CREATE DATABASE names the placeholder path %OUTPUT%.
+file(MAKE_DIRECTORY ${LOCKDIR})
+get_filename_component(outdir ${OUTPUT} DIRECTORY)
+file(MAKE_DIRECTORY ${outdir})
+set(tmp ${OUTPUT}.new)
+file(REMOVE ${tmp})
+file(READ ${SCHEMA} sql)
+string(REPLACE "%OUTPUT%" "${tmp}" sql "${sql}")
+file(WRITE ${OUTPUT}.sql "${sql}")
+set(ENV{FIREBIRD_LOCK} ${LOCKDIR})
+execute_process(COMMAND ${ISQL} -q -b -i ${OUTPUT}.sql
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(REMOVE ${OUTPUT}.sql)
+if(NOT rc EQUAL 0)
+  file(REMOVE ${tmp})
+  message(FATAL_ERROR "isql-fb failed (${rc}): ${out}${err}")
+endif()
+file(RENAME ${tmp} ${OUTPUT})

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/Tdatetime.h"
+#include "store/Tcategory.h"
+#include "store/Tentry.h"
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+#include <memory>
+
+class QSqlQuery;
+
+// The project database: a private working copy in the temporary folder, one
+// connection and one transaction that Close commits. The table operations live in
+// their own modules (entries, categories, category links, comments).
+class TLdbDb
+{
+public:
+    TLdbDb();
+    ~TLdbDb();
+    TLdbDb(const TLdbDb &) = delete;
+    TLdbDb &operator=(const TLdbDb &) = delete;
+
+    QString GetFileName() const { return FFileName; }
+    QString GetWorkFileName() const { return FWorkFileName; }
+
+    void Open(const QString &fileName);
+    // Replaces the working copy with the empty project database emptyDb and connects
+    // to it; on failure the working copy keeps what it held.
+    void CreateFromEmpty(const QString &emptyDb);
+    void CopyTo(const QString &fileName);
+    void Close();
+    bool IsConnected() const;
+
+    void SetConfig(const QString &name, const QString &value);
+
+    // Entries
+    static QString GetEntryTableName(bool tmp);
+    void DeleteEntries(bool tmp);
+    int GetMaxEntryId(bool tmp);
+    void InsertEntry(const QString &url, const QString &title, TDateTime createdOn, bool tmp);
+    bool ExistsEntry(const QString &url);
+    TEntryList LoadEntries();
+    void MergeTmpEntries();
+
+    // Categories and category links
+    void DeleteCategories();
+    void InsertCategory(int id, const QString &name, const QString &url);
+    TCategoryMap LoadCategories();
+    void DeleteCategoryEntries();
+    void InsertCategoryEntries(int categoryId, const QStringList &urls);
+
+    // Comments
+    void SaveComment(const TEntry &entry);
+
+    // The shared statement object of every table operation.
+    QSqlQuery &FQuery();
+
+    // Runs the query's current statement; raises the engine's message on failure.
+    void Exec();
+    // Assigns a statement text to the shared query.
+    void Prepare(const QString &sql);
+    // Reads a text field, whatever form (text or text blob) the engine hands it in.
+    static QString FieldText(const QSqlQuery &query, const QString &name);
+    // Raises a clear error when a URL is longer than the URL columns hold.
+    static void CheckUrl(const QString &url);
+
+    // Where the project database's lock files go; set before the first connection.
+    static void PrepareEngine();
+
+private:
+    void Connect(const QString &fileName);
+    void RaiseQueryError(const QString &what) const;
+    void CheckProjectDatabase(const QString &path, const QString &shownName);
+
+    QString FConnectionName;
+    QSqlDatabase FDatabase;
+    std::unique_ptr<QSqlQuery> FQueryObject;
+    QString FFileName;
+    QString FWorkFileName;
+};

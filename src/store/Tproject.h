@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+class TLdbDb;
+
+// A category as the URL page, the project model and the category download hand it
+// to each other. The texts are held as UTF-8, so every character survives.
+struct TCategoryData
+{
+    QByteArray name;
+    QByteArray url;
+
+    QString GetName() const { return QString::fromUtf8(name); }
+    QString GetUrl() const { return QString::fromUtf8(url); }
+};
+
+using THtmlValues = QMap<QString, QString>;
+
+// A project's settings: where it is saved, the blog, its categories and the chosen
+// template with its values. Entries, comments and links stay in the database.
+class TProject
+{
+public:
+    QString GetFileName() const { return FFileName; }
+    QString GetEntryUrl() const { return FEntryUrl; }
+    void SetEntryUrl(const QString &url) { FEntryUrl = url; }
+    QString GetBlogTypeName() const { return FBlogTypeName; }
+    void SetBlogTypeName(const QString &name) { FBlogTypeName = name; }
+    QString GetHtmlTemplateName() const { return FHtmlTemplateName; }
+    void SetHtmlTemplateName(const QString &name) { FHtmlTemplateName = name; }
+
+    int GetCategoryCount() const { return int(FCategories.size()); }
+    TCategoryData GetCategory(int index) const;
+    void AddCategory(const QString &name, const QString &url);
+    void ClearCategories() { FCategories.clear(); }
+
+    THtmlValues GetHtmlValues() const { return FHtmlValues; }
+    void SetHtmlValues(const THtmlValues &values) { FHtmlValues = values; }
+
+    void Load(const QString &fileName, TLdbDb &db);
+    void Save(const QString &fileName, TLdbDb &db);
+
+private:
+    QString FFileName;
+    QString FEntryUrl;
+    QList<TCategoryData> FCategories;
+    QString FHtmlTemplateName;
+    THtmlValues FHtmlValues;
+    QString FBlogTypeName;
+};
