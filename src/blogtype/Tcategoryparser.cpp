@@ -1,0 +1,57 @@
+#include "blogtype/Tcategoryparser.h"
+
+namespace {
+
+// Lines end at LF, CR or CR LF; a break at the very end starts no further line.
+QStringList SplitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        lines.append(text.mid(pos, end - pos));
+        if (end < text.size() && text[end] == u'\r' && end + 1 < text.size()
+            && text[end + 1] == u'\n')
+            ++end;
+        pos = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+TCategoryParser::TCategoryParser(std::chrono::milliseconds timeLimit)
+    : FScriptController(std::make_unique<TScriptController>(timeLimit))
+{
+}
+
+TCategoryParser::~TCategoryParser() = default;
+
+void TCategoryParser::Initialize(const QString &language, const QString &script)
+{
+    FScriptController->Initialize(language, script);
+}
+
+QStringList TCategoryParser::GetEntryUrl(const QString &page)
+{
+    return SplitLines(FScriptController->CallFunction(QStringLiteral("GetEntryUrl"),
+                                                      TScriptController::QuoteString(page)));
+}
+
+QString TCategoryParser::GetNextCategoryUrl(const QString &page)
+{
+    return FScriptController->CallFunction(QStringLiteral("GetNextCategoryUrl"),
+                                           TScriptController::QuoteString(page));
+}
+
+bool TCategoryParser::HasError() const
+{
+    return FScriptController->HasError();
+}
+
+QString TCategoryParser::GetErrorMessage() const
+{
+    return FScriptController->GetErrorMessage();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "blogtype/Tscriptcontroller.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Reads a blog's category pages through the blog type's script functions GetEntryUrl
+// and GetNextCategoryUrl. Script errors stay in the controller: the caller tests
+// HasError after each call.
+class TCategoryParser
+{
+public:
+    explicit TCategoryParser(
+        std::chrono::milliseconds timeLimit = TScriptController::DefaultTimeLimit);
+    ~TCategoryParser();
+    TCategoryParser(const TCategoryParser &) = delete;
+    TCategoryParser &operator=(const TCategoryParser &) = delete;
+
+    void Initialize(const QString &language, const QString &script);
+
+    // The entry URLs of the page, one per line of the script's result, untrimmed.
+    QStringList GetEntryUrl(const QString &page);
+    QString GetNextCategoryUrl(const QString &page);
+
+    bool HasError() const;
+    QString GetErrorMessage() const;
+
+private:
+    std::unique_ptr<TScriptController> FScriptController;
+};

@@ -1,0 +1,80 @@
+#include "blogtype/Tentryparser.h"
+
+#include "platform/Varnokierror.h"
+
+namespace {
+
+// Only characters up to U+0020 go; an ideographic space is part of the title.
+QString TrimControl(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 0x20)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+TEntryParser::TEntryParser(std::chrono::milliseconds timeLimit)
+    : FScriptController(std::make_unique<TScriptController>(timeLimit))
+{
+}
+
+TEntryParser::~TEntryParser() = default;
+
+void TEntryParser::Initialize(const QString &language, const QString &script)
+{
+    FScriptController->Initialize(language, script);
+}
+
+QString TEntryParser::Call(const QString &functionName, const QString &quotedPage)
+{
+    const QString result = FScriptController->CallFunction(functionName, quotedPage);
+    if (FScriptController->HasError())
+        throw EVarnokiError(FScriptController->GetErrorMessage());
+    return result;
+}
+
+QString TEntryParser::GetRecentEntry(const QString &page)
+{
+    return Call(QStringLiteral("GetRecentEntry"), TScriptController::QuoteString(page));
+}
+
+QString TEntryParser::GetDate(const QString &page)
+{
+    return Call(QStringLiteral("GetDate"), TScriptController::QuoteString(page));
+}
+
+QString TEntryParser::GetTitle(const QString &page)
+{
+    return TrimControl(Call(QStringLiteral("GetTitle"), TScriptController::QuoteString(page)));
+}
+
+QString TEntryParser::GetNextUrl(const QString &page)
+{
+    return Call(QStringLiteral("GetNextUrl"), TScriptController::QuoteString(page));
+}
+
+TParsedEntry TEntryParser::Parse(const QString &page)
+{
+    // Quoted once: the page is the same for all three calls.
+    const QString quoted = TScriptController::QuoteString(page);
+    TParsedEntry entry;
+    entry.date = Call(QStringLiteral("GetDate"), quoted);
+    entry.title = TrimControl(Call(QStringLiteral("GetTitle"), quoted));
+    entry.nextUrl = Call(QStringLiteral("GetNextUrl"), quoted);
+    return entry;
+}
+
+bool TEntryParser::HasError() const
+{
+    return FScriptController->HasError();
+}
+
+QString TEntryParser::GetErrorMessage() const
+{
+    return FScriptController->GetErrorMessage();
+}

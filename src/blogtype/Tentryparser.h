@@ -1,0 +1,44 @@
+#pragma once
+
+#include "blogtype/Tscriptcontroller.h"
+
+#include <QString>
+
+#include <memory>
+
+// What one entry page yields: its date text, its title and the next page to visit.
+struct TParsedEntry
+{
+    QString date;
+    QString title;
+    QString nextUrl;
+};
+
+// Reads a blog's top page and entry pages through the blog type's script functions
+// GetRecentEntry, GetDate, GetTitle and GetNextUrl. A script error raises
+// EVarnokiError with the controller's "line,column:description" message.
+class TEntryParser
+{
+public:
+    explicit TEntryParser(
+        std::chrono::milliseconds timeLimit = TScriptController::DefaultTimeLimit);
+    ~TEntryParser();
+    TEntryParser(const TEntryParser &) = delete;
+    TEntryParser &operator=(const TEntryParser &) = delete;
+
+    void Initialize(const QString &language, const QString &script);
+
+    QString GetRecentEntry(const QString &page);
+    QString GetDate(const QString &page);
+    QString GetTitle(const QString &page);
+    QString GetNextUrl(const QString &page);
+    TParsedEntry Parse(const QString &page);
+
+    bool HasError() const;
+    QString GetErrorMessage() const;
+
+private:
+    QString Call(const QString &functionName, const QString &quotedPage);
+
+    std::unique_ptr<TScriptController> FScriptController;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+struct TScriptEngine;
+
+// Runs one blog type's script: loads it into a fresh global scope, calls its global
+// functions with one text argument and keeps the details of the last script error.
+class TScriptController
+{
+public:
+    static constexpr std::chrono::milliseconds DefaultTimeLimit{10000};
+
+    // A single call (or the loading of the script) that runs longer than timeLimit
+    // is stopped and reported as a script error.
+    explicit TScriptController(std::chrono::milliseconds timeLimit = DefaultTimeLimit);
+    ~TScriptController();
+    TScriptController(const TScriptController &) = delete;
+    TScriptController &operator=(const TScriptController &) = delete;
+
+    // Discards any earlier script. Raises for a language other than JScript,
+    // JavaScript or ECMAScript; a script that fails to load makes every call fail
+    // with that error.
+    void Initialize(const QString &language, const QString &code);
+
+    // Evaluates functionName(argument) and returns the value as text. Script errors
+    // do not raise: test HasError afterwards.
+    QString CallFunction(const QString &functionName, const QString &argument);
+
+    void ClearError();
+    bool HasError() const { return FHasError; }
+    // "line,column:description", or empty text when there is no error.
+    QString GetErrorMessage() const;
+
+    // A script string literal whose value is text with every line break as one LF.
+    static QString QuoteString(const QString &text);
+
+private:
+    void SetError(int line, int column, const QString &description);
+
+    std::chrono::milliseconds FTimeLimit;
+    std::unique_ptr<TScriptEngine> FControl;
+    int FErrorLine = 0;
+    int FErrorColumn = 0;
+    QString FErrorDescription;
+    bool FHasError = false;
+};
