@@ -1,0 +1,446 @@
+#include "retrieval/Thttputility.h"
+
+#include "retrieval/Tstringutility.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QTimeZone>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr int MaxRetryAfterWaits = 3;
+constexpr qint64 MaxRetryAfterMs = 5 * 60 * 1000;
+constexpr int PollSliceMs = 20;
+constexpr long MaxRedirects = 20;
+
+const char *const ClientAccept = "Accept: text/html, */*";
+const char *const ClientUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
+
+void InitCurlOnce()
+{
+    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    if (!initialised)
+        throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
+}
+
+// The direct fetches share cookies and a connection cache for the whole process, the
+// way the platform's internet library keeps them between calls.
+struct TDirectState
+{
+    CURLSH *Share = nullptr;
+    CURLM *Multi = nullptr;
+    std::mutex Locks[CURL_LOCK_DATA_LAST];
+
+    TDirectState()
+    {
+        Share = curl_share_init();
+        curl_share_setopt(Share, CURLSHOPT_LOCKFUNC, &TDirectState::Lock);
+        curl_share_setopt(Share, CURLSHOPT_UNLOCKFUNC, &TDirectState::Unlock);
+        curl_share_setopt(Share, CURLSHOPT_USERDATA, this);
+        curl_share_setopt(Share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        curl_share_setopt(Share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        Multi = curl_multi_init();
+    }
+    ~TDirectState()
+    {
+        curl_multi_cleanup(Multi);
+        curl_share_cleanup(Share);
+    }
+
+    static void Lock(CURL *, curl_lock_data data, curl_lock_access, void *self)
+    {
+        static_cast<TDirectState *>(self)->Locks[data].lock();
+    }
+    static void Unlock(CURL *, curl_lock_data data, void *self)
+    {
+        static_cast<TDirectState *>(self)->Locks[data].unlock();
+    }
+
+    static TDirectState &Get()
+    {
+        InitCurlOnce();
+        static TDirectState state;
+        return state;
+    }
+};
+
+// What one transfer brought back.
+struct TTransfer
+{
+    QByteArray Body;
+    QByteArray StatusLine;
+    QList<QByteArray> Headers;
+    long Status = 0;
+    CURLcode Result = CURLE_OK;
+    bool Stalled = false;
+    QByteArray CurlError;
+    QString RedirectUrl;
+
+    QElapsedTimer Clock;
+    qint64 LastActivityMs = 0;
+
+    QByteArray Header(const QByteArray &name) const
+    {
+        for (const QByteArray &line : Headers) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                return line.mid(colon + 1).trimmed();
+        }
+        return {};
+    }
+    bool Failed() const { return Stalled || Result != CURLE_OK; }
+};
+
+size_t WriteBody(char *data, size_t size, size_t count, void *user)
+{
+    auto *transfer = static_cast<TTransfer *>(user);
+    transfer->Body.append(data, qsizetype(size * count));
+    transfer->LastActivityMs = transfer->Clock.elapsed();
+    return size * count;
+}
+
+size_t WriteHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto *transfer = static_cast<TTransfer *>(user);
+    const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
+    // Each response of a redirect chain starts over with its own status line.
+    if (line.startsWith("HTTP/")) {
+        transfer->StatusLine = line;
+        transfer->Headers.clear();
+        transfer->Body.clear();
+    } else if (!line.isEmpty()) {
+        transfer->Headers.append(line);
+    }
+    transfer->LastActivityMs = transfer->Clock.elapsed();
+    return size * count;
+}
+
+// Non-ASCII characters and blanks cannot travel in a request line; everything else,
+// existing escapes included, goes out as given.
+QByteArray UrlBytes(const QString &url)
+{
+    const QByteArray utf8 = url.toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b >= 0x7F) {
+            out += '%';
+            out += QByteArray::number(b, 16).rightJustified(2, '0').toUpper();
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void SetCommonOptions(CURL *easy, TTransfer &transfer, char *errorBuffer,
+                      const TFetchControl &control)
+{
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(std::max(1, control.ConnectTimeoutMs)));
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WriteBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &WriteHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+}
+
+bool AskCancelled(const TFetchControl &control)
+{
+    return control.IsCancelled && control.IsCancelled();
+}
+
+// Runs the transfer of easy on multi, letting events run and watching Cancel and the
+// stall limit between slices.
+TTransfer Perform(CURLM *multi, CURL *easy, const QString &url, const TFetchControl &control)
+{
+    TTransfer transfer;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    SetCommonOptions(easy, transfer, errorBuffer, control);
+    const QByteArray urlBytes = UrlBytes(url);
+    curl_easy_setopt(easy, CURLOPT_URL, urlBytes.constData());
+
+    transfer.Clock.start();
+    curl_multi_add_handle(multi, easy);
+    bool cancelled = false;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            transfer.Result = CURLE_FAILED_INIT;
+            break;
+        }
+        int queued = 0;
+        bool done = false;
+        while (CURLMsg *message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                transfer.Result = message->data.result;
+                done = true;
+            }
+        }
+        if (done)
+            break;
+        curl_multi_poll(multi, nullptr, 0, PollSliceMs, nullptr);
+        if (control.ProcessEvents)
+            control.ProcessEvents();
+        if (AskCancelled(control)) {
+            cancelled = true;
+            break;
+        }
+        if (transfer.Clock.elapsed() - transfer.LastActivityMs > control.StallTimeoutMs) {
+            transfer.Stalled = true;
+            break;
+        }
+    }
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &transfer.Status);
+    char *redirect = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK && redirect)
+        transfer.RedirectUrl = QString::fromUtf8(redirect);
+    curl_multi_remove_handle(multi, easy);
+    transfer.CurlError = QByteArray(errorBuffer);
+    // The client's handle outlives this frame.
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
+    if (cancelled)
+        throw EFetchCancelled();
+    return transfer;
+}
+
+QString NetworkErrorMessage(const TTransfer &transfer, const TFetchControl &control)
+{
+    if (transfer.Stalled) {
+        return QStringLiteral("通信エラー: ")
+               % QString::number((control.StallTimeoutMs + 999) / 1000)
+               % QStringLiteral(" 秒間データが届きませんでした。");
+    }
+    QString what;
+    switch (transfer.Result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        what = QStringLiteral("ホスト名を解決できません。");
+        break;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        what = QStringLiteral("プロキシのホスト名を解決できません。");
+        break;
+    case CURLE_COULDNT_CONNECT:
+        what = QStringLiteral("サーバーに接続できません。");
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        what = QStringLiteral("時間切れになりました。");
+        break;
+    case CURLE_URL_MALFORMAT:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        what = QStringLiteral("URL が正しくありません。");
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CACERT_BADFILE:
+        what = QStringLiteral("安全な接続 (TLS) を確立できません。");
+        break;
+    case CURLE_TOO_MANY_REDIRECTS:
+        what = QStringLiteral("転送が多すぎます。");
+        break;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+        what = QStringLiteral("通信が途中で切れました。");
+        break;
+    default:
+        what = QStringLiteral("通信に失敗しました。");
+        break;
+    }
+    const QByteArray detail = transfer.CurlError.isEmpty()
+                                  ? QByteArray(curl_easy_strerror(transfer.Result))
+                                  : transfer.CurlError;
+    return QStringLiteral("通信エラー: ") % what % QStringLiteral(" (")
+           % QString::fromUtf8(detail) % QStringLiteral(")");
+}
+
+// Milliseconds that a 429 or 503 answer asks us to wait, capped; -1 when the answer
+// carries no usable Retry-After.
+qint64 RetryAfterMs(const TTransfer &transfer)
+{
+    if (transfer.Failed() || (transfer.Status != 429 && transfer.Status != 503))
+        return -1;
+    const QByteArray value = transfer.Header("Retry-After");
+    if (value.isEmpty())
+        return -1;
+    bool isNumber = !value.isEmpty();
+    for (const char c : value)
+        isNumber = isNumber && c >= '0' && c <= '9';
+    if (isNumber) {
+        if (value.size() > 9)
+            return MaxRetryAfterMs;
+        return std::min(value.toLongLong() * 1000, MaxRetryAfterMs);
+    }
+    QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(value),
+                                              QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    if (!when.isValid())
+        return -1;
+    when.setTimeZone(QTimeZone::utc());
+    return std::clamp(QDateTime::currentDateTimeUtc().msecsTo(when), qint64(0), MaxRetryAfterMs);
+}
+
+void WaitForRetry(qint64 ms, const TFetchControl &control)
+{
+    if (control.Wait) {
+        control.Wait(int(ms));
+    } else {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms && !AskCancelled(control)) {
+            const qint64 slice = std::min<qint64>(ms - clock.elapsed(), PollSliceMs);
+            if (slice > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+            if (control.ProcessEvents)
+                control.ProcessEvents();
+        }
+    }
+    if (AskCancelled(control))
+        throw EFetchCancelled();
+}
+
+// One page, fetched again after each Retry-After wait the server asks for.
+template <typename PerformOnce>
+TTransfer PerformWithRetry(const QString &url, const TFetchControl &control, PerformOnce once)
+{
+    for (int waits = 0;; ++waits) {
+        TTransfer transfer = once();
+        const qint64 ms = waits < MaxRetryAfterWaits ? RetryAfterMs(transfer) : -1;
+        if (ms < 0)
+            return transfer;
+        if (control.Log) {
+            control.Log(QStringLiteral("Wait: ") % url % QLatin1Char(' ')
+                        % QString::fromLatin1(transfer.StatusLine) % QStringLiteral(" ")
+                        % QString::number((ms + 999) / 1000)
+                        % QStringLiteral(" 秒待ってから取得し直します。"));
+        }
+        WaitForRetry(ms, control);
+    }
+}
+
+} // namespace
+
+EFetchCancelled::EFetchCancelled()
+    : EVarnokiError(QStringLiteral("取得を中止しました。"))
+{
+}
+
+struct THttpClient::TImpl
+{
+    CURLM *Multi = nullptr;
+    CURL *Easy = nullptr;
+    curl_slist *RequestHeaders = nullptr;
+    QByteArray Proxy;
+};
+
+THttpClient::THttpClient()
+    : FImpl(std::make_unique<TImpl>())
+{
+    InitCurlOnce();
+    FImpl->Multi = curl_multi_init();
+    FImpl->Easy = curl_easy_init();
+    if (!FImpl->Multi || !FImpl->Easy)
+        throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
+    FImpl->RequestHeaders = curl_slist_append(nullptr, ClientAccept);
+    curl_easy_setopt(FImpl->Easy, CURLOPT_HTTPHEADER, FImpl->RequestHeaders);
+    curl_easy_setopt(FImpl->Easy, CURLOPT_USERAGENT, ClientUserAgent);
+    curl_easy_setopt(FImpl->Easy, CURLOPT_FOLLOWLOCATION, 0L);
+    SetProxy(QString(), 0);
+}
+
+THttpClient::~THttpClient()
+{
+    curl_easy_cleanup(FImpl->Easy);
+    curl_multi_cleanup(FImpl->Multi);
+    curl_slist_free_all(FImpl->RequestHeaders);
+}
+
+void THttpClient::SetProxy(const QString &server, int port)
+{
+    // An explicit empty proxy also keeps curl away from the *_proxy environment variables.
+    FImpl->Proxy = server.toUtf8();
+    curl_easy_setopt(FImpl->Easy, CURLOPT_PROXY, FImpl->Proxy.constData());
+    curl_easy_setopt(FImpl->Easy, CURLOPT_PROXYPORT, long(port));
+    curl_easy_setopt(FImpl->Easy, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
+    curl_easy_setopt(FImpl->Easy, CURLOPT_NOPROXY, "");
+}
+
+QByteArray THttpClient::Get(const QString &url, const TFetchControl &control)
+{
+    const TTransfer transfer = PerformWithRetry(url, control, [&] {
+        return Perform(FImpl->Multi, FImpl->Easy, url, control);
+    });
+    if (transfer.Failed())
+        throw EVarnokiError(NetworkErrorMessage(transfer, control));
+    if (transfer.Status < 200 || transfer.Status >= 300) {
+        const QString statusLine = transfer.StatusLine.isEmpty()
+                                       ? QStringLiteral("HTTP ") % QString::number(transfer.Status)
+                                       : QString::fromLatin1(transfer.StatusLine);
+        QString message = QStringLiteral("HTTP エラー: ") % statusLine;
+        if (!transfer.RedirectUrl.isEmpty())
+            message += QStringLiteral("（転送先: ") % transfer.RedirectUrl % QStringLiteral("）");
+        throw EVarnokiError(message);
+    }
+    return transfer.Body;
+}
+
+QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control,
+                                QString *networkError)
+{
+    TDirectState &state = TDirectState::Get();
+    const QByteArray agent = QCoreApplication::applicationName().toUtf8();
+    const TTransfer transfer = PerformWithRetry(url, control, [&] {
+        CURL *easy = curl_easy_init();
+        if (!easy)
+            throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
+        curl_easy_setopt(easy, CURLOPT_SHARE, state.Share);
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
+        curl_easy_setopt(easy, CURLOPT_PROXY, "");
+        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
+        try {
+            TTransfer result = Perform(state.Multi, easy, url, control);
+            curl_easy_cleanup(easy);
+            return result;
+        } catch (...) {
+            curl_easy_cleanup(easy);
+            throw;
+        }
+    });
+    if (networkError)
+        *networkError = transfer.Failed() ? NetworkErrorMessage(transfer, control) : QString();
+    return transfer.Body;
+}
+
+QString FetchPageDirect(const QString &url, TCodePageId codePage, const TFetchControl &control,
+                        QString *networkError)
+{
+    return DecodePage(FetchPageBytesDirect(url, control, networkError), codePage);
+}
+
+QString FetchPage(THttpClient &client, const QString &url, TCodePageId codePage,
+                  const TFetchControl &control)
+{
+    return DecodePage(client.Get(url, control), codePage);
+}
+
+QString DecodePage(const QByteArray &bytes, TCodePageId codePage)
+{
+    return codePage == NoCodePage ? DetectAndConvertToUnicode(bytes)
+                                  : ConvertToUnicode(bytes, codePage);
+}
