@@ -277,7 +277,7 @@ QString EscLines(const QString &text)
 {
     QString normalized = text;
     normalized.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return Esc(normalized).replace(QLatin1String("\n"), QLatin1String("<br>\n"));
+    return Esc(normalized).replace(QLatin1String("\n"), QLatin1String("<br>"));
 }
 
 QString Link(const QString &url, const QString &textHtml, const QString &cssClass)
