@@ -2,6 +2,9 @@
 #include "store/Tldbdb.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <algorithm>
 #include <QSqlQuery>
 
 QString TLdbDb::GetEntryTableName(bool tmp)
@@ -54,34 +57,57 @@ bool TLdbDb::ExistsEntry(const QString &url)
 
 TEntryList TLdbDb::LoadEntries()
 {
-    Prepare(QStringLiteral(
-        "SELECT distinct entries.id, entries.url, entries.title, entries.created_on, "
-        "comments.comment, categories_entry.category_id FROM entries LEFT JOIN comments ON "
-        "entries.url = comments.url LEFT JOIN categories_entry ON entries.url = "
-        "categories_entry.url"));
+    // Comments and category links are read in two plain scans and joined here, in
+    // place of one DISTINCT join: that join sorts every row with its URL and reads
+    // the title and comment blobs once per link, which takes seconds for a blog of
+    // ten thousand entries. The result is the same: entries in id order, the first
+    // comment row of a URL, its distinct category ids in ascending order, or the
+    // placeholder 0 when it has none.
+    QHash<QString, QString> comments;
+    Prepare(QStringLiteral("select url, comment from comments"));
     Exec();
-    QSqlQuery &query = FQuery();
+    QSqlQuery *query = &FQuery();
+    while (query->next()) {
+        const QString url = FieldText(*query, QStringLiteral("url"));
+        if (!comments.contains(url))
+            comments.insert(url, FieldText(*query, QStringLiteral("comment")));
+    }
+
+    QHash<QString, QList<int>> links;
+    Prepare(QStringLiteral("select url, category_id from categories_entry"));
+    Exec();
+    query = &FQuery();
+    while (query->next()) {
+        QList<int> &ids = links[FieldText(*query, QStringLiteral("url"))];
+        const int id = query->value(QStringLiteral("category_id")).toInt();
+        const auto at = std::lower_bound(ids.begin(), ids.end(), id);
+        if (at == ids.end() || *at != id)
+            ids.insert(at, id);
+    }
+
     TEntryList result;
-    QHash<int, qsizetype> positions;
-    while (query.next()) {
-        const int id = query.value(QStringLiteral("id")).toInt();
-        const int categoryId = query.value(QStringLiteral("category_id")).toInt();
-        const auto found = positions.constFind(id);
-        if (found != positions.constEnd()) {
-            result[*found].FCategoryIds.append(categoryId);
+    QSet<int> seen;
+    // Sorted here: an ORDER BY would make the engine sort every row with its URL.
+    Prepare(QStringLiteral("select id, url, title, created_on from entries"));
+    Exec();
+    query = &FQuery();
+    while (query->next()) {
+        const int id = query->value(QStringLiteral("id")).toInt();
+        if (seen.contains(id))
             continue;
-        }
+        seen.insert(id);
         TEntry entry;
         entry.FId = id;
-        entry.FUrl = FieldText(query, QStringLiteral("url"));
-        entry.FTitle = FieldText(query, QStringLiteral("title"));
-        entry.FCreatedOn = QDateTimeToDateTime(query.value(QStringLiteral("created_on")).toDateTime());
-        entry.FComment = FieldText(query, QStringLiteral("comment"));
-        entry.FCategoryIds.append(categoryId);
-        positions.insert(id, result.size());
+        entry.FUrl = FieldText(*query, QStringLiteral("url"));
+        entry.FTitle = FieldText(*query, QStringLiteral("title"));
+        entry.FCreatedOn = QDateTimeToDateTime(query->value(QStringLiteral("created_on")).toDateTime());
+        entry.FComment = comments.value(entry.FUrl);
+        entry.FCategoryIds = links.value(entry.FUrl, QList<int>{0});
         result.append(entry);
     }
-    query.finish();
+    query->finish();
+    std::stable_sort(result.begin(), result.end(),
+                     [](const TEntry &a, const TEntry &b) { return a.FId < b.FId; });
     return result;
 }
 

@@ -51,7 +51,8 @@ TLdbDb::~TLdbDb()
     } catch (...) {
         // A destructor must not throw; a failed commit cannot be reported here.
     }
-    FQueryObject.reset();
+    FQueryObject = nullptr;
+    FStatements.clear();
     FDatabase = QSqlDatabase();
     QSqlDatabase::removeDatabase(FConnectionName);
 }
@@ -81,8 +82,6 @@ void TLdbDb::Connect(const QString &fileName)
         FDatabase.close();
         throw EVarnokiError(message);
     }
-    FQueryObject = std::make_unique<QSqlQuery>(FDatabase);
-    FQueryObject->setForwardOnly(true);
     FWorkFileName = fileName;
 }
 
@@ -90,7 +89,8 @@ void TLdbDb::Close()
 {
     if (!FDatabase.isOpen())
         return;
-    FQueryObject.reset();
+    FQueryObject = nullptr;
+    FStatements.clear();
     const bool committed = FDatabase.commit();
     const QString message = FDatabase.lastError().text();
     FDatabase.close();
@@ -186,10 +186,24 @@ void TLdbDb::CopyTo(const QString &fileName)
 
 void TLdbDb::Prepare(const QString &sql)
 {
-    QSqlQuery &query = FQuery();
-    query.finish();
-    if (!query.prepare(sql))
-        RaiseQueryError(sql);
+    if (!FDatabase.isOpen())
+        throw EVarnokiError(QStringLiteral("プロジェクトが開かれていません。"));
+    if (FQueryObject)
+        FQueryObject->finish();
+    std::shared_ptr<QSqlQuery> &statement = FStatements[sql];
+    if (!statement) {
+        auto query = std::make_shared<QSqlQuery>(FDatabase);
+        query->setForwardOnly(true);
+        FQueryObject = query.get();
+        if (!query->prepare(sql)) {
+            const QString message = query->lastError().text();
+            FStatements.remove(sql);
+            FQueryObject = nullptr;
+            throw EVarnokiError(message);
+        }
+        statement = std::move(query);
+    }
+    FQueryObject = statement.get();
 }
 
 void TLdbDb::Exec()

@@ -4,6 +4,7 @@
 #include "store/Tcategory.h"
 #include "store/Tentry.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QStringList>
 
@@ -54,12 +55,13 @@ public:
     // Comments
     void SaveComment(const TEntry &entry);
 
-    // The shared statement object of every table operation.
+    // The statement object of the table operations: the one last prepared.
     QSqlQuery &FQuery();
 
-    // Runs the query's current statement; raises the engine's message on failure.
+    // Runs the current statement; raises the engine's message on failure.
     void Exec();
-    // Assigns a statement text to the shared query.
+    // Makes sql the current statement. Each statement text is prepared once per
+    // connection and reused, since preparing costs more than running it.
     void Prepare(const QString &sql);
     // Reads a text field, whatever form (text or text blob) the engine hands it in.
     static QString FieldText(const QSqlQuery &query, const QString &name);
@@ -76,7 +78,8 @@ private:
 
     QString FConnectionName;
     QSqlDatabase FDatabase;
-    std::unique_ptr<QSqlQuery> FQueryObject;
+    QHash<QString, std::shared_ptr<QSqlQuery>> FStatements;
+    QSqlQuery *FQueryObject = nullptr;
     QString FFileName;
     QString FWorkFileName;
 };

@@ -24,10 +24,10 @@ void TProject::Load(const QString &fileName, TLdbDb &db)
 
     db.Prepare(QStringLiteral("select * from config"));
     db.Exec();
-    QSqlQuery &query = db.FQuery();
-    while (query.next()) {
-        const QString name = TLdbDb::FieldText(query, QStringLiteral("name"));
-        const QString data = TLdbDb::FieldText(query, QStringLiteral("data"));
+    QSqlQuery *query = &db.FQuery();
+    while (query->next()) {
+        const QString name = TLdbDb::FieldText(*query, QStringLiteral("name"));
+        const QString data = TLdbDb::FieldText(*query, QStringLiteral("data"));
         if (name == QLatin1String("entry_url"))
             FEntryUrl = data;
         else if (name == QLatin1String("html_template_name"))
@@ -39,9 +39,10 @@ void TProject::Load(const QString &fileName, TLdbDb &db)
     ClearCategories();
     db.Prepare(QStringLiteral("select * from categories order by id"));
     db.Exec();
-    while (query.next()) {
-        const QString name = TLdbDb::FieldText(query, QStringLiteral("name"));
-        const QString url = TLdbDb::FieldText(query, QStringLiteral("url"));
+    query = &db.FQuery();
+    while (query->next()) {
+        const QString name = TLdbDb::FieldText(*query, QStringLiteral("name"));
+        const QString url = TLdbDb::FieldText(*query, QStringLiteral("url"));
         if (!name.isEmpty() && !url.isEmpty())
             AddCategory(name, url);
     }
@@ -49,10 +50,11 @@ void TProject::Load(const QString &fileName, TLdbDb &db)
     FHtmlValues.clear();
     db.Prepare(QStringLiteral("select name,data from html"));
     db.Exec();
-    while (query.next())
-        FHtmlValues.insert(TLdbDb::FieldText(query, QStringLiteral("name")),
-                           TLdbDb::FieldText(query, QStringLiteral("data")));
-    query.finish();
+    query = &db.FQuery();
+    while (query->next())
+        FHtmlValues.insert(TLdbDb::FieldText(*query, QStringLiteral("name")),
+                           TLdbDb::FieldText(*query, QStringLiteral("data")));
+    query->finish();
 
     FFileName = db.GetFileName();
 }
