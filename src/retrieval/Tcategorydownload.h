@@ -1,0 +1,26 @@
+#pragma once
+
+#include "blogtype/Tblogconfig.h"
+#include "store/Tproject.h"
+
+#include <QList>
+
+class TDownloadHost;
+class TLdbDb;
+
+// Rewrites the category rows and links every entry URL found on each category's pages.
+class TCategoryDownloadJob
+{
+public:
+    TCategoryDownloadJob(TLdbDb &db, const TBlogConfig &blogConfig,
+                         const QList<TCategoryData> &categories, TDownloadHost &host);
+
+    // Runs the whole walk. Returns false when it ended with an error (logged).
+    bool RunDownload();
+
+private:
+    TLdbDb &FDb;
+    TBlogConfig FBlogConfig;
+    QList<TCategoryData> FCategories;
+    TDownloadHost &FHost;
+};

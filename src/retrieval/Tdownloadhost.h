@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// What a download job needs from the window (or console) that runs it.
+class TDownloadHost
+{
+public:
+    virtual ~TDownloadHost() = default;
+
+    // Appends one line to the log.
+    virtual void AddLog(const QString &line) = 0;
+    // Shows the URL about to be fetched.
+    virtual void ShowUrl(const QString &url) = 0;
+    // Lets pending window events run (repaint, the Cancel button).
+    virtual void ProcessMessages() = 0;
+    // Waits about the given time while letting events run; returns early on Cancel.
+    virtual void Wait(int milliseconds) = 0;
+    // Whether the user asked to stop.
+    virtual bool IsCancelled() = 0;
+    // The category job's two progress bars.
+    virtual void SetCategoryProgress(int position, int maximum)
+    {
+        Q_UNUSED(position);
+        Q_UNUSED(maximum);
+    }
+    virtual void SetEntryProgress(int position, int maximum)
+    {
+        Q_UNUSED(position);
+        Q_UNUSED(maximum);
+    }
+};
