@@ -1,6 +1,7 @@
 // Start-up placeholder until the main window exists: creates a new project the way
 // the program does and tells where its working copy is.
 #include "platform/Tappdirs.h"
+#include "platform/Tapptitle.h"
 #include "platform/Varnokierror.h"
 #include "store/Tldbdb.h"
 
@@ -10,7 +11,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("ブログ目次作成ソフト Varnoki"));
+    QCoreApplication::setApplicationName(GetApplicationTitle());
     QTextStream out(stdout);
     try {
         TLdbDb db;

@@ -8,6 +8,7 @@ class TBlogConfig
 {
 public:
     TBlogConfig() = default;
+    // Reads the INI file at iniPath; a missing key takes its default.
     explicit TBlogConfig(const QString &iniPath);
 
     QString GetName() const { return FName; }
@@ -16,6 +17,7 @@ public:
     QString GetEncode() const { return FEncode; }
     QString GetScriptPath() const;
     QString GetLanguage() const { return FLanguage; }
+    QString GetDirectory() const { return FDirectory; }
 
 private:
     QString FName;
@@ -29,7 +31,8 @@ private:
 
 using TBlogConfigList = QList<TBlogConfig>;
 
-// Finds the blog types in the blog folder beside the executable.
+// The blog types of a folder: every "*.ini" file in it (any letter case, dot files
+// left out) whose [CONFIG] name is not empty, sorted by file name.
 class TBlogConfigManager
 {
 public:

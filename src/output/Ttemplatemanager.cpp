@@ -1,8 +1,53 @@
 #include "output/Ttemplatemanager.h"
 
-THtmlTemplate::THtmlTemplate(const QString &iniPath) : FPath(iniPath) {}
-QString THtmlTemplate::GetExePath() const { return QString(); }
-QString THtmlTemplate::GetHelpPath() const { return QString(); }
+#include "platform/Tappdirs.h"
+#include "platform/Tinifile.h"
 
-TTemplateManager::TTemplateManager(const QString &folder) : FFolder(folder) {}
-void TTemplateManager::Load() { FTemplates.clear(); }
+#include <QFileInfo>
+
+THtmlTemplate::THtmlTemplate(const QString &iniPath)
+    : FPath(iniPath)
+{
+    const QFileInfo info(iniPath);
+    if (!info.isFile())
+        return;
+    FDirectory = IniRelativePath(info.absolutePath(), QString());
+
+    const TIniFile ini(iniPath);
+    const QString section = QStringLiteral("TEMPLATE");
+    FName = ini.ReadString(section, QStringLiteral("name"), QString());
+    FExe = ini.ReadString(section, QStringLiteral("exe"), QString());
+    FHelp = ini.ReadString(section, QStringLiteral("help"), QString());
+
+    const QString config = QStringLiteral("CONFIG");
+    for (const QString &key : ini.ReadSection(config)) {
+        const QString item = ini.ReadString(config, key, QString());
+        if (!item.isEmpty())
+            FConfigNames.append(item);
+    }
+}
+
+QString THtmlTemplate::GetExePath() const
+{
+    return IniRelativePath(FDirectory, FExe);
+}
+
+QString THtmlTemplate::GetHelpPath() const
+{
+    return IniRelativePath(FDirectory, FHelp);
+}
+
+TTemplateManager::TTemplateManager(const QString &folder)
+    : FFolder(folder)
+{
+}
+
+void TTemplateManager::Load()
+{
+    FTemplates.clear();
+    for (const QString &path : ListFilesByName(FFolder.isEmpty() ? GetTemplateDir() : FFolder, true)) {
+        THtmlTemplate htmlTemplate(path);
+        if (!htmlTemplate.GetName().isEmpty())
+            FTemplates.append(std::move(htmlTemplate));
+    }
+}

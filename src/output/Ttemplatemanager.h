@@ -10,12 +10,15 @@ class THtmlTemplate
 {
 public:
     THtmlTemplate() = default;
+    // Reads the INI file at iniPath. When no file is there the name stays empty.
     explicit THtmlTemplate(const QString &iniPath);
 
     QString GetPath() const { return FPath; }
     QString GetName() const { return FName; }
+    QString GetDirectory() const { return FDirectory; }
     QString GetExePath() const;
     QString GetHelpPath() const;
+    // The non-empty values of [CONFIG], in the order their keys stand in the file.
     const QStringList &GetConfigNames() const { return FConfigNames; }
 
 private:
@@ -29,7 +32,8 @@ private:
 
 using THtmlTemplateList = QList<THtmlTemplate>;
 
-// Finds the templates in the template folder beside the executable.
+// The templates of a folder: every regular file in it, dot files included, whose
+// [TEMPLATE] name is not empty, sorted by file name.
 class TTemplateManager
 {
 public:

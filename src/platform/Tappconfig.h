@@ -2,17 +2,25 @@
 
 #include <QString>
 
-// The program's own settings (proxy and wait time), one instance per program.
+// The program's own settings: the HTTP proxy and the wait between downloaded pages,
+// kept in section HTTP_PROXY of the settings file.
 class TAppConfig
 {
 public:
+    // The program's instance, created with the defaults on first use.
     static TAppConfig &GetInstance();
 
     void SetDefaults();
-    // The settings file under the user's configuration folder; creates its folder.
+
+    // ⟨configuration folder⟩/Quillfen/⟨title⟩/⟨title⟩.ini; creates its folder.
     static QString GetIniFileName();
+
+    // A missing or unreadable file, and values that do not parse, give the defaults.
     void Load(const QString &fileName);
-    void Save(const QString &fileName);
+    // Rewrites the four keys and keeps everything else in the file; the file is
+    // replaced atomically. Throws EVarnokiError when it cannot be written, or when a
+    // file is there that cannot be read (it would otherwise lose its other content).
+    void Save(const QString &fileName) const;
 
     bool GetUseProxy() const { return FUseProxy; }
     void SetUseProxy(bool value) { FUseProxy = value; }

@@ -1,0 +1,219 @@
+#include "output/Ttemplatemanager.h"
+#include "platform/Tappdirs.h"
+#include "platform/Tinifile.h"
+
+#include "Definitionfiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+class TemplateManagerTest : public ::testing::Test
+{
+protected:
+    QString Folder() const { return FDir.filePath(QStringLiteral("template")); }
+    QString Path(const QString &name) const { return Folder() + QLatin1Char('/') + name; }
+
+    void Write(const QString &name, const QByteArray &bytes)
+    {
+        ASSERT_TRUE(WriteBytes(Path(name), bytes));
+    }
+
+    THtmlTemplateList Load()
+    {
+        TTemplateManager manager(Folder());
+        manager.Load();
+        return manager.GetTemplates();
+    }
+
+    QStringList Names()
+    {
+        QStringList names;
+        for (const THtmlTemplate &htmlTemplate : Load())
+            names << htmlTemplate.GetName();
+        return names;
+    }
+
+    QTemporaryDir FDir;
+};
+} // namespace
+
+TEST_F(TemplateManagerTest, ReadsEveryField)
+{
+    Write(QStringLiteral("simple.ini"), "[TEMPLATE]\n"
+                                        "name=Simple\n"
+                                        "exe=simple\n"
+                                        "help=simple.html\n"
+                                        "[CONFIG]\n"
+                                        "1=Title\n"
+                                        "2=Footer\n");
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 1);
+    const THtmlTemplate &t = templates.at(0);
+    EXPECT_EQ(t.GetPath(), Path(QStringLiteral("simple.ini")));
+    EXPECT_EQ(t.GetName(), QStringLiteral("Simple"));
+    EXPECT_EQ(t.GetDirectory(), Folder() + QLatin1Char('/'));
+    EXPECT_EQ(t.GetExePath(), Path(QStringLiteral("simple")));
+    EXPECT_EQ(t.GetHelpPath(), Path(QStringLiteral("simple.html")));
+    EXPECT_EQ(t.GetConfigNames(), (QStringList{QStringLiteral("Title"), QStringLiteral("Footer")}));
+}
+
+TEST_F(TemplateManagerTest, ConfigItemsAreTheNonEmptyValuesInFileOrder)
+{
+    Write(QStringLiteral("t.ini"), "[TEMPLATE]\n"
+                                   "name=T\n"
+                                   "[CONFIG]\n"
+                                   "3=A\n"
+                                   "1=\n"
+                                   "no equals sign\n"
+                                   "; 4=Commented\n"
+                                   "2=B\n"
+                                   "x=A\n");
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 1);
+    EXPECT_EQ(templates.at(0).GetConfigNames(),
+              (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A")}));
+}
+
+TEST_F(TemplateManagerTest, ARepeatedKeyIsOneItemWithItsLastValue)
+{
+    Write(QStringLiteral("t.ini"), "[TEMPLATE]\nname=T\n[CONFIG]\n1=Old\n2=Two\n1=New\n");
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 1);
+    EXPECT_EQ(templates.at(0).GetConfigNames(),
+              (QStringList{QStringLiteral("New"), QStringLiteral("Two")}));
+}
+
+TEST_F(TemplateManagerTest, NoConfigSectionMeansNoItemsAndEmptyValuesGiveTheFolder)
+{
+    Write(QStringLiteral("t.ini"), "[TEMPLATE]\nname=T\n");
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 1);
+    EXPECT_TRUE(templates.at(0).GetConfigNames().isEmpty());
+    EXPECT_EQ(templates.at(0).GetExePath(), Folder() + QLatin1Char('/'));
+    EXPECT_EQ(templates.at(0).GetHelpPath(), Folder() + QLatin1Char('/'));
+}
+
+TEST_F(TemplateManagerTest, AMissingFolderGivesNoTemplates)
+{
+    EXPECT_TRUE(Load().isEmpty());
+}
+
+TEST_F(TemplateManagerTest, EveryPlainFileIsReadButSubFoldersAreNot)
+{
+    Write(QStringLiteral("readme.txt"), "This folder holds the templates.\n");
+    Write(QStringLiteral(".hidden"), "[TEMPLATE]\nname=Hidden\n");
+    Write(QStringLiteral("list.tpl"), "[TEMPLATE]\nname=List\n");
+    Write(QStringLiteral("noname.ini"), "[TEMPLATE]\nexe=x\n");
+    Write(QStringLiteral("sub/inner.ini"), "[TEMPLATE]\nname=Inner\n");
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("folder.ini"))));
+    EXPECT_EQ(Names(), (QStringList{QStringLiteral("Hidden"), QStringLiteral("List")}));
+}
+
+TEST_F(TemplateManagerTest, SortedByFileNameAndDuplicatesKept)
+{
+    Write(QStringLiteral("c.ini"), "[TEMPLATE]\nname=Same\nexe=c\n");
+    Write(QStringLiteral("B.ini"), "[TEMPLATE]\nname=Bee\n");
+    Write(QStringLiteral("a.ini"), "[TEMPLATE]\nname=Same\nexe=a\n");
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 3);
+    EXPECT_EQ(templates.at(0).GetExePath(), Path(QStringLiteral("a")));
+    EXPECT_EQ(templates.at(1).GetName(), QStringLiteral("Bee"));
+    EXPECT_EQ(templates.at(2).GetExePath(), Path(QStringLiteral("c")));
+}
+
+TEST_F(TemplateManagerTest, ProgramAndHelpInSubFoldersWithEitherSeparator)
+{
+    Write(QStringLiteral("t.ini"), "[TEMPLATE]\nname=T\nexe=bin\\make-toc\nhelp=doc/help.html\n");
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 1);
+    EXPECT_EQ(templates.at(0).GetExePath(), Path(QStringLiteral("bin/make-toc")));
+    EXPECT_EQ(templates.at(0).GetHelpPath(), Path(QStringLiteral("doc/help.html")));
+}
+
+TEST_F(TemplateManagerTest, WindowsMadeFilesInShiftJisAndUtf16)
+{
+    // Shift_JIS without a mark: name=はてな, one item 表示 (its trail byte is 0x5C).
+    Write(QStringLiteral("sjis.ini"),
+          QByteArrayLiteral("[TEMPLATE]\r\nname=\x82\xCD\x82\xC4\x82\xC8\r\n[CONFIG]\r\n1=\x95\x5C\x8E\xA6\r\n"));
+    QStringEncoder le(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    Write(QStringLiteral("utf16.ini"),
+          le(QStringLiteral("[TEMPLATE]\r\nname=目次\r\nexe=目次.exe\r\n[CONFIG]\r\n1=タイトル\r\n2=説明\r\n")));
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 2);
+    EXPECT_EQ(templates.at(0).GetName(), QStringLiteral("はてな"));
+    EXPECT_EQ(templates.at(0).GetConfigNames(), QStringList{QStringLiteral("表示")});
+    EXPECT_EQ(templates.at(1).GetName(), QStringLiteral("目次"));
+    EXPECT_EQ(templates.at(1).GetExePath(), Path(QStringLiteral("目次.exe")));
+    EXPECT_EQ(templates.at(1).GetConfigNames(),
+              (QStringList{QStringLiteral("タイトル"), QStringLiteral("説明")}));
+}
+
+TEST_F(TemplateManagerTest, ATemplateFromAMissingPathHasNoName)
+{
+    const THtmlTemplate missing(Path(QStringLiteral("none.ini")));
+    EXPECT_EQ(missing.GetPath(), Path(QStringLiteral("none.ini")));
+    EXPECT_EQ(missing.GetName(), QString());
+    EXPECT_TRUE(missing.GetConfigNames().isEmpty());
+
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("dir.ini"))));
+    EXPECT_EQ(THtmlTemplate(Path(QStringLiteral("dir.ini"))).GetName(), QString());
+}
+
+TEST_F(TemplateManagerTest, CopiesShareNothing)
+{
+    Write(QStringLiteral("t.ini"), "[TEMPLATE]\nname=T\nexe=t\n[CONFIG]\n1=A\n");
+    THtmlTemplate copy;
+    {
+        const THtmlTemplate original(Path(QStringLiteral("t.ini")));
+        copy = original;
+        EXPECT_EQ(copy.GetConfigNames(), original.GetConfigNames());
+    }
+    EXPECT_EQ(copy.GetName(), QStringLiteral("T"));
+    EXPECT_EQ(copy.GetExePath(), Path(QStringLiteral("t")));
+    EXPECT_EQ(copy.GetConfigNames(), QStringList{QStringLiteral("A")});
+}
+
+TEST_F(TemplateManagerTest, ProgramsLargeFilesAndUnreadableFilesAreSkipped)
+{
+    Write(QStringLiteral("a.ini"), "[TEMPLATE]\nname=A\n");
+    // A 50 MB file, for instance a template program, is not read at all.
+    {
+        QFile big(Path(QStringLiteral("big.bin")));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write("[TEMPLATE]\nname=Big\n");
+        ASSERT_TRUE(big.resize(50 * 1024 * 1024));
+    }
+    QByteArray program("\x7F" "ELF\x02\x01\x01", 7);
+    for (int i = 0; i < 300000; ++i)
+        program.append(char((i * 2654435761u) >> 24));
+    Write(QStringLiteral("make-toc"), program);
+    ASSERT_TRUE(MakeFifo(Path(QStringLiteral("pipe"))));
+    Write(QStringLiteral("secret.ini"), "[TEMPLATE]\nname=Secret\n");
+    ASSERT_TRUE(QFile::setPermissions(Path(QStringLiteral("secret.ini")), QFileDevice::WriteOwner));
+    Write(QStringLiteral("z.ini"), "[TEMPLATE]\nname=Z\n");
+    OpenToEveryone(FDir.path());
+
+    QElapsedTimer timer;
+    timer.start();
+    const int result = RunUnprivileged([this] {
+        return Names() == QStringList{QStringLiteral("A"), QStringLiteral("Z")} ? 1 : 0;
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_LT(timer.elapsed(), 10000);
+}
+
+TEST_F(TemplateManagerTest, TheDefaultFolderIsTemplateBesideTheProgram)
+{
+    Write(QStringLiteral("t.ini"), "[TEMPLATE]\nname=T\n");
+    SetAppDirOverride(FDir.path());
+    TTemplateManager manager;
+    manager.Load();
+    SetAppDirOverride(QString());
+    ASSERT_EQ(manager.GetTemplates().size(), 1);
+    EXPECT_EQ(manager.GetTemplates().at(0).GetPath(), Path(QStringLiteral("t.ini")));
+}
