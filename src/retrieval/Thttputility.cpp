@@ -146,7 +146,6 @@ QByteArray UrlBytes(const QString &url)
 void SetCommonOptions(CURL *easy, TTransfer &transfer, char *errorBuffer,
                       const TFetchControl &control)
 {
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(std::max(1, control.ConnectTimeoutMs)));

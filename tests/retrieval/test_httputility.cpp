@@ -3,7 +3,10 @@
 #include "retrieval/Thttputility.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -359,4 +362,22 @@ TEST(HttpUtility, UrlsTravelAsGivenWithNonAsciiEscaped)
     EXPECT_EQ(client.Get(site.Url(QStringLiteral("/archive/category/日記?q=a b&x=%41")), {}),
               "/archive/category/%E6%97%A5%E8%A8%98?q=a%20b&x=%41");
     EXPECT_EQ(FetchPageBytesDirect(site.Url(QStringLiteral("/Entry/12/?p=1#top"))), "/Entry/12/?p=1");
+}
+
+TEST(HttpUtility, TestServerServesAFolder)
+{
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath(QStringLiteral("entry"));
+    QFile page(folder.path() + QStringLiteral("/entry/1.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("\x93\xfa\x8b\x4c"); // "日記" in Shift_JIS
+    page.close();
+    THttpTestServer site;
+    site.ServeFolder(folder.path());
+    THttpClient client;
+
+    EXPECT_EQ(FetchPage(client, site.Url(QStringLiteral("/entry/1.html?from=top")), 932),
+              QStringLiteral("日記"));
+    EXPECT_TRUE(ErrorOf([&] { client.Get(site.Url(QStringLiteral("/entry/2.html")), {}); })
+                    .contains(QStringLiteral("404")));
 }
