@@ -1,0 +1,200 @@
+#include "Outputtestsupport.h"
+#include "output/Thtmldb.h"
+
+namespace {
+
+struct TRun
+{
+    int exitCode = -1;
+    QString errors;
+};
+
+TRun RunTemplate(const QString &name, const QStringList &args)
+{
+    QProcess process;
+    process.start(TemplateProgram(name), args);
+    EXPECT_TRUE(process.waitForFinished(60000)) << name.toStdString();
+    const TRun run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                   QString::fromUtf8(process.readAllStandardError())};
+    EXPECT_TRUE(run.exitCode == 0 || !run.errors.isEmpty()) << "failed without a message";
+    return run;
+}
+
+const QStringList TemplateNames = {QStringLiteral("list"), QStringLiteral("category"),
+                                   QStringLiteral("monthly")};
+const QString HostileTitle = QStringLiteral("<script>alert(1)</script> & \"Q\" 'S'");
+const QString HostileComment = QStringLiteral("1行目 <img src=x onerror=alert(1)>\r\n2行目");
+
+void FillRichProject(TTestProject &project)
+{
+    project.AddEntry(QStringLiteral("https://blog.example/hostile?a=1&b=\"x\""), HostileTitle,
+                     EncodeDateTime(2024, 3, 9, 10, 20, 30), HostileComment);
+    project.AddEntry(QStringLiteral("javascript:alert(document.cookie)"), QStringLiteral("script link"),
+                     EncodeDateTime(2024, 3, 1, 8));
+    project.AddEntry(QStringLiteral("https://blog.example/a"), QStringLiteral("January"),
+                     EncodeDateTime(2024, 1, 15));
+    project.AddEntry(QStringLiteral("https://blog.example/z"), QStringLiteral("December"),
+                     EncodeDateTime(2023, 12, 31, 23, 59, 59));
+    project.AddEntry(QStringLiteral("https://blog.example/undated"), QString(), 0);
+    TLdbDb &db = *project.Db;
+    db.InsertCategory(0, QStringLiteral(" "), QString());
+    db.InsertCategory(1, QStringLiteral("旅行 <b>&</b>"), QStringLiteral("https://blog.example/c/1\"><script>"));
+    db.InsertCategory(2, QStringLiteral("料理"), QStringLiteral("https://blog.example/c/2"));
+    db.InsertCategory(3, QStringLiteral("空"), QStringLiteral("https://blog.example/c/3"));
+    db.InsertCategoryEntries(1, {QStringLiteral("https://blog.example/hostile?a=1&b=\"x\""),
+                                 QStringLiteral("https://blog.example/a")});
+    db.InsertCategoryEntries(2, {QStringLiteral("https://blog.example/hostile?a=1&b=\"x\""),
+                                 QStringLiteral("https://blog.example/z")});
+    // A link to a category no longer listed.
+    db.InsertCategoryEntries(9, {QStringLiteral("javascript:alert(document.cookie)")});
+}
+
+QList<QStringList> Items(const QJsonObject &page, const QStringList &fields)
+{
+    QList<QStringList> result;
+    for (const QJsonValue &item : page.value(QStringLiteral("items")).toArray()) {
+        QStringList row;
+        for (const QString &field : fields)
+            row << item.toObject().value(field).toString();
+        result << row;
+    }
+    return result;
+}
+
+class TemplatePrograms : public ::testing::Test
+{
+protected:
+    QJsonObject Make(const QString &name, const QStringList &config)
+    {
+        const QString db = CreateHtmlDb(*Project.Db, EmptyHtmlDb(), config);
+        const QString html = Out.filePath(name + QStringLiteral(".html"));
+        const TRun run = RunTemplate(name, {db, html, TemplateProgram(name)});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        return CheckHtml(html);
+    }
+
+    TTestProject Project;
+    QTemporaryDir Out;
+};
+
+TEST_F(TemplatePrograms, EveryTemplateEscapesTheBlogsTextsAndAppliesTheSettings)
+{
+    FillRichProject(Project);
+    const QStringList config = {QStringLiteral("ページタイトル=テスト <目次>"),
+                                QStringLiteral("見出し=見出し & \"引用\""),
+                                QStringLiteral("日付の書式=yyyy年M月d日"),
+                                QStringLiteral("CSSファイル=style.css?v=\"1\"&x=<y>"),
+                                QStringLiteral("未分類の見出し=その他")};
+    for (const QString &name : TemplateNames) {
+        SCOPED_TRACE(name.toStdString());
+        const QJsonObject page = Make(name, config);
+        EXPECT_EQ(page.value(QStringLiteral("title")).toString(), QStringLiteral("テスト <目次>"));
+        EXPECT_EQ(page.value(QStringLiteral("headings")).toArray().first().toObject().value(QStringLiteral("text")),
+                  QStringLiteral("見出し & \"引用\""));
+        EXPECT_EQ(page.value(QStringLiteral("stylesheets")).toArray(), QJsonArray{QStringLiteral("style.css?v=\"1\"&x=<y>")});
+        EXPECT_EQ(page.value(QStringLiteral("scripts")).toArray().size(), name == QLatin1String("list") ? 1 : 0);
+        for (const QStringList &item : Items(page, {QStringLiteral("title"), QStringLiteral("href"),
+                                                    QStringLiteral("comment"), QStringLiteral("date")})) {
+            if (item[0] == HostileTitle) {
+                EXPECT_EQ(item[1], QStringLiteral("https://blog.example/hostile?a=1&b=%22x%22"));
+                EXPECT_EQ(item[2], QStringLiteral("1行目 <img src=x onerror=alert(1)>\n2行目"));
+                EXPECT_EQ(item[3], QStringLiteral("2024年3月9日"));
+            }
+            if (item[0] == QLatin1String("script link")) {
+                EXPECT_EQ(item[1], QString()) << "a javascript: address became a link";
+            }
+        }
+    }
+}
+
+TEST_F(TemplatePrograms, EachTemplateGroupsTheEntriesItsOwnWay)
+{
+    FillRichProject(Project);
+    const QStringList fields = {QStringLiteral("section"), QStringLiteral("title")};
+    const QString untitled = QStringLiteral("（無題）");
+    EXPECT_EQ(Items(Make(QStringLiteral("list"), {}), fields),
+              (QList<QStringList>{{QStringLiteral("entries"), HostileTitle},
+                                  {QStringLiteral("entries"), QStringLiteral("script link")},
+                                  {QStringLiteral("entries"), QStringLiteral("January")},
+                                  {QStringLiteral("entries"), QStringLiteral("December")},
+                                  {QStringLiteral("entries"), untitled}}));
+
+    // In list order of the categories; an entry in two categories is in both; the
+    // empty category is left out; unlinked entries and dangling links are uncategorised.
+    const QJsonObject byCategory = Make(QStringLiteral("category"), {});
+    EXPECT_EQ(Items(byCategory, fields),
+              (QList<QStringList>{{QStringLiteral("category-2"), HostileTitle},
+                                  {QStringLiteral("category-2"), QStringLiteral("January")},
+                                  {QStringLiteral("category-3"), HostileTitle},
+                                  {QStringLiteral("category-3"), QStringLiteral("December")},
+                                  {QStringLiteral("uncategorized"), QStringLiteral("script link")},
+                                  {QStringLiteral("uncategorized"), untitled}}));
+    bool headingLinked = false;
+    for (const QJsonValue &link : byCategory.value(QStringLiteral("links")).toArray())
+        headingLinked |= link.toObject().value(QStringLiteral("href")) == QStringLiteral("https://blog.example/c/1%22%3E%3Cscript%3E")
+                         && link.toObject().value(QStringLiteral("text")) == QStringLiteral("旅行 <b>&</b>");
+    EXPECT_TRUE(headingLinked);
+
+    EXPECT_EQ(Items(Make(QStringLiteral("monthly"), {}), fields),
+              (QList<QStringList>{{QStringLiteral("m2024-03"), HostileTitle},
+                                  {QStringLiteral("m2024-03"), QStringLiteral("script link")},
+                                  {QStringLiteral("m2024-01"), QStringLiteral("January")},
+                                  {QStringLiteral("m2023-12"), QStringLiteral("December")},
+                                  {QStringLiteral("undated"), untitled}}));
+}
+
+TEST_F(TemplatePrograms, OrderCommentsAndDateFormatFollowTheSettings)
+{
+    FillRichProject(Project);
+    const QJsonObject page = Make(QStringLiteral("list"), {QStringLiteral("並び順=古い順"),
+                                                           QStringLiteral("コメントを表示=いいえ"),
+                                                           QStringLiteral("日付の書式=yyyy/MM/dd HH:mm")});
+    EXPECT_EQ(Items(page, {QStringLiteral("title"), QStringLiteral("date"), QStringLiteral("datetime"), QStringLiteral("comment")}),
+              (QList<QStringList>{{QStringLiteral("（無題）"), QString(), QString(), QString()},
+                                  {QStringLiteral("December"), QStringLiteral("2023/12/31 23:59"), QStringLiteral("2023-12-31T23:59:59"), QString()},
+                                  {QStringLiteral("January"), QStringLiteral("2024/01/15 00:00"), QStringLiteral("2024-01-15T00:00:00"), QString()},
+                                  {QStringLiteral("script link"), QStringLiteral("2024/03/01 08:00"), QStringLiteral("2024-03-01T08:00:00"), QString()},
+                                  {HostileTitle, QStringLiteral("2024/03/09 10:20"), QStringLiteral("2024-03-09T10:20:30"), QString()}}));
+    // The filter box is hidden until its script shows it, so the page works without it.
+    EXPECT_TRUE(page.value(QStringLiteral("hidden_ids")).toArray().contains(QStringLiteral("filter-box")));
+}
+
+TEST_F(TemplatePrograms, AnEmptyProjectGivesAValidPage)
+{
+    for (const QString &name : TemplateNames) {
+        SCOPED_TRACE(name.toStdString());
+        const QJsonObject page = Make(name, {});
+        EXPECT_TRUE(page.value(QStringLiteral("items")).toArray().isEmpty());
+        EXPECT_FALSE(page.value(QStringLiteral("title")).toString().isEmpty());
+    }
+}
+
+TEST_F(TemplatePrograms, FailuresAreReportedAndLeaveTheOldPageAlone)
+{
+    FillRichProject(Project);
+    const QString html = Out.filePath(QStringLiteral("page.html"));
+    QFile old(html);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old page");
+    old.close();
+
+    const QString badOrder = CreateHtmlDb(*Project.Db, EmptyHtmlDb(), {QStringLiteral("並び順=ばらばら")});
+    const QString badFlag = CreateHtmlDb(*Project.Db, EmptyHtmlDb(), {QStringLiteral("コメントを表示=たぶん")});
+    for (const QString &name : TemplateNames) {
+        SCOPED_TRACE(name.toStdString());
+        TRun run = RunTemplate(name, {badOrder, html, TemplateProgram(name)});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.errors.contains(QStringLiteral("「並び順」の値「ばらばら」"))) << run.errors.toStdString();
+        EXPECT_EQ(RunTemplate(name, {badFlag, html}).exitCode, 1);
+        EXPECT_EQ(RunTemplate(name, {Out.filePath(QStringLiteral("missing.db")), html}).exitCode, 1);
+        EXPECT_EQ(RunTemplate(name, {html, html}).exitCode, 1); // not a database
+        EXPECT_EQ(RunTemplate(name, {badOrder}).exitCode, 2);
+        EXPECT_EQ(RunTemplate(name, {CreateHtmlDb(*Project.Db, EmptyHtmlDb(), {}),
+                                     Out.filePath(QStringLiteral("no folder/page.html"))}).exitCode, 1);
+    }
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old page"));
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("page.html")});
+}
+
+} // namespace
