@@ -30,3 +30,12 @@ public:
         Q_UNUSED(maximum);
     }
 };
+
+struct TFetchControl;
+
+// The fetch callbacks that route Cancel, event processing, waits and log lines
+// through the host.
+TFetchControl MakeFetchControl(TDownloadHost &host);
+
+// A blog type's script as text: decoded like the INI files, lines joined with CR LF.
+QString ReadScriptFile(const QString &path);

@@ -1,0 +1,33 @@
+#include "retrieval/Tdownloadhost.h"
+
+#include "platform/Tinifile.h"
+#include "platform/Varnokierror.h"
+#include "retrieval/Thttputility.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+TFetchControl MakeFetchControl(TDownloadHost &host)
+{
+    TFetchControl control;
+    control.IsCancelled = [&host] { return host.IsCancelled(); };
+    control.ProcessEvents = [&host] { host.ProcessMessages(); };
+    control.Log = [&host](const QString &line) { host.AddLog(line); };
+    control.Wait = [&host](int milliseconds) { host.Wait(milliseconds); };
+    return control;
+}
+
+QString ReadScriptFile(const QString &path)
+{
+    // Scripts are small; anything this large is not a script and would only stall.
+    constexpr qint64 MaxScriptSize = 16 * 1024 * 1024;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxScriptSize)
+        throw EVarnokiError(QStringLiteral("スクリプトファイルを読み込めません: ") + path);
+    const QString text = TIniFile::DecodeText(file.readAll());
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineBreak);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(QStringLiteral("\r\n"));
+}
