@@ -5,6 +5,7 @@
 
 #include <QByteArrayView>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -239,8 +240,6 @@ TCodePageId DetectOrFallback(const QByteArray &bytes)
     return codePage != NoCodePage ? codePage : FallbackCodePage(bytes);
 }
 
-bool StartsWith(const QByteArray &bytes, QByteArrayView mark) { return bytes.startsWith(mark); }
-
 // The byte-order mark of a Unicode code page, empty for the others.
 QByteArrayView MarkOf(TCodePageId codePage)
 {
@@ -280,7 +279,7 @@ QString ConvertToUnicode(const QByteArray &bytes, TCodePageId codePage)
         if (IsIso2022Jp(codePage))
             return Decode(Iso2022JpToShiftJis(bytes), 932);
         const QByteArrayView mark = MarkOf(codePage);
-        if (!mark.isEmpty() && StartsWith(bytes, mark))
+        if (!mark.isEmpty() && bytes.startsWith(mark))
             return Decode(bytes.sliced(mark.size()), codePage);
         return Decode(bytes, codePage);
     } catch (const std::bad_alloc &) {
@@ -316,8 +315,8 @@ QByteArray ConvertCharset(const QByteArray &bytes, TCodePageId sourceCodePage,
     }
 }
 
-bool HasUTF8BOM(const QByteArray &bytes) { return StartsWith(bytes, MarkOf(65001)); }
+bool HasUTF8BOM(const QByteArray &bytes) { return bytes.startsWith(MarkOf(65001)); }
 
-bool HasUTF16LEBOM(const QByteArray &bytes) { return StartsWith(bytes, MarkOf(1200)); }
+bool HasUTF16LEBOM(const QByteArray &bytes) { return bytes.startsWith(MarkOf(1200)); }
 
-bool HasUTF16BEBOM(const QByteArray &bytes) { return StartsWith(bytes, MarkOf(1201)); }
+bool HasUTF16BEBOM(const QByteArray &bytes) { return bytes.startsWith(MarkOf(1201)); }
