@@ -17,6 +17,7 @@
 namespace {
 
 const QString ConnectionName = QStringLiteral("toc");
+const QLocale Japanese(QLocale::Japanese);
 
 const char BaseCss[] = R"css(
 :root{color-scheme:light dark;--bg:#fbfbfa;--fg:#1f2328;--muted:#636c76;--line:#dde1e6;--accent:#0a5fc2;--card:#ffffff;--chip:#f0f3f6}
@@ -216,7 +217,7 @@ QString Page(const TocSettings &settings, const TocPageParts &parts)
         html += QStringLiteral("<p class=\"summary\">") + parts.summary + QStringLiteral("</p>\n");
     html += QStringLiteral("</header>\n<main>\n") + parts.body
             + QStringLiteral("</main>\n<footer>\n<p>")
-            + Esc(QLocale(QLocale::Japanese).toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日")))
+            + Esc(Japanese.toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日")))
             + QStringLiteral(" 更新</p>\n</footer>\n");
     if (!parts.script.isEmpty())
         html += QStringLiteral("<script>") + parts.script + QStringLiteral("</script>\n");
@@ -309,7 +310,7 @@ QString EntryItem(const TocEntry &entry, const TocSettings &settings)
     if (entry.date.isValid())
         html += QStringLiteral(" <time class=\"entry-date\" datetime=\"")
                 + entry.date.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + QStringLiteral("\">")
-                + Esc(QLocale(QLocale::Japanese).toString(entry.date, settings.dateFormat))
+                + Esc(Japanese.toString(entry.date, settings.dateFormat))
                 + QStringLiteral("</time>");
     if (settings.showComments && !entry.comment.trimmed().isEmpty())
         html += QStringLiteral("<p class=\"comment\">") + EscLines(entry.comment.trimmed())
