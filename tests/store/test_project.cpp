@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlQuery>
 
 namespace {
@@ -206,4 +207,34 @@ TEST_F(ProjectModelTest, NewProjectFromMissingEmptyDatabaseKeepsCurrentOne)
     EXPECT_TRUE(FDb->ExistsEntry(QStringLiteral("http://held/")));
     FDb->CreateFromEmpty(TestPaths::EmptyProjectDb());
     EXPECT_FALSE(FDb->ExistsEntry(QStringLiteral("http://held/")));
+}
+
+TEST_F(ProjectModelTest, SaveOntoAFullDiskKeepsTheOldFile)
+{
+    // A small file system of its own; only where this process may mount one.
+    const QString mountPoint = Path(QStringLiteral("small"));
+    ASSERT_TRUE(QDir().mkpath(mountPoint));
+    const QByteArray size = QByteArray::number(QFileInfo(TestPaths::EmptyProjectDb()).size() * 3 / 2);
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=") + QString::fromLatin1(size), QStringLiteral("tmpfs"),
+                           mountPoint})
+        != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount
+    {
+        QString path;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), {path}); }
+    } unmount{mountPoint};
+
+    TProject project = SampleProject();
+    const QString file = mountPoint + QStringLiteral("/full.FDB");
+    project.Save(file, *FDb);
+    const QByteArray before = Hash(file);
+    FDb->InsertEntry(QStringLiteral("http://unsaved/"), QStringLiteral("unsaved"), 0, false);
+    // The new copy is written beside the old one, which leaves no room for it.
+    EXPECT_THROW(project.Save(file, *FDb), EVarnokiError);
+    EXPECT_EQ(Hash(file), before);
+    EXPECT_TRUE(FDb->ExistsEntry(QStringLiteral("http://unsaved/")));
+    EXPECT_EQ(QDir(mountPoint).entryList(QDir::Files), QStringList{QStringLiteral("full.FDB")});
 }
