@@ -204,10 +204,9 @@ def main():
     checker.feed(text)
     checker.close()
     checker.finish()
-    json.dump({"errors": checker.errors, "title": checker.title, "counts": checker.counts,
-               "headings": checker.headings, "items": checker.items, "links": checker.links,
-               "stylesheets": checker.stylesheets, "scripts": checker.scripts,
-               "hidden_ids": checker.hidden_ids, "ids": sorted(checker.ids)},
+    json.dump({"errors": checker.errors, "title": checker.title, "headings": checker.headings,
+               "items": checker.items, "links": checker.links, "stylesheets": checker.stylesheets,
+               "scripts": checker.scripts, "hidden_ids": checker.hidden_ids},
               sys.stdout, ensure_ascii=False)
 
 
