@@ -81,13 +81,13 @@ TIniFile::TLoadResult TIniFile::LoadFromFile(const QString &fileName, QString *e
 
     const QFileInfo info(fileName);
     if (!info.exists())
-        return info.isSymLink() ? unreadable(QStringLiteral("broken symbolic link"))
+        return info.isSymLink() ? unreadable(QStringLiteral("リンク先のないシンボリックリンクです。"))
                                 : TLoadResult::Missing;
     // Opening a named pipe or a device could block or never end.
     if (!info.isFile())
-        return unreadable(QStringLiteral("not a regular file"));
+        return unreadable(QStringLiteral("通常のファイルではありません。"));
     if (info.size() > MaxFileSize)
-        return unreadable(QStringLiteral("file too large"));
+        return unreadable(QStringLiteral("ファイルが大きすぎます。"));
 
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -96,7 +96,7 @@ TIniFile::TLoadResult TIniFile::LoadFromFile(const QString &fileName, QString *e
     if (file.error() != QFileDevice::NoError)
         return unreadable(file.errorString());
     if (bytes.size() > MaxFileSize)
-        return unreadable(QStringLiteral("file too large"));
+        return unreadable(QStringLiteral("ファイルが大きすぎます。"));
     LoadFromBytes(bytes);
     return TLoadResult::Loaded;
 }
