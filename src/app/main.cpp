@@ -1,25 +1,24 @@
-// Start-up placeholder until the main window exists: creates a new project the way
-// the program does and tells where its working copy is.
-#include "platform/Tappdirs.h"
+#include "app/Tguiutility.h"
+#include "app/Tmessagebox.h"
+#include "app/UnitFormMain.h"
 #include "platform/Tapptitle.h"
-#include "platform/Varnokierror.h"
-#include "store/Tldbdb.h"
 
-#include <QCoreApplication>
-#include <QTextStream>
+#include <QApplication>
+
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(GetApplicationTitle());
-    QTextStream out(stdout);
-    try {
-        TLdbDb db;
-        db.CreateFromEmpty(GetDbDir() + QStringLiteral("VARNOKI.FDB"));
-        out << "新しいプロジェクトを作成しました: " << db.GetWorkFileName() << Qt::endl;
-    } catch (const EVarnokiError &error) {
-        QTextStream(stderr) << error.Message() << Qt::endl;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(GetApplicationTitle());
+    QApplication::setApplicationVersion(QStringLiteral(VARNOKI_VERSION));
+    QApplication::setWindowIcon(GetProgramIcon());
+
+    std::unique_ptr<TFormMain> form;
+    if (!RunGuarded(nullptr, [&form] { form = std::make_unique<TFormMain>(); }))
         return 1;
-    }
-    return 0;
+    form->show();
+    int result = 1;
+    RunGuarded(nullptr, [&result] { result = QApplication::exec(); });
+    return result;
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The program's file dialogs. Tests queue the file names in advance: in test mode a
+// dialog with no name queued counts as cancelled. An empty result means cancelled.
+class TFileDialog
+{
+public:
+    // filter in Qt's form: "テキスト(*.txt);;すべてのファイル(*)".
+    static QString GetOpenFileName(QWidget *parent, const QString &directory,
+                                   const QString &filter);
+    // Adds defaultSuffix to a name without one and asks before replacing a file.
+    static QString GetSaveFileName(QWidget *parent, const QString &directory,
+                                   const QString &filter, const QString &defaultSuffix);
+
+    static void SetTestMode(bool on);
+    static void SetNextFileName(const QString &fileName);
+    // The folder the last dialog opened in.
+    static QString LastDirectory();
+};

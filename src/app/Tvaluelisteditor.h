@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QStringList>
+#include <QTableWidget>
+
+// A two-column grid of item names and their values: names are fixed, values are
+// edited in place. Looking a name up ignores letter case and takes the first match.
+class TValueListEditor : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TValueListEditor(QWidget *parent);
+
+    void AppendRow(const QString &name, const QString &value);
+    QString GetName(int row) const;
+    QString GetValue(int row) const;
+    // The value of the first row of that name; empty when there is none.
+    QString GetValue(const QString &name) const;
+    // Sets the value of the first row of that name, or appends a row when none has it.
+    void SetValue(const QString &name, const QString &value);
+    // "name=value" for every row, in row order.
+    QStringList GetStrings() const;
+
+    // Ends an edit in progress, keeping what was typed, so that a save or a make
+    // started from the keyboard sees it.
+    void CommitEdit();
+
+private:
+    int FindRow(const QString &name) const;
+};

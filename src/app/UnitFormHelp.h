@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QTextBrowser;
+class QTreeWidget;
+
+// A list of blog types or templates above the help document of the selected row.
+// The blog type and template help windows differ only in what they list.
+class TFormHelp : public QDialog
+{
+    Q_OBJECT
+
+public:
+    QLabel *Label1;
+    QTreeWidget *ListViewBlog;
+    QSplitter *Splitter1;
+    QTextBrowser *WebBrowser1;
+    QPushButton *BitBtn1;
+
+    // Shows the help document of the selected row.
+    void ListViewBlogClick();
+
+protected:
+    TFormHelp(QWidget *parent, const QString &name, const QString &caption,
+              const QString &listCaption, const QStringList &columns);
+
+    // One row per record (its column texts) and the path of each row's help document.
+    void SetRows(const QList<QStringList> &rows, const QStringList &helpPaths);
+
+    void done(int result) override;
+
+private:
+    QStringList FHelpPaths;
+};

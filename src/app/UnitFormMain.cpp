@@ -1,0 +1,840 @@
+#include "app/UnitFormMain.h"
+
+#include "app/Tcommentgrid.h"
+#include "app/Tfiledialog.h"
+#include "app/Tguiutility.h"
+#include "app/Tmessagebox.h"
+#include "app/Tvaluelisteditor.h"
+#include "app/Twindowstate.h"
+#include "app/UnitFormAboutBox.h"
+#include "app/UnitFormBlogTypeHelp.h"
+#include "app/UnitFormCategory.h"
+#include "app/UnitFormComment.h"
+#include "app/UnitFormConfigGeneral.h"
+#include "app/UnitFormDownloadCategory.h"
+#include "app/UnitFormDownloadEntry.h"
+#include "app/UnitFormHtmlTemplateHelp.h"
+#include "app/UnitFormMakingHtmlStatus.h"
+#include "platform/Tappconfig.h"
+#include "platform/Tappdirs.h"
+#include "platform/Tapptitle.h"
+#include "platform/Varnokierror.h"
+#include "store/Tldbdb.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+const QString ProjectFilter = QStringLiteral("プロジェクトファイル(*.FDB);;すべてのファイル(*)");
+const QString HtmlFilter = QStringLiteral("HTMLファイル(*.htm*);;すべてのファイル(*)");
+const QString GridColumnsKey = QStringLiteral("FormMain/GridCommentColumns");
+const QString GeometryKey = QStringLiteral("FormMain/Geometry");
+
+// Counts the program's own filling of controls for the life of the object.
+class TFillingScope
+{
+public:
+    explicit TFillingScope(int &counter) : FCounter(counter) { ++FCounter; }
+    ~TFillingScope() { --FCounter; }
+    TFillingScope(const TFillingScope &) = delete;
+    TFillingScope &operator=(const TFillingScope &) = delete;
+
+private:
+    int &FCounter;
+};
+} // namespace
+
+TFormMain::TFormMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowIcon(GetProgramIcon());
+
+    CreateActions();
+
+    QMenu *menuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    menuFile->addAction(ActionFileNew);
+    menuFile->addAction(ActionFileOpen);
+    menuFile->addAction(ActionFileSave);
+    menuFile->addAction(ActionFileSaveAs);
+    menuFile->addSeparator();
+    menuFile->addAction(ActionFileClose);
+    menuBar()->addMenu(QStringLiteral("設定(&O)"))->addAction(ActionConfigGeneral);
+    menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"))->addAction(ActionHelpVersion);
+
+    ControlBar1 = addToolBar(QStringLiteral("ツールバー"));
+    ControlBar1->setObjectName(QStringLiteral("ControlBar1"));
+    ControlBar1->setMovable(false);
+    ControlBar1->setFloatable(false);
+    ControlBar1->toggleViewAction()->setEnabled(false);
+    ControlBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ControlBar1->addAction(ActionFileNew);
+    ControlBar1->addAction(ActionFileOpen);
+    ControlBar1->addAction(ActionFileSave);
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheetUrl = CreatePageUrl();
+    TabSheetComment = CreatePageComment();
+    TabSheet1 = CreatePageHtml();
+    PageControl1->addTab(TabSheetUrl, QStringLiteral("URLの設定(&1)"));
+    PageControl1->addTab(TabSheetComment, QStringLiteral("コメントの設定(&2)"));
+    PageControl1->addTab(TabSheet1, GetIcon(QStringLiteral("text-html")),
+                         QStringLiteral("HTMLファイルの作成(&3)"));
+    setCentralWidget(PageControl1);
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            [this] { RunGuarded(this, [this] { PageControl1Change(); }); });
+
+    FDb = std::make_unique<TLdbDb>();
+
+    SetCaption(QString());
+    PageControl1->setCurrentIndex(0);
+    RestoreWindowState();
+}
+
+TFormMain::~TFormMain()
+{
+    FormClose();
+}
+
+void TFormMain::CreateActions()
+{
+    const QString file = QStringLiteral("ファイル");
+    const QString url = QStringLiteral("URLの設定");
+    const QString comment = QStringLiteral("コメントの設定");
+    const QString html = QStringLiteral("HTML作成");
+    ActionFileNew = MakeAction(this, QStringLiteral("ActionFileNew"), file,
+                               QStringLiteral("新規作成(&N)"), QStringLiteral("document-new"));
+    ActionFileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ActionFileOpen = MakeAction(this, QStringLiteral("ActionFileOpen"), file,
+                                QStringLiteral("開く(&O)"), QStringLiteral("document-open"));
+    ActionFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ActionFileSave = MakeAction(this, QStringLiteral("ActionFileSave"), file,
+                                QStringLiteral("上書き保存(&S)"), QStringLiteral("document-save"));
+    ActionFileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ActionFileSaveAs = MakeAction(this, QStringLiteral("ActionFileSaveAs"), file,
+                                  QStringLiteral("名前を付けて保存(&A)"),
+                                  QStringLiteral("document-save-as"));
+    ActionFileClose = MakeAction(this, QStringLiteral("ActionFileClose"), file,
+                                 QStringLiteral("閉じる(&X)"), QStringLiteral("window-close"));
+    ActionConfigGeneral = MakeAction(this, QStringLiteral("ActionConfigGeneral"),
+                                     QStringLiteral("設定"), QStringLiteral("全般設定"),
+                                     QStringLiteral("preferences-system"));
+    ActionHelpVersion = MakeAction(this, QStringLiteral("ActionHelpVersion"),
+                                   QStringLiteral("ヘルプ"), QStringLiteral("バージョン情報(&A)"),
+                                   QStringLiteral("help-about"));
+    ActionDownloadEntry = MakeAction(
+        this, QStringLiteral("ActionDownloadEntry"), url, QStringLiteral("取得"),
+        QStringLiteral("go-down"),
+        QStringLiteral("ブログにアクセスして、エントリーのURLとタイトルを取得します。|"
+                       "ブログにアクセスして、エントリーのURLとタイトルを取得します。"));
+    ActionInsertCategory = MakeAction(this, QStringLiteral("ActionInsertCategory"), url,
+                                      QStringLiteral("追加"), QStringLiteral("list-add"),
+                                      QStringLiteral("カテゴリーを追加します。|カテゴリーを追加します。"));
+    ActionUpdateCategory = MakeAction(
+        this, QStringLiteral("ActionUpdateCategory"), url, QStringLiteral("修正"),
+        QStringLiteral("document-edit"),
+        QStringLiteral("選択しているカテゴリーを修正します。|選択しているカテゴリーを修正します。"));
+    ActionDeleteCategory = MakeAction(
+        this, QStringLiteral("ActionDeleteCategory"), url, QStringLiteral("削除"),
+        QStringLiteral("list-remove"),
+        QStringLiteral("選択しているカテゴリーを削除します。|選択しているカテゴリーを削除します。"));
+    ActionDownloadCategory = MakeAction(
+        this, QStringLiteral("ActionDownloadCategory"), url, QStringLiteral("取得"),
+        QStringLiteral("go-down"),
+        QStringLiteral("ブログにアクセスして、各カテゴリーのエントリーを取得します。|"
+                       "ブログにアクセスして、各カテゴリーのエントリーを取得します。"));
+    ActionBlogTypeHelp = MakeAction(
+        this, QStringLiteral("ActionBlogTypeHelp"), url, QStringLiteral("ヘルプ"),
+        QStringLiteral("help-browser"),
+        QStringLiteral("ブログの種類のヘルプを表示します。|ブログの種類のヘルプを表示します。"));
+    ActionCommentEdit = MakeAction(this, QStringLiteral("ActionCommentEdit"), comment,
+                                   QStringLiteral("編集"), QStringLiteral("document-edit"));
+    ActionCommentOpenUrl = MakeAction(this, QStringLiteral("ActionCommentOpenUrl"), comment,
+                                      QStringLiteral("URLを開く"), QStringLiteral("web-browser"));
+    ActionHtmlMake = MakeAction(this, QStringLiteral("ActionHtmlMake"), html,
+                                QStringLiteral("ファイル作成(&S)"), QStringLiteral("text-html"));
+    ActionHtmlHelp = MakeAction(this, QStringLiteral("ActionHtmlHelp"), html,
+                                QStringLiteral("ヘルプ"), QStringLiteral("help-browser"));
+
+    Bind(ActionFileNew, &TFormMain::ActionFileNewExecute);
+    Bind(ActionFileOpen, &TFormMain::ActionFileOpenExecute);
+    Bind(ActionFileSave, &TFormMain::ActionFileSaveExecute);
+    Bind(ActionFileSaveAs, &TFormMain::ActionFileSaveAsExecute);
+    Bind(ActionFileClose, &TFormMain::ActionFileCloseExecute);
+    Bind(ActionConfigGeneral, &TFormMain::ActionConfigGeneralExecute);
+    Bind(ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
+    Bind(ActionDownloadEntry, &TFormMain::ActionDownloadEntryExecute);
+    Bind(ActionInsertCategory, &TFormMain::ActionInsertCategoryExecute);
+    Bind(ActionUpdateCategory, &TFormMain::ActionUpdateCategoryExecute);
+    Bind(ActionDeleteCategory, &TFormMain::ActionDeleteCategoryExecute);
+    Bind(ActionDownloadCategory, &TFormMain::ActionDownloadCategoryExecute);
+    Bind(ActionBlogTypeHelp, &TFormMain::ActionBlogTypeHelpExecute);
+    Bind(ActionCommentEdit, &TFormMain::ActionCommentEditExecute);
+    Bind(ActionCommentOpenUrl, &TFormMain::ActionCommentOpenUrlExecute);
+    Bind(ActionHtmlMake, &TFormMain::ActionHtmlMakeExecute);
+    Bind(ActionHtmlHelp, &TFormMain::ActionHtmlHelpExecute);
+}
+
+void TFormMain::Bind(QAction *action, void (TFormMain::*handler)())
+{
+    connect(action, &QAction::triggered, this,
+            [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
+}
+
+QWidget *TFormMain::CreatePageUrl()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheetUrl"));
+
+    ComboBoxBlogType = new QComboBox(page);
+    ComboBoxBlogType->setObjectName(QStringLiteral("ComboBoxBlogType"));
+    auto *label2 = new QLabel(QStringLiteral("ブログの種類"), page);
+    label2->setBuddy(ComboBoxBlogType);
+
+    EditEntryUrl = new QLineEdit(page);
+    EditEntryUrl->setObjectName(QStringLiteral("EditEntryUrl"));
+    EditEntryUrl->setAttribute(Qt::WA_InputMethodEnabled, false);
+    auto *labelUrl = new QLabel(QStringLiteral("ブログのトップページのURL"), page);
+    labelUrl->setBuddy(EditEntryUrl);
+
+    CheckBoxDownloadNewEntryOnly = new QCheckBox(QStringLiteral("最新記事のみ"), page);
+    CheckBoxDownloadNewEntryOnly->setObjectName(QStringLiteral("CheckBoxDownloadNewEntryOnly"));
+
+    ListViewCategory = new QTreeWidget(page);
+    ListViewCategory->setObjectName(QStringLiteral("ListViewCategory"));
+    ListViewCategory->setRootIsDecorated(false);
+    ListViewCategory->setHeaderLabels({QStringLiteral("カテゴリー名"), QStringLiteral("URL")});
+    ListViewCategory->header()->setSectionResizeMode(QHeaderView::Stretch);
+    ListViewCategory->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListViewCategory->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListViewCategory->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListViewCategory->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto *label1 = new QLabel(QStringLiteral("カテゴリ"), page);
+    label1->setBuddy(ListViewCategory);
+
+    PopupMenuListViewCategory = new QMenu(this);
+    PopupMenuListViewCategory->setObjectName(QStringLiteral("PopupMenuListViewCategory"));
+    PopupMenuListViewCategory->addAction(ActionInsertCategory);
+    PopupMenuListViewCategory->addAction(ActionUpdateCategory);
+    PopupMenuListViewCategory->addAction(ActionDeleteCategory);
+    PopupMenuListViewCategory->addSeparator();
+    PopupMenuListViewCategory->addAction(ActionDownloadCategory);
+    connect(ListViewCategory, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenuListViewCategory->popup(ListViewCategory->viewport()->mapToGlobal(pos));
+    });
+
+    QToolButton *speedButton7 = MakeActionButton(ActionBlogTypeHelp, page);
+    QToolButton *speedButton1 = MakeActionButton(ActionDownloadEntry, page);
+    QToolButton *speedButton2 = MakeActionButton(ActionInsertCategory, page);
+    QToolButton *speedButton3 = MakeActionButton(ActionUpdateCategory, page);
+    QToolButton *speedButton4 = MakeActionButton(ActionDeleteCategory, page);
+    QToolButton *speedButton5 = MakeActionButton(ActionDownloadCategory, page);
+    for (QToolButton *button : {speedButton7, speedButton1, speedButton2, speedButton3,
+                                speedButton4, speedButton5})
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    auto *categoryButtons = new QVBoxLayout;
+    categoryButtons->addWidget(speedButton2);
+    categoryButtons->addWidget(speedButton3);
+    categoryButtons->addWidget(speedButton4);
+    categoryButtons->addSpacing(12);
+    categoryButtons->addWidget(speedButton5);
+    categoryButtons->addStretch();
+
+    auto *grid = new QGridLayout(page);
+    grid->addWidget(label2, 0, 0);
+    grid->addWidget(ComboBoxBlogType, 1, 0);
+    grid->addWidget(speedButton7, 1, 1);
+    grid->addWidget(labelUrl, 2, 0);
+    grid->addWidget(EditEntryUrl, 3, 0);
+    grid->addWidget(speedButton1, 3, 1);
+    grid->addWidget(CheckBoxDownloadNewEntryOnly, 4, 0, 1, 2, Qt::AlignRight);
+    grid->addWidget(label1, 5, 0);
+    grid->addWidget(ListViewCategory, 6, 0);
+    grid->addLayout(categoryButtons, 6, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(6, 1);
+
+    QWidget::setTabOrder(ComboBoxBlogType, speedButton7);
+    QWidget::setTabOrder(speedButton7, EditEntryUrl);
+    QWidget::setTabOrder(EditEntryUrl, speedButton1);
+    QWidget::setTabOrder(speedButton1, CheckBoxDownloadNewEntryOnly);
+    QWidget::setTabOrder(CheckBoxDownloadNewEntryOnly, ListViewCategory);
+    QWidget::setTabOrder(ListViewCategory, speedButton2);
+    QWidget::setTabOrder(speedButton2, speedButton3);
+    QWidget::setTabOrder(speedButton3, speedButton4);
+    QWidget::setTabOrder(speedButton4, speedButton5);
+
+    connect(ComboBoxBlogType, &QComboBox::currentIndexChanged, this, [this] {
+        RunGuarded(this, [this] { ComboBoxBlogTypeChange(); });
+        if (!FFilling)
+            SetModified(true);
+    });
+    connect(EditEntryUrl, &QLineEdit::textChanged, this, [this] {
+        if (!FFilling)
+            SetModified(true);
+    });
+    return page;
+}
+
+QWidget *TFormMain::CreatePageComment()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheetComment"));
+
+    FCommentModel = new TCommentGridModel(this);
+    GridComment = new QTableView(page);
+    GridComment->setObjectName(QStringLiteral("GridComment"));
+    GridComment->setModel(FCommentModel);
+    GridComment->setItemDelegate(new TCommentGridDelegate(GridComment));
+    GridComment->setSelectionBehavior(QAbstractItemView::SelectRows);
+    GridComment->setSelectionMode(QAbstractItemView::SingleSelection);
+    GridComment->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GridComment->setWordWrap(true);
+    GridComment->setTabKeyNavigation(false);
+    GridComment->verticalHeader()->hide();
+    // Two lines, so that a comment of two lines shows whole.
+    GridComment->verticalHeader()->setDefaultSectionSize(GridComment->fontMetrics().lineSpacing() * 2 + 8);
+    GridComment->horizontalHeader()->setStretchLastSection(true);
+    GridComment->horizontalHeader()->setHighlightSections(false);
+    GridComment->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    PopupMenuGridComment = new QMenu(this);
+    PopupMenuGridComment->setObjectName(QStringLiteral("PopupMenuGridComment"));
+    PopupMenuGridComment->addAction(ActionCommentEdit);
+    PopupMenuGridComment->addAction(ActionCommentOpenUrl);
+    connect(GridComment, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenuGridComment->popup(GridComment->viewport()->mapToGlobal(pos));
+    });
+    // Enter or a double click edits the comment of the row.
+    connect(GridComment, &QAbstractItemView::activated, ActionCommentEdit, &QAction::trigger);
+
+    QToolButton *speedButton6 = MakeActionButton(ActionCommentEdit, page);
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(speedButton6);
+    buttons->addStretch();
+    auto *layout = new QHBoxLayout(page);
+    layout->addWidget(GridComment, 1);
+    layout->addLayout(buttons);
+    return page;
+}
+
+QWidget *TFormMain::CreatePageHtml()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet1"));
+
+    ComboBoxHtmlTemplate = new QComboBox(page);
+    ComboBoxHtmlTemplate->setObjectName(QStringLiteral("ComboBoxHtmlTemplate"));
+    auto *label3 = new QLabel(QStringLiteral("テンプレート(&T)"), page);
+    label3->setBuddy(ComboBoxHtmlTemplate);
+    QToolButton *speedButton11 = MakeActionButton(ActionHtmlHelp, page);
+
+    EditHtmlConf = new TValueListEditor(page);
+    EditHtmlConf->setObjectName(QStringLiteral("EditHtmlConf"));
+    EditHtmlConf->AppendRow(QString(), QString());
+
+    QToolButton *bitBtn1 = MakeActionButton(ActionHtmlMake, page);
+
+    auto *grid = new QGridLayout(page);
+    grid->addWidget(label3, 0, 0);
+    grid->addWidget(ComboBoxHtmlTemplate, 1, 0);
+    grid->addWidget(speedButton11, 1, 1);
+    grid->addWidget(EditHtmlConf, 2, 0, 1, 2);
+    grid->addWidget(bitBtn1, 3, 0, 1, 2, Qt::AlignRight);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(2, 1);
+
+    QWidget::setTabOrder(ComboBoxHtmlTemplate, speedButton11);
+    QWidget::setTabOrder(speedButton11, EditHtmlConf);
+    QWidget::setTabOrder(EditHtmlConf, bitBtn1);
+
+    connect(ComboBoxHtmlTemplate, &QComboBox::activated, this,
+            [this] { RunGuarded(this, [this] { ComboBoxHtmlTemplateChange(); }); });
+    connect(EditHtmlConf, &QTableWidget::itemChanged, this, [this] {
+        if (!FFilling)
+            SetModified(true);
+    });
+    return page;
+}
+
+void TFormMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (FInitializeScheduled)
+        return;
+    FInitializeScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        RunGuarded(this, [this] { InitializeOnIdle(); });
+        FInitialized = true;
+    });
+}
+
+void TFormMain::InitializeOnIdle()
+{
+    TFillingScope filling(FFilling);
+    TAppConfig::GetInstance().Load(TAppConfig::GetIniFileName());
+
+    FBlogConfigManager.Load();
+    ComboBoxBlogType->clear();
+    for (const TBlogConfig &config : FBlogConfigManager.GetBlogConfigs())
+        ComboBoxBlogType->addItem(config.GetName());
+    if (ComboBoxBlogType->count() > 0) {
+        ComboBoxBlogType->setCurrentIndex(0);
+        ComboBoxBlogTypeChange();
+    }
+
+    FTemplateManager.Load();
+    ComboBoxHtmlTemplate->clear();
+    for (const THtmlTemplate &htmlTemplate : FTemplateManager.GetTemplates())
+        ComboBoxHtmlTemplate->addItem(htmlTemplate.GetName());
+    if (ComboBoxHtmlTemplate->count() > 0) {
+        ComboBoxHtmlTemplate->setCurrentIndex(0);
+        FillHtmlConf();
+    }
+
+    ActionFileNewExecute();
+}
+
+TLdbDb &TFormMain::Db()
+{
+    if (!FDb)
+        throw EVarnokiError(QStringLiteral("プロジェクトが開かれていません。"));
+    return *FDb;
+}
+
+void TFormMain::SetModified(bool modified)
+{
+    if (FModified == modified)
+        return;
+    FModified = modified;
+    UpdateCaption();
+}
+
+void TFormMain::SetCaption(const QString &fileName)
+{
+    FCaptionFileName = fileName;
+    UpdateCaption();
+}
+
+void TFormMain::UpdateCaption()
+{
+    QString caption = GetApplicationTitle();
+    if (!FCaptionFileName.isEmpty())
+        caption += QStringLiteral(" - ") + QFileInfo(FCaptionFileName).fileName();
+    setWindowTitle(FModified ? QLatin1Char('*') + caption : caption);
+}
+
+bool TFormMain::ConfirmDiscardChanges()
+{
+    if (!FModified)
+        return true;
+    switch (TMessageBox::AskSaveChanges(this)) {
+    case QMessageBox::Save:
+        ActionFileSaveExecute();
+        return !FModified;
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString TFormMain::ProjectFolder() const
+{
+    if (!FProject.GetFileName().isEmpty())
+        return QFileInfo(FProject.GetFileName()).absolutePath();
+    return QDir::homePath();
+}
+
+void TFormMain::ActionFileNewExecute()
+{
+    if (!ConfirmDiscardChanges())
+        return;
+    Db().CreateFromEmpty(GetDbDir() + QStringLiteral("VARNOKI.FDB"));
+    FProject = TProject();
+    ShowProject(FProject);
+    SetCaption(FProject.GetFileName());
+    SetModified(false);
+    PageControl1->setCurrentIndex(0);
+}
+
+void TFormMain::ActionFileOpenExecute()
+{
+    if (!ConfirmDiscardChanges())
+        return;
+    const QString fileName = TFileDialog::GetOpenFileName(this, ProjectFolder(), ProjectFilter);
+    if (fileName.isEmpty())
+        return;
+    const TWaitCursor wait;
+    TProject project = FProject;
+    project.Load(fileName, Db());
+    FProject = project;
+    ShowProject(FProject);
+    SetCaption(FProject.GetFileName());
+    SetModified(false);
+    PageControl1->setCurrentIndex(0);
+}
+
+void TFormMain::ActionFileSaveExecute()
+{
+    if (FProject.GetFileName().isEmpty()) {
+        ActionFileSaveAsExecute();
+        return;
+    }
+    const TWaitCursor wait;
+    GatherProject(FProject);
+    FProject.Save(FProject.GetFileName(), Db());
+    SetCaption(FProject.GetFileName());
+    SetModified(false);
+}
+
+void TFormMain::ActionFileSaveAsExecute()
+{
+    const QString fileName = TFileDialog::GetSaveFileName(this, ProjectFolder(), ProjectFilter,
+                                                          QStringLiteral("FDB"));
+    if (fileName.isEmpty())
+        return;
+    const TWaitCursor wait;
+    // Saved into a fresh model, which replaces the project's only once the file is
+    // written: a failed save keeps the project's file name.
+    TProject project;
+    GatherProject(project);
+    project.Save(fileName, Db());
+    FProject = project;
+    SetCaption(FProject.GetFileName());
+    SetModified(false);
+}
+
+void TFormMain::ActionFileCloseExecute()
+{
+    close();
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    bool proceed = false;
+    RunGuarded(this, [this, &proceed] { proceed = ConfirmDiscardChanges(); });
+    if (!proceed) {
+        event->ignore();
+        return;
+    }
+    SaveWindowState();
+    FormClose();
+    event->accept();
+}
+
+void TFormMain::FormClose()
+{
+    if (!FDb)
+        return;
+    const QString workFile = FDb->GetWorkFileName();
+    FDb.reset();
+    if (!workFile.isEmpty())
+        QFile::remove(workFile);
+}
+
+void TFormMain::RestoreWindowState()
+{
+    const double scale = qMax(1.0, fontMetrics().height() / 13.0);
+    QList<int> widths = TWindowState::ReadIntegers(GridColumnsKey);
+    if (widths.size() != 4)
+        widths = {qRound(50 * scale), qRound(70 * scale), qRound(150 * scale), qRound(50 * scale)};
+    for (int column = 0; column < 4; ++column)
+        GridComment->setColumnWidth(column, qMax(10, widths.at(column)));
+
+    if (restoreGeometry(TWindowState::Read(GeometryKey)))
+        return;
+    resize(691, 593);
+    if (const QScreen *shown = screen())
+        move(shown->availableGeometry().center() - rect().center());
+}
+
+void TFormMain::SaveWindowState()
+{
+    TWindowState::Write(GeometryKey, saveGeometry());
+    QList<int> widths;
+    for (int column = 0; column < 4; ++column)
+        widths.append(GridComment->columnWidth(column));
+    TWindowState::WriteIntegers(GridColumnsKey, widths);
+}
+
+void TFormMain::ShowProject(const TProject &project)
+{
+    TFillingScope filling(FFilling);
+
+    int blogType = 0;
+    for (int i = 0; i < ComboBoxBlogType->count(); ++i) {
+        if (ComboBoxBlogType->itemText(i) == project.GetBlogTypeName()) {
+            blogType = i;
+            break;
+        }
+    }
+    ComboBoxBlogType->setCurrentIndex(ComboBoxBlogType->count() > 0 ? blogType : -1);
+
+    EditEntryUrl->setText(project.GetEntryUrl());
+
+    ListViewCategory->clear();
+    for (int i = 0; i < project.GetCategoryCount(); ++i) {
+        const TCategoryData category = project.GetCategory(i);
+        AddCategoryRow(category.GetName(), category.GetUrl());
+    }
+
+    const THtmlTemplateList templates = FTemplateManager.GetTemplates();
+    for (int i = 0; i < templates.size(); ++i) {
+        if (templates.at(i).GetName() == project.GetHtmlTemplateName()) {
+            ComboBoxHtmlTemplate->setCurrentIndex(i);
+            break;
+        }
+    }
+    if (ComboBoxHtmlTemplate->count() > 0)
+        FillHtmlConf();
+    const THtmlValues values = project.GetHtmlValues();
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (!it.value().isEmpty())
+            EditHtmlConf->SetValue(it.key(), it.value());
+    }
+}
+
+void TFormMain::GatherProject(TProject &project)
+{
+    project.SetBlogTypeName(ComboBoxBlogType->currentText());
+    project.SetEntryUrl(EditEntryUrl->text());
+    project.ClearCategories();
+    for (int i = 0; i < ListViewCategory->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = ListViewCategory->topLevelItem(i);
+        project.AddCategory(item->text(0), item->text(1));
+    }
+
+    EditHtmlConf->CommitEdit();
+    project.SetHtmlTemplateName(ComboBoxHtmlTemplate->currentText());
+    THtmlValues values;
+    for (int row = 0; row < EditHtmlConf->rowCount(); ++row) {
+        const QString name = EditHtmlConf->GetName(row);
+        values.insert(name, EditHtmlConf->GetValue(name));
+    }
+    project.SetHtmlValues(values);
+}
+
+void TFormMain::ComboBoxBlogTypeChange()
+{
+    if (ComboBoxBlogType->currentIndex() < 0) {
+        ComboBoxBlogType->setStatusTip(QString());
+        return;
+    }
+    ComboBoxBlogType->setStatusTip(GetSelectedBlogConfig().GetSimpleText());
+}
+
+TBlogConfig TFormMain::GetSelectedBlogConfig() const
+{
+    const int index = ComboBoxBlogType->currentIndex();
+    const TBlogConfigList configs = FBlogConfigManager.GetBlogConfigs();
+    if (index < 0 || index >= configs.size())
+        throw EVarnokiError(QStringLiteral("ブログの種類が選択されていません。"));
+    return configs.at(index);
+}
+
+void TFormMain::AddCategoryRow(const QString &name, const QString &url)
+{
+    ListViewCategory->addTopLevelItem(new QTreeWidgetItem(QStringList{name, url}));
+}
+
+void TFormMain::ActionInsertCategoryExecute()
+{
+    TFormCategory form(this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    AddCategoryRow(form.EditName->text(), form.EditUrl->text());
+    SetModified(true);
+}
+
+void TFormMain::ActionUpdateCategoryExecute()
+{
+    QTreeWidgetItem *item = ListViewCategory->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    TFormCategory form(this);
+    form.EditName->setText(item->text(0));
+    form.EditUrl->setText(item->text(1));
+    if (form.exec() != QDialog::Accepted)
+        return;
+    item->setText(0, form.EditName->text());
+    item->setText(1, form.EditUrl->text());
+    SetModified(true);
+}
+
+void TFormMain::ActionDeleteCategoryExecute()
+{
+    QTreeWidgetItem *item = ListViewCategory->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    if (TMessageBox::Confirm(this, QStringLiteral("選択されているカテゴリを削除します。\nよろしいですか？"))
+        != QMessageBox::Ok)
+        return;
+    delete item;
+    SetModified(true);
+}
+
+void TFormMain::ActionDownloadEntryExecute()
+{
+    // Running with no URL would only empty the entry table and fail.
+    if (EditEntryUrl->text().trimmed().isEmpty())
+        throw EVarnokiError(QStringLiteral("ブログのトップページのURLが入力されていません。"));
+    TFormDownloadEntry form(this);
+    form.SetBlogUrl(EditEntryUrl->text());
+    form.SetDatabase(&Db());
+    form.SetNewEntryOnly(CheckBoxDownloadNewEntryOnly->isChecked());
+    form.SetBlogConfig(GetSelectedBlogConfig());
+    form.exec();
+    SetModified(true);
+}
+
+void TFormMain::ActionDownloadCategoryExecute()
+{
+    QList<TCategoryData> categories;
+    for (int i = 0; i < ListViewCategory->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = ListViewCategory->topLevelItem(i);
+        categories.append(TCategoryData{item->text(0).toUtf8(), item->text(1).toUtf8()});
+    }
+    TFormDownloadCategory form(this);
+    form.SetCategories(categories);
+    form.SetDatabase(&Db());
+    form.SetBlogConfig(GetSelectedBlogConfig());
+    form.exec();
+    SetModified(true);
+}
+
+void TFormMain::ActionBlogTypeHelpExecute()
+{
+    TFormBlogTypeHelp form(this);
+    form.SetBlogConfigs(FBlogConfigManager.GetBlogConfigs());
+    form.exec();
+}
+
+void TFormMain::PageControl1Change()
+{
+    FCommentModel->Clear();
+    if (PageControl1->currentIndex() != 1)
+        return;
+    const TWaitCursor wait;
+    const TEntryList entries = Db().LoadEntries();
+    const TCategoryMap categories = Db().LoadCategories();
+    FCommentModel->SetEntries(entries, categories);
+}
+
+void TFormMain::ActionCommentEditExecute()
+{
+    const int row = GridComment->currentIndex().row();
+    if (row < 0 || row >= FCommentModel->GetEntries().size())
+        return;
+    TEntry entry = FCommentModel->GetEntries().at(row);
+    TFormComment form(this);
+    form.SetEntry(entry.GetUrl(), entry.GetTitle(), entry.GetComment());
+    if (form.exec() != QDialog::Accepted)
+        return;
+    const QString comment = form.GetComment();
+    if (comment == entry.GetComment())
+        return;
+    // The database first: the grid must not show a comment that was not stored.
+    entry.SetComment(comment);
+    Db().SaveComment(entry);
+    FCommentModel->SetComment(row, comment);
+    SetModified(true);
+}
+
+void TFormMain::ActionCommentOpenUrlExecute()
+{
+    const int row = GridComment->currentIndex().row();
+    if (row < 0 || row >= FCommentModel->GetEntries().size())
+        return;
+    OpenUrlInBrowser(FCommentModel->GetEntries().at(row).GetUrl());
+}
+
+THtmlTemplate TFormMain::GetSelectedTemplate() const
+{
+    const int index = ComboBoxHtmlTemplate->currentIndex();
+    const THtmlTemplateList templates = FTemplateManager.GetTemplates();
+    if (index < 0 || index >= templates.size())
+        throw EVarnokiError(QStringLiteral("HTMLテンプレートが選択されていません。"));
+    return templates.at(index);
+}
+
+void TFormMain::FillHtmlConf()
+{
+    const THtmlTemplate htmlTemplate = GetSelectedTemplate();
+    TFillingScope filling(FFilling);
+    EditHtmlConf->setRowCount(0);
+    for (const QString &name : htmlTemplate.GetConfigNames())
+        EditHtmlConf->AppendRow(name, QString());
+    FTemplateIndex = ComboBoxHtmlTemplate->currentIndex();
+}
+
+void TFormMain::ComboBoxHtmlTemplateChange()
+{
+    if (ComboBoxHtmlTemplate->currentIndex() == FTemplateIndex)
+        return;
+    FillHtmlConf();
+    SetModified(true);
+}
+
+void TFormMain::ActionHtmlMakeExecute()
+{
+    const THtmlTemplate htmlTemplate = GetSelectedTemplate();
+    const QString htmlPath = TFileDialog::GetSaveFileName(this, ProjectFolder(), HtmlFilter,
+                                                          QStringLiteral("html"));
+    if (htmlPath.isEmpty())
+        return;
+    EditHtmlConf->CommitEdit();
+    TFormMakingHtmlStatus form(this);
+    form.SetDbPath(GetDbDir() + QStringLiteral("html.mdb"));
+    form.SetValues(EditHtmlConf->GetStrings());
+    form.SetDb(&Db());
+    form.SetTemplate(&htmlTemplate);
+    form.SetHtmlPath(htmlPath);
+    form.exec();
+    form.RethrowError();
+}
+
+void TFormMain::ActionHtmlHelpExecute()
+{
+    TFormHtmlTemplateHelp form(this);
+    form.SetTemplates(FTemplateManager.GetTemplates());
+    form.exec();
+}
+
+void TFormMain::ActionConfigGeneralExecute()
+{
+    TAppConfig &config = TAppConfig::GetInstance();
+    TFormConfigGeneral form(this, config);
+    if (form.exec() == QDialog::Accepted)
+        config.Save(TAppConfig::GetIniFileName());
+}
+
+void TFormMain::ActionHelpVersionExecute()
+{
+    TFormAboutBox form(this);
+    form.exec();
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "blogtype/Tblogconfig.h"
+#include "output/Ttemplatemanager.h"
+#include "store/Tproject.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class QTreeWidget;
+class TCommentGridModel;
+class TLdbDb;
+class TValueListEditor;
+
+// The main window: the project actions, and three pages for the blog and its
+// categories, the entries' comments, and the table of contents.
+class TFormMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // Whether the deferred start-up has run (whatever its outcome).
+    bool IsInitialized() const { return FInitialized; }
+    // Whether the project changed since it was created, opened or saved.
+    bool IsModified() const { return FModified; }
+    const TProject &GetProject() const { return FProject; }
+    TLdbDb *GetDb() const { return FDb.get(); }
+    const TCommentGridModel *GetCommentModel() const { return FCommentModel; }
+
+    QAction *ActionFileNew;
+    QAction *ActionFileOpen;
+    QAction *ActionFileSave;
+    QAction *ActionFileSaveAs;
+    QAction *ActionFileClose;
+    QAction *ActionConfigGeneral;
+    QAction *ActionHelpVersion;
+    QAction *ActionDownloadEntry;
+    QAction *ActionInsertCategory;
+    QAction *ActionUpdateCategory;
+    QAction *ActionDeleteCategory;
+    QAction *ActionDownloadCategory;
+    QAction *ActionBlogTypeHelp;
+    QAction *ActionCommentEdit;
+    QAction *ActionCommentOpenUrl;
+    QAction *ActionHtmlMake;
+    QAction *ActionHtmlHelp;
+
+    QToolBar *ControlBar1;
+    QTabWidget *PageControl1;
+    QWidget *TabSheetUrl;
+    QWidget *TabSheetComment;
+    QWidget *TabSheet1;
+
+    QComboBox *ComboBoxBlogType;
+    QLineEdit *EditEntryUrl;
+    QCheckBox *CheckBoxDownloadNewEntryOnly;
+    QTreeWidget *ListViewCategory;
+    QMenu *PopupMenuListViewCategory;
+
+    QTableView *GridComment;
+    QMenu *PopupMenuGridComment;
+
+    QComboBox *ComboBoxHtmlTemplate;
+    TValueListEditor *EditHtmlConf;
+
+    void InitializeOnIdle();
+
+    void ActionFileNewExecute();
+    void ActionFileOpenExecute();
+    void ActionFileSaveExecute();
+    void ActionFileSaveAsExecute();
+    void ActionFileCloseExecute();
+    void ActionConfigGeneralExecute();
+    void ActionHelpVersionExecute();
+    void ActionDownloadEntryExecute();
+    void ActionInsertCategoryExecute();
+    void ActionUpdateCategoryExecute();
+    void ActionDeleteCategoryExecute();
+    void ActionDownloadCategoryExecute();
+    void ActionBlogTypeHelpExecute();
+    void ActionCommentEditExecute();
+    void ActionCommentOpenUrlExecute();
+    void ActionHtmlMakeExecute();
+    void ActionHtmlHelpExecute();
+
+    void ComboBoxBlogTypeChange();
+    void ComboBoxHtmlTemplateChange();
+    void PageControl1Change();
+
+    TBlogConfig GetSelectedBlogConfig() const;
+    THtmlTemplate GetSelectedTemplate() const;
+    void FillHtmlConf();
+
+    void ShowProject(const TProject &project);
+    void GatherProject(TProject &project);
+    void SetCaption(const QString &fileName);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QWidget *CreatePageUrl();
+    QWidget *CreatePageComment();
+    QWidget *CreatePageHtml();
+    void CreateActions();
+    void Bind(QAction *action, void (TFormMain::*handler)());
+
+    TLdbDb &Db();
+    void SetModified(bool modified);
+    void UpdateCaption();
+    // Asks about unsaved changes; false when the user chose to stay (or saving failed
+    // or was cancelled).
+    bool ConfirmDiscardChanges();
+    QString ProjectFolder() const;
+    void AddCategoryRow(const QString &name, const QString &url);
+    void FormClose();
+    void RestoreWindowState();
+    void SaveWindowState();
+
+    std::unique_ptr<TLdbDb> FDb;
+    TProject FProject;
+    TCommentGridModel *FCommentModel = nullptr;
+    TTemplateManager FTemplateManager;
+    TBlogConfigManager FBlogConfigManager;
+    int FTemplateIndex = -1;
+
+    QString FCaptionFileName;
+    bool FModified = false;
+    bool FInitialized = false;
+    bool FInitializeScheduled = false;
+    // Set while the program itself fills the controls, so that only the user's
+    // changes count as changes to the project.
+    int FFilling = 0;
+};
