@@ -559,10 +559,18 @@ void TFormMain::FormClose()
 
 void TFormMain::RestoreWindowState()
 {
-    const double scale = qMax(1.0, fontMetrics().height() / 13.0);
     QList<int> widths = TWindowState::ReadIntegers(GridColumnsKey);
-    if (widths.size() != 4)
-        widths = {qRound(50 * scale), qRound(70 * scale), qRound(150 * scale), qRound(50 * scale)};
+    if (widths.size() != 4) {
+        // The designed widths, widened where the font would cut off a header or a date.
+        widths = {50, 70, 150, 50};
+        const QFontMetrics header = GridComment->horizontalHeader()->fontMetrics();
+        for (int column = 0; column < 4; ++column) {
+            const QString title = FCommentModel->headerData(column, Qt::Horizontal).toString();
+            widths[column] = qMax(widths[column], header.horizontalAdvance(title) + 16);
+        }
+        widths[1] = qMax(widths[1], GridComment->fontMetrics().horizontalAdvance(
+                                        QStringLiteral("0000/00/00")) + 16);
+    }
     for (int column = 0; column < 4; ++column)
         GridComment->setColumnWidth(column, qMax(10, widths.at(column)));
 
