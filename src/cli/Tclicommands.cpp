@@ -1,0 +1,595 @@
+#include "cli/Tclicommands.h"
+
+#include "cli/Tcliproject.h"
+#include "cli/Tconsolehost.h"
+#include "output/Thtmldb.h"
+#include "output/Tmakehtml.h"
+#include "platform/Tappconfig.h"
+#include "platform/Tappdirs.h"
+#include "platform/Tdatetime.h"
+#include "retrieval/Tcategorydownload.h"
+#include "retrieval/Tentrydownload.h"
+#include "store/Tcommatext.h"
+#include "store/Tldbdb.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitCancelled = 130;
+
+const QString Program = QStringLiteral("varnoki-cli");
+
+const QString MainUsage = QStringLiteral(
+    "使い方 / Usage: varnoki-cli COMMAND [ARGUMENTS]\n"
+    "\n"
+    "コマンド / Commands:\n"
+    "  blog-types                         ブログの種類の一覧 (名前<TAB>説明)\n"
+    "  templates                          HTMLテンプレートの一覧 (名前<TAB>設定項目)\n"
+    "  new PROJECT --blog-type NAME --url URL [--template NAME]\n"
+    "                                     新しいプロジェクトファイルを作成します\n"
+    "  set PROJECT [OPTIONS]              プロジェクトの設定を変更して保存します\n"
+    "  show PROJECT                       プロジェクトの設定を表示します\n"
+    "  entries PROJECT [--latest-only]    エントリーを取得して保存します\n"
+    "  categories PROJECT                 各カテゴリーのエントリーを取得して保存します\n"
+    "  list PROJECT [--format tsv|json]   エントリーの一覧を表示します\n"
+    "  comment PROJECT URL TEXT           エントリーのコメントを設定して保存します\n"
+    "  make PROJECT HTMLFILE [--wait]     HTMLファイルを作成します\n"
+    "\n"
+    "各コマンドの説明 / Help on a command: varnoki-cli COMMAND --help\n"
+    "終了コード / Exit status: 0 成功 success, 1 エラー error, 2 使い方の誤り bad usage,\n"
+    "  130 Ctrl+C でキャンセル cancelled");
+
+void Print(std::FILE *stream, const QString &line)
+{
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+QString OneLine(const QString &message)
+{
+    QStringList lines = message.split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = line.trimmed();
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char(' '));
+}
+
+// Raised by the parser after it has shown a command's help.
+struct THelpShown
+{
+};
+
+// Parses a command's arguments: options as declared on parser, positional arguments
+// counted against minCount and maxCount.
+void ParseArguments(QCommandLineParser &parser, const QString &command, const QStringList &args,
+                    const QString &help, int minCount, int maxCount)
+{
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(helpOption);
+    const QString seeHelp = QStringLiteral(" (%1 %2 --help)").arg(Program, command);
+    if (!parser.parse(QStringList{Program} + args)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            throw EUsageError(QStringLiteral("不明なオプションです: ") + unknown.first() + seeHelp);
+        throw EUsageError(QStringLiteral("オプションが正しくありません: ") + parser.errorText() + seeHelp);
+    }
+    if (parser.isSet(helpOption)) {
+        PrintOut(help);
+        throw THelpShown();
+    }
+    const qsizetype count = parser.positionalArguments().size();
+    if (count < minCount || count > maxCount)
+        throw EUsageError(QStringLiteral("引数の数が正しくありません。") + seeHelp);
+}
+
+QString RequiredValue(const QCommandLineParser &parser, const QString &option, const QString &command)
+{
+    if (!parser.isSet(option))
+        throw EUsageError(QStringLiteral("--%1 を指定してください。 (%2 %3 --help)")
+                              .arg(option, Program, command));
+    return parser.value(option);
+}
+
+// "NAME=VALUE" split at the first "=".
+QPair<QString, QString> SplitAssignment(const QString &text, const QString &option)
+{
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals <= 0)
+        throw EUsageError(QStringLiteral("--%1 は 名前=値 の形で指定してください: %2").arg(option, text));
+    return {text.left(equals), text.mid(equals + 1)};
+}
+
+int Finish(bool ok, bool cancelled)
+{
+    if (cancelled) {
+        PrintErr(QStringLiteral("キャンセルしました。取得した内容は保存しました。"));
+        return ExitCancelled;
+    }
+    return ok ? ExitOk : ExitFailed;
+}
+
+// Runs a download job and saves the project whatever the job's end, as the window
+// program keeps what was stored in the working copy.
+int RunJobAndSave(TCliProject &project, const std::function<bool(TConsoleHost &)> &job)
+{
+    TAppConfig::GetInstance().Load(TAppConfig::GetIniFileName());
+    bool ok = false;
+    bool cancelled = false;
+    {
+        TConsoleHost host;
+        try {
+            ok = job(host);
+        } catch (const EVarnokiError &error) {
+            PrintErr(OneLine(error.Message()));
+        }
+        cancelled = host.IsCancelled();
+    }
+    project.Save();
+    return Finish(ok, cancelled);
+}
+
+int CommandBlogTypes(const QStringList &args)
+{
+    QCommandLineParser parser;
+    ParseArguments(parser, QStringLiteral("blog-types"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli blog-types\n"
+                                  "インストールされているブログの種類を1行に1つ、名前<TAB>説明の形で表示します。\n"
+                                  "Lists the installed blog types: name, TAB, description."),
+                   0, 0);
+    TBlogConfigManager manager;
+    manager.Load();
+    for (const TBlogConfig &config : manager.GetBlogConfigs())
+        PrintOut(EscapeField(config.GetName()) + QLatin1Char('\t') + EscapeField(config.GetSimpleText()));
+    return ExitOk;
+}
+
+int CommandTemplates(const QStringList &args)
+{
+    QCommandLineParser parser;
+    ParseArguments(parser, QStringLiteral("templates"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli templates\n"
+                                  "インストールされているHTMLテンプレートを1行に1つ、名前<TAB>設定項目(\",\"区切り)の形で表示します。\n"
+                                  "Lists the installed templates: name, TAB, configuration items joined by \",\"."),
+                   0, 0);
+    TTemplateManager manager;
+    manager.Load();
+    for (const THtmlTemplate &htmlTemplate : manager.GetTemplates())
+        PrintOut(EscapeField(htmlTemplate.GetName()) + QLatin1Char('\t')
+                 + EscapeField(htmlTemplate.GetConfigNames().join(QLatin1Char(','))));
+    return ExitOk;
+}
+
+int CommandNew(const QStringList &args)
+{
+    const QString command = QStringLiteral("new");
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("blog-type"), QString(), QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("url"), QString(), QStringLiteral("URL")});
+    parser.addOption({QStringLiteral("template"), QString(), QStringLiteral("NAME")});
+    ParseArguments(parser, command, args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli new PROJECT --blog-type NAME --url URL [--template NAME]\n"
+                                  "新しいプロジェクトファイル PROJECT を作成します。既にあるファイルは上書きしません。\n"
+                                  "--template を省略すると最初のHTMLテンプレートを使います。設定項目の値は空で始まります。\n"
+                                  "Creates a new project file (never over an existing file). Without --template the\n"
+                                  "first installed template is taken; its items start with empty values."),
+                   1, 1);
+    const QString fileName = AbsolutePath(parser.positionalArguments().at(0));
+    const TBlogConfig blogConfig = FindBlogConfig(RequiredValue(parser, QStringLiteral("blog-type"), command));
+    const QString url = RequiredValue(parser, QStringLiteral("url"), command);
+    THtmlTemplate htmlTemplate;
+    if (parser.isSet(QStringLiteral("template"))) {
+        htmlTemplate = FindTemplate(parser.value(QStringLiteral("template")));
+    } else {
+        TTemplateManager manager;
+        manager.Load();
+        if (!manager.GetTemplates().isEmpty())
+            htmlTemplate = manager.GetTemplates().first();
+    }
+    if (QFileInfo::exists(fileName))
+        throw EUsageError(QStringLiteral("ファイルが既にあります: ") + QDir::toNativeSeparators(fileName));
+
+    TCliProject project;
+    project.CreateNew();
+    TProject &model = project.Project();
+    model.SetBlogTypeName(blogConfig.GetName());
+    model.SetEntryUrl(url);
+    model.SetHtmlTemplateName(htmlTemplate.GetName());
+    model.SetHtmlValues(EmptyTemplateValues(htmlTemplate));
+    project.Save(fileName);
+    return ExitOk;
+}
+
+int CommandSet(const QStringList &args)
+{
+    const QString command = QStringLiteral("set");
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("blog-type"), QString(), QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("url"), QString(), QStringLiteral("URL")});
+    parser.addOption({QStringLiteral("template"), QString(), QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("clear-categories"), QString()});
+    parser.addOption({QStringLiteral("category"), QString(), QStringLiteral("NAME=URL")});
+    parser.addOption({QStringLiteral("value"), QString(), QStringLiteral("KEY=VALUE")});
+    ParseArguments(parser, command, args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli set PROJECT [--blog-type NAME] [--url URL] [--template NAME]\n"
+                                  "                         [--clear-categories] [--category NAME=URL]... [--value KEY=VALUE]...\n"
+                                  "プロジェクトの設定を変更して保存します。--clear-categories はカテゴリーを空にしてから\n"
+                                  "--category を順に追加します。テンプレートを変えると設定項目の値は空に戻ります。\n"
+                                  "--value はテンプレートの設定項目に値を設定します。NAME=URL、KEY=VALUE は最初の \"=\" で分けます。\n"
+                                  "Changes the project's settings and saves it. Categories are appended after an optional\n"
+                                  "--clear-categories; a new template starts with empty values; --value sets an item of\n"
+                                  "the project's template. NAME=URL and KEY=VALUE are split at the first \"=\"."),
+                   1, 1);
+
+    TCliProject project;
+    project.Open(parser.positionalArguments().at(0));
+    TProject &model = project.Project();
+
+    // A bad argument throws before the save, so the file keeps what it held.
+    if (parser.isSet(QStringLiteral("blog-type")))
+        model.SetBlogTypeName(FindBlogConfig(parser.value(QStringLiteral("blog-type"))).GetName());
+    if (parser.isSet(QStringLiteral("url")))
+        model.SetEntryUrl(parser.value(QStringLiteral("url")));
+    if (parser.isSet(QStringLiteral("template"))) {
+        const THtmlTemplate htmlTemplate = FindTemplate(parser.value(QStringLiteral("template")));
+        if (htmlTemplate.GetName() != model.GetHtmlTemplateName()) {
+            model.SetHtmlTemplateName(htmlTemplate.GetName());
+            model.SetHtmlValues(EmptyTemplateValues(htmlTemplate));
+        }
+    }
+
+    QList<QPair<QString, QString>> categories;
+    for (const QString &text : parser.values(QStringLiteral("category"))) {
+        const auto category = SplitAssignment(text, QStringLiteral("category"));
+        // A category without a URL would not come back when the project is opened.
+        if (category.second.isEmpty())
+            throw EUsageError(QStringLiteral("カテゴリーのURLがありません: ") + text);
+        categories.append(category);
+    }
+    if (parser.isSet(QStringLiteral("clear-categories")))
+        model.ClearCategories();
+    for (const auto &category : categories)
+        model.AddCategory(category.first, category.second);
+
+    const QStringList valueTexts = parser.values(QStringLiteral("value"));
+    if (!valueTexts.isEmpty()) {
+        const THtmlTemplate htmlTemplate = FindTemplate(model.GetHtmlTemplateName());
+        THtmlValues values = model.GetHtmlValues();
+        for (const QString &text : valueTexts) {
+            const auto value = SplitAssignment(text, QStringLiteral("value"));
+            const QStringList &names = htmlTemplate.GetConfigNames();
+            const auto name = std::find_if(names.cbegin(), names.cend(), [&value](const QString &name) {
+                return name.compare(value.first, Qt::CaseInsensitive) == 0;
+            });
+            if (name == names.cend())
+                throw EUsageError(QStringLiteral("HTMLテンプレート「%1」にない設定項目です: %2")
+                                      .arg(htmlTemplate.GetName(), value.first));
+            values.insert(*name, value.second);
+        }
+        model.SetHtmlValues(values);
+    }
+
+    project.Save();
+    return ExitOk;
+}
+
+int CommandShow(const QStringList &args)
+{
+    QCommandLineParser parser;
+    ParseArguments(parser, QStringLiteral("show"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli show PROJECT\n"
+                                  "プロジェクトの設定を1行に1つ、タブ区切りで表示します:\n"
+                                  "  blog-type<TAB>名前、url<TAB>URL、template<TAB>名前、\n"
+                                  "  category<TAB>名前<TAB>URL (カテゴリーごと)、value<TAB>項目<TAB>値 (設定項目ごと)\n"
+                                  "Shows the settings, one per line, tab-separated as above."),
+                   1, 1);
+    TCliProject project;
+    project.Open(parser.positionalArguments().at(0));
+    const TProject &model = project.Project();
+    auto line = [](const QStringList &fields) {
+        QStringList escaped;
+        for (const QString &field : fields)
+            escaped.append(EscapeField(field));
+        PrintOut(escaped.join(QLatin1Char('\t')));
+    };
+    line({QStringLiteral("blog-type"), model.GetBlogTypeName()});
+    line({QStringLiteral("url"), model.GetEntryUrl()});
+    line({QStringLiteral("template"), model.GetHtmlTemplateName()});
+    for (int i = 0; i < model.GetCategoryCount(); ++i) {
+        const TCategoryData category = model.GetCategory(i);
+        line({QStringLiteral("category"), category.GetName(), category.GetUrl()});
+    }
+    const THtmlValues values = model.GetHtmlValues();
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        line({QStringLiteral("value"), it.key(), it.value()});
+    return ExitOk;
+}
+
+int CommandEntries(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("latest-only"), QString()});
+    ParseArguments(parser, QStringLiteral("entries"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli entries PROJECT [--latest-only]\n"
+                                  "ブログにアクセスしてエントリーのURLとタイトルを取得し、プロジェクトを保存します。\n"
+                                  "--latest-only: 最新記事のみ (保存済みのエントリーに出会ったところで止めます)。\n"
+                                  "Ctrl+C でキャンセルすると、それまでに取得した内容を保存して終わります。\n"
+                                  "Downloads the blog's entries and saves the project; --latest-only stops at the first\n"
+                                  "known entry. Ctrl+C cancels and saves what was downloaded."),
+                   1, 1);
+    TCliProject project;
+    project.Open(parser.positionalArguments().at(0));
+    const TBlogConfig blogConfig = FindBlogConfig(project.Project().GetBlogTypeName());
+    const bool latestOnly = parser.isSet(QStringLiteral("latest-only"));
+    return RunJobAndSave(project, [&](TConsoleHost &host) {
+        TEntryDownloadJob job(project.Db(), blogConfig, project.Project().GetEntryUrl(), latestOnly, host);
+        return job.RunDownload();
+    });
+}
+
+int CommandCategories(const QStringList &args)
+{
+    QCommandLineParser parser;
+    ParseArguments(parser, QStringLiteral("categories"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli categories PROJECT\n"
+                                  "ブログにアクセスして各カテゴリーのエントリーを取得し、プロジェクトを保存します。\n"
+                                  "Ctrl+C でキャンセルすると、それまでに取得した内容を保存して終わります。\n"
+                                  "Downloads which entries belong to each category and saves the project.\n"
+                                  "Ctrl+C cancels and saves what was downloaded."),
+                   1, 1);
+    TCliProject project;
+    project.Open(parser.positionalArguments().at(0));
+    const TProject &model = project.Project();
+    const TBlogConfig blogConfig = FindBlogConfig(model.GetBlogTypeName());
+    QList<TCategoryData> categories;
+    for (int i = 0; i < model.GetCategoryCount(); ++i)
+        categories.append(model.GetCategory(i));
+    return RunJobAndSave(project, [&](TConsoleHost &host) {
+        TCategoryDownloadJob job(project.Db(), blogConfig, categories, host);
+        return job.RunDownload();
+    });
+}
+
+int CommandList(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("format"), QString(), QStringLiteral("tsv|json"), QStringLiteral("tsv")});
+    ParseArguments(parser, QStringLiteral("list"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli list PROJECT [--format tsv|json]\n"
+                                  "エントリーを読み込み順に表示します: id、url、date (yyyy-mm-dd hh:mm:ss)、title、\n"
+                                  "categories (\",\"区切り)、comment。\n"
+                                  "tsv (既定): 1行に1エントリー、タブ区切り。タブ、改行、\\ は \\t、\\n、\\r、\\\\ と書きます。\n"
+                                  "json: 上の名前をキーとするオブジェクトの配列。\n"
+                                  "Lists the entries in load order. tsv (default): one line per entry, tabs between\n"
+                                  "fields, tab, line breaks and backslash escaped. json: an array of objects."),
+                   1, 1);
+    const QString format = parser.value(QStringLiteral("format"));
+    if (format != QLatin1String("tsv") && format != QLatin1String("json"))
+        throw EUsageError(QStringLiteral("--format には tsv か json を指定してください: ") + format);
+
+    TCliProject project;
+    project.Open(parser.positionalArguments().at(0));
+    const TEntryList entries = project.Db().LoadEntries();
+    const TCategoryMap categories = project.Db().LoadCategories();
+    auto dateText = [](const TEntry &entry) {
+        return DateTimeToQDateTime(entry.GetCreatedOn()).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    };
+
+    if (format == QLatin1String("json")) {
+        QJsonArray array;
+        for (const TEntry &entry : entries) {
+            array.append(QJsonObject{
+                {QStringLiteral("id"), entry.GetId()},
+                {QStringLiteral("url"), entry.GetUrl()},
+                {QStringLiteral("date"), dateText(entry)},
+                {QStringLiteral("title"), entry.GetTitle()},
+                {QStringLiteral("categories"), CategoryCommaText(entry, categories)},
+                {QStringLiteral("comment"), entry.GetComment()},
+            });
+        }
+        const QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Indented);
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+        std::fflush(stdout);
+        return ExitOk;
+    }
+
+    for (const TEntry &entry : entries) {
+        const QStringList fields = {QString::number(entry.GetId()), entry.GetUrl(), dateText(entry),
+                                    entry.GetTitle(), CategoryCommaText(entry, categories),
+                                    entry.GetComment()};
+        QStringList escaped;
+        for (const QString &field : fields)
+            escaped.append(EscapeField(field));
+        const QByteArray line = escaped.join(QLatin1Char('\t')).toUtf8() + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    }
+    std::fflush(stdout);
+    return ExitOk;
+}
+
+int CommandComment(const QStringList &args)
+{
+    QCommandLineParser parser;
+    ParseArguments(parser, QStringLiteral("comment"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli comment PROJECT URL TEXT\n"
+                                  "URL のエントリーのコメントを TEXT にして、プロジェクトを保存します。\n"
+                                  "空の TEXT はコメントを消します。\n"
+                                  "Sets the comment of the entry with that URL and saves the project; an empty TEXT\n"
+                                  "removes the comment."),
+                   3, 3);
+    const QStringList positional = parser.positionalArguments();
+    TCliProject project;
+    project.Open(positional.at(0));
+    TEntryList entries = project.Db().LoadEntries();
+    const auto entry = std::find_if(entries.begin(), entries.end(), [&positional](const TEntry &entry) {
+        return entry.GetUrl() == positional.at(1);
+    });
+    if (entry == entries.end())
+        throw EUsageError(QStringLiteral("このURLのエントリーはプロジェクトにありません: ") + positional.at(1));
+    entry->SetComment(positional.at(2));
+    project.Db().SaveComment(*entry);
+    project.Save();
+    return ExitOk;
+}
+
+// Starts the template's program on the filled output database and waits for it.
+int RunTemplateProgram(const THtmlTemplate &htmlTemplate, const QString &outputDbPath,
+                       const QString &htmlPath)
+{
+    const QString program = htmlTemplate.GetExePath();
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({outputDbPath, htmlPath, program});
+    process.setWorkingDirectory(QFileInfo(program).absolutePath());
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    if (QFileInfo(program).isFile())
+        process.start();
+    if (!QFileInfo(program).isFile() || !process.waitForStarted(-1)) {
+        PrintErr(QStringLiteral("テンプレートのプログラムを起動できませんでした: ")
+                 + QDir::toNativeSeparators(program));
+        return ExitFailed;
+    }
+    process.waitForFinished(-1);
+    if (process.exitStatus() != QProcess::NormalExit) {
+        PrintErr(QStringLiteral("テンプレートのプログラムが異常終了しました: ")
+                 + QDir::toNativeSeparators(program));
+        return ExitFailed;
+    }
+    return process.exitCode();
+}
+
+int CommandMake(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("wait"), QString()});
+    ParseArguments(parser, QStringLiteral("make"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli make PROJECT HTMLFILE [--wait]\n"
+                                  "プロジェクトのHTMLテンプレートのプログラムで HTMLFILE を作成します。\n"
+                                  "--wait: プログラムの終了を待ち、その終了コードを返します。\n"
+                                  "Exports the project and starts its template's program to write HTMLFILE; with\n"
+                                  "--wait, waits for it and exits with its exit status."),
+                   2, 2);
+    const QStringList positional = parser.positionalArguments();
+    TCliProject project;
+    project.Open(positional.at(0));
+    const TProject &model = project.Project();
+    const THtmlTemplate htmlTemplate = FindTemplate(model.GetHtmlTemplateName());
+    // The template's program runs in its own folder, so a relative path would land there.
+    const QString htmlPath = AbsolutePath(positional.at(1));
+    if (!QFileInfo(QFileInfo(htmlPath).absolutePath()).isDir())
+        throw EUsageError(QStringLiteral("HTMLファイルのフォルダーがありません: ")
+                          + QDir::toNativeSeparators(QFileInfo(htmlPath).absolutePath()));
+    const QString emptyDb = GetDbDir() + QStringLiteral("html.mdb");
+    const QStringList lines = TemplateConfigLines(htmlTemplate, model.GetHtmlValues());
+
+    if (!parser.isSet(QStringLiteral("wait"))) {
+        MakeHtml(project.Db(), emptyDb, lines, htmlTemplate, htmlPath);
+        return ExitOk;
+    }
+    const QString outputDbPath = CreateHtmlDb(project.Db(), emptyDb, lines);
+    const int status = RunTemplateProgram(htmlTemplate, outputDbPath, htmlPath);
+    // The program has finished with the export; nobody else will read it.
+    QFile::remove(outputDbPath);
+    return status;
+}
+
+struct TCommand
+{
+    QString name;
+    std::function<int(const QStringList &)> run;
+};
+
+const QList<TCommand> &Commands()
+{
+    static const QList<TCommand> commands = {
+        {QStringLiteral("blog-types"), CommandBlogTypes},
+        {QStringLiteral("templates"), CommandTemplates},
+        {QStringLiteral("new"), CommandNew},
+        {QStringLiteral("set"), CommandSet},
+        {QStringLiteral("show"), CommandShow},
+        {QStringLiteral("entries"), CommandEntries},
+        {QStringLiteral("categories"), CommandCategories},
+        {QStringLiteral("list"), CommandList},
+        {QStringLiteral("comment"), CommandComment},
+        {QStringLiteral("make"), CommandMake},
+    };
+    return commands;
+}
+} // namespace
+
+void PrintOut(const QString &line)
+{
+    Print(stdout, line);
+}
+
+void PrintErr(const QString &line)
+{
+    Print(stderr, line);
+}
+
+QString EscapeField(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case u'\t': result += QLatin1String("\\t"); break;
+        case u'\n': result += QLatin1String("\\n"); break;
+        case u'\r': result += QLatin1String("\\r"); break;
+        case u'\\': result += QLatin1String("\\\\"); break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+int RunCli(const QStringList &arguments)
+{
+    if (arguments.isEmpty()) {
+        PrintErr(QStringLiteral("コマンドを指定してください。 (%1 --help)").arg(Program));
+        return ExitUsage;
+    }
+    const QString name = arguments.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        PrintOut(MainUsage);
+        return ExitOk;
+    }
+    if (name == QLatin1String("--version")) {
+        PrintOut(Program + QLatin1Char(' ') + QStringLiteral(VARNOKI_VERSION));
+        return ExitOk;
+    }
+    const QList<TCommand> &commands = Commands();
+    const auto command = std::find_if(commands.cbegin(), commands.cend(),
+                                      [&name](const TCommand &command) { return command.name == name; });
+    try {
+        if (command == commands.cend())
+            throw EUsageError(QStringLiteral("不明なコマンドです: %1 (%2 --help)").arg(name, Program));
+        return command->run(arguments.mid(1));
+    } catch (const THelpShown &) {
+        return ExitOk;
+    } catch (const EUsageError &error) {
+        PrintErr(OneLine(error.Message()));
+        return ExitUsage;
+    } catch (const EVarnokiError &error) {
+        PrintErr(OneLine(error.Message()));
+        return ExitFailed;
+    } catch (const std::exception &error) {
+        PrintErr(OneLine(QString::fromLocal8Bit(error.what())));
+        return ExitFailed;
+    }
+}

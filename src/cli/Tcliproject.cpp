@@ -1,0 +1,104 @@
+#include "cli/Tcliproject.h"
+
+#include "platform/Tappdirs.h"
+#include "store/Tldbdb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+TCliProject::TCliProject()
+    : FDb(std::make_unique<TLdbDb>())
+{
+}
+
+TCliProject::~TCliProject()
+{
+    const QString workFile = FDb->GetWorkFileName();
+    FDb.reset();
+    if (!workFile.isEmpty())
+        QFile::remove(workFile);
+}
+
+void TCliProject::Open(const QString &fileName)
+{
+    const QString path = AbsolutePath(fileName);
+    if (!QFileInfo(path).isFile())
+        throw EUsageError(QStringLiteral("プロジェクトファイルが見つかりません: ")
+                          + QDir::toNativeSeparators(path));
+    try {
+        FProject.Load(path, *FDb);
+    } catch (const EVarnokiError &error) {
+        throw EUsageError(error.Message());
+    }
+}
+
+void TCliProject::CreateNew()
+{
+    FDb->CreateFromEmpty(GetDbDir() + QStringLiteral("VARNOKI.FDB"));
+    FProject = TProject();
+}
+
+void TCliProject::Save(const QString &fileName)
+{
+    FProject.Save(fileName.isEmpty() ? FProject.GetFileName() : AbsolutePath(fileName), *FDb);
+}
+
+TBlogConfig FindBlogConfig(const QString &name)
+{
+    TBlogConfigManager manager;
+    manager.Load();
+    for (const TBlogConfig &config : manager.GetBlogConfigs()) {
+        if (config.GetName() == name)
+            return config;
+    }
+    throw EUsageError(QStringLiteral("ブログの種類が見つかりません: ") + name);
+}
+
+THtmlTemplate FindTemplate(const QString &name)
+{
+    TTemplateManager manager;
+    manager.Load();
+    for (const THtmlTemplate &htmlTemplate : manager.GetTemplates()) {
+        if (htmlTemplate.GetName() == name)
+            return htmlTemplate;
+    }
+    throw EUsageError(QStringLiteral("HTMLテンプレートが見つかりません: ") + name);
+}
+
+THtmlValues EmptyTemplateValues(const THtmlTemplate &htmlTemplate)
+{
+    THtmlValues values;
+    for (const QString &name : htmlTemplate.GetConfigNames())
+        values.insert(name, QString());
+    return values;
+}
+
+QStringList TemplateConfigLines(const THtmlTemplate &htmlTemplate, const THtmlValues &values)
+{
+    QList<QPair<QString, QString>> rows;
+    for (const QString &name : htmlTemplate.GetConfigNames())
+        rows.append({name, QString()});
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (it.value().isEmpty())
+            continue;
+        auto row = std::find_if(rows.begin(), rows.end(), [&it](const auto &row) {
+            return row.first.compare(it.key(), Qt::CaseInsensitive) == 0;
+        });
+        if (row != rows.end())
+            row->second = it.value();
+        else
+            rows.append({it.key(), it.value()});
+    }
+    QStringList lines;
+    for (const auto &row : rows)
+        lines.append(row.first + QLatin1Char('=') + row.second);
+    return lines;
+}
+
+QString AbsolutePath(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
