@@ -1,0 +1,408 @@
+#include "Definitionfiles.h"
+#include "Fixtureblog.h"
+#include "Testpaths.h"
+#include "store/Tcommatext.h"
+#include "store/Tldbdb.h"
+#include "store/Tproject.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+struct TRun
+{
+    int Status = -1;
+    QString Out;
+    QString Err;
+};
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Link(const QString &target, const QString &link)
+{
+    ASSERT_TRUE(QFile::link(target, link)) << link.toStdString();
+}
+
+// Runs a private copy of varnoki-cli in a program tree of its own: the real templates
+// and databases, plus blog types and templates the test writes. The copy is needed
+// because the program finds its data beside its own executable.
+class CliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(FDir.isValid());
+        const QString bin = TestPaths::BinDir();
+        ASSERT_TRUE(QDir().mkpath(BinPath(QStringLiteral("blog"))));
+        ASSERT_TRUE(QDir().mkpath(BinPath(QStringLiteral("template"))));
+        ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("config"))));
+        ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("tmp"))));
+        ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("work"))));
+        ASSERT_TRUE(QFile::copy(bin + QStringLiteral("/varnoki-cli"), BinPath(QStringLiteral("varnoki-cli"))));
+        Link(bin + QStringLiteral("/db"), BinPath(QStringLiteral("db")));
+        const QDir templates(bin + QStringLiteral("/template"));
+        for (const QString &name : templates.entryList(QDir::Files))
+            Link(templates.filePath(name), BinPath(QStringLiteral("template/") + name));
+
+        WriteBytes(BinPath(QStringLiteral("blog/fixture.ini")),
+                   "[CONFIG]\nname=テスト用\nsimpletext=試験のためのブログ\nencode=UTF-8\n"
+                   "[SCRIPT]\nfile=fixture.js\nlanguage=JScript\n");
+        ASSERT_TRUE(QFile::copy(TestPaths::FixturesDir() + QStringLiteral("/jobs/fixture.js"),
+                                BinPath(QStringLiteral("blog/fixture.js"))));
+        // Sorted after the shipped templates, so "new" still takes a shipped one.
+        WriteBytes(BinPath(QStringLiteral("template/zz-status.ini")),
+                   "[TEMPLATE]\nname=終了コード\nexe=tools/status.sh\n[CONFIG]\n1=タイトル\n");
+        WriteBytes(BinPath(QStringLiteral("template/tools/status.sh")),
+                   "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$1\" \"$2\" \"$3\" > \"$2\"\nexit 3\n");
+        QFile::setPermissions(BinPath(QStringLiteral("template/tools/status.sh")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        WriteBytes(BinPath(QStringLiteral("template/zz-missing.ini")),
+                   "[TEMPLATE]\nname=プログラムなし\nexe=no-such-program\n[CONFIG]\n1=タイトル\n");
+    }
+
+    QString Path(const QString &name) const { return FDir.filePath(name); }
+    QString BinPath(const QString &name) const { return FDir.filePath(QStringLiteral("bin/") + name); }
+    QString Project() const { return Path(QStringLiteral("work/blog.FDB")); }
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
+        env.insert(QStringLiteral("TMPDIR"), Path(QStringLiteral("tmp")));
+        return env;
+    }
+
+    void Start(QProcess &process, const QStringList &args) const
+    {
+        process.setProcessEnvironment(Environment());
+        process.setWorkingDirectory(Path(QStringLiteral("work")));
+        process.start(BinPath(QStringLiteral("varnoki-cli")), args);
+    }
+
+    TRun Cli(const QStringList &args) const
+    {
+        QProcess process;
+        Start(process, args);
+        TRun run;
+        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.Status = process.exitCode();
+        run.Out = QString::fromUtf8(process.readAllStandardOutput());
+        run.Err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    void ExpectOk(const TRun &run) const
+    {
+        EXPECT_EQ(run.Status, 0) << run.Err.toStdString();
+        EXPECT_EQ(run.Err, QString());
+    }
+
+    void ExpectUsageError(const QStringList &args) const
+    {
+        const TRun run = Cli(args);
+        EXPECT_EQ(run.Status, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(run.Out, QString()) << args.join(QLatin1Char(' ')).toStdString();
+        // One line, in the program's words.
+        EXPECT_TRUE(run.Err.endsWith(QLatin1Char('\n')) && run.Err.count(QLatin1Char('\n')) == 1)
+            << run.Err.toStdString();
+    }
+
+    void NewProject(const QString &url)
+    {
+        ExpectOk(Cli({QStringLiteral("new"), Project(), QStringLiteral("--blog-type"),
+                      QStringLiteral("テスト用"), QStringLiteral("--url"), url}));
+    }
+
+    // Whatever a command did, its working copy must not stay behind.
+    void ExpectNoWorkingCopies()
+    {
+        EXPECT_EQ(QDir(Path(QStringLiteral("tmp"))).entryList(QDir::Files), QStringList());
+    }
+
+    QTemporaryDir FDir;
+};
+
+// A blog of three entries and two categories, the newest first.
+class CliBlogTest : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        Blog.SetEntries({{QStringLiteral("/entry/3"), QStringLiteral("三番目"), QStringLiteral("2024/05/03 12:34:56"), {}},
+                         {QStringLiteral("/entry/2"), QStringLiteral("Second \\ entry"), QStringLiteral("2024-05-02"), {}},
+                         {QStringLiteral("/entry/1"), QStringLiteral("最初"), QStringLiteral("2024/05/01 08:00:00"), {}}});
+        Blog.SetPage(QStringLiteral("/cat/diary"),
+                     Entry(3) + Entry(1) + QStringLiteral("<a class=\"next\" href=\"%1\">次</a>")
+                                               .arg(Blog.Url(QStringLiteral("/cat/diary/2"))));
+        Blog.SetPage(QStringLiteral("/cat/diary/2"), Entry(2));
+        Blog.SetPage(QStringLiteral("/cat/trip"), Entry(3));
+    }
+
+    QString Entry(int n) const
+    {
+        return QStringLiteral("<a class=\"entry\" href=\"%1\">x</a>").arg(EntryUrl(n));
+    }
+    QString EntryUrl(int n) const { return Blog.Url(QStringLiteral("/entry/%1").arg(n)); }
+
+    TFixtureBlog Blog;
+};
+
+TEST_F(CliBlogTest, ProjectGoesFromNewToHtmlAndStaysReadableByTheCore)
+{
+    NewProject(Blog.TopUrl());
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--category"),
+                  QStringLiteral("日記=") + Blog.Url(QStringLiteral("/cat/diary")), QStringLiteral("--category"),
+                  QStringLiteral("旅行 記録=") + Blog.Url(QStringLiteral("/cat/trip")),
+                  QStringLiteral("--value"), QStringLiteral("ページタイトル=目次=テスト")}));
+
+    const TRun entries = Cli({QStringLiteral("entries"), Project()});
+    ExpectOk(entries);
+    EXPECT_TRUE(entries.Out.contains(QStringLiteral("OK: ") + EntryUrl(1) + QStringLiteral(" 最初")));
+    EXPECT_TRUE(entries.Out.endsWith(QStringLiteral("終了しました。\n")));
+
+    const TRun categories = Cli({QStringLiteral("categories"), Project()});
+    ExpectOk(categories);
+    EXPECT_TRUE(categories.Out.contains(QStringLiteral("OK: ") + Blog.Url(QStringLiteral("/cat/diary/2"))));
+
+    ExpectOk(Cli({QStringLiteral("comment"), Project(), EntryUrl(2), QStringLiteral("一行目\n二行目\tタブ\\")}));
+
+    const TRun tsv = Cli({QStringLiteral("list"), Project()});
+    ExpectOk(tsv);
+    const QString expectedTsv =
+        QStringLiteral("1\t%1\t2024-05-03 12:34:56\t三番目\t日記,\"旅行 記録\"\t\n"
+                       "2\t%2\t2024-05-02 00:00:00\tSecond \\\\ entry\t日記\t一行目\\n二行目\\tタブ\\\\\n"
+                       "3\t%3\t2024-05-01 08:00:00\t最初\t日記\t\n")
+            .arg(EntryUrl(3), EntryUrl(2), EntryUrl(1));
+    EXPECT_EQ(tsv.Out, expectedTsv);
+
+    const TRun json = Cli({QStringLiteral("list"), Project(), QStringLiteral("--format"), QStringLiteral("json")});
+    ExpectOk(json);
+    const QJsonArray array = QJsonDocument::fromJson(json.Out.toUtf8()).array();
+    ASSERT_EQ(array.size(), 3);
+    const QJsonObject second = array.at(1).toObject();
+    EXPECT_EQ(second.keys(), (QStringList{QStringLiteral("categories"), QStringLiteral("comment"),
+                                          QStringLiteral("date"), QStringLiteral("id"),
+                                          QStringLiteral("title"), QStringLiteral("url")}));
+    EXPECT_TRUE(second.value(QStringLiteral("id")).isDouble());
+    EXPECT_EQ(second.value(QStringLiteral("id")).toInt(), 2);
+    EXPECT_EQ(second.value(QStringLiteral("comment")).toString(), QStringLiteral("一行目\n二行目\tタブ\\"));
+    EXPECT_EQ(array.at(0).toObject().value(QStringLiteral("categories")).toString(),
+              QStringLiteral("日記,\"旅行 記録\""));
+
+    // The same file through the core's own project model.
+    {
+        TLdbDb db;
+        TProject project;
+        project.Load(Project(), db);
+        EXPECT_EQ(project.GetBlogTypeName(), QStringLiteral("テスト用"));
+        EXPECT_EQ(project.GetEntryUrl(), Blog.TopUrl());
+        ASSERT_EQ(project.GetCategoryCount(), 2);
+        EXPECT_EQ(project.GetCategory(1).GetName(), QStringLiteral("旅行 記録"));
+        EXPECT_EQ(project.GetHtmlValues().value(QStringLiteral("ページタイトル")), QStringLiteral("目次=テスト"));
+        const TEntryList stored = db.LoadEntries();
+        const TCategoryMap storedCategories = db.LoadCategories();
+        ASSERT_EQ(stored.size(), 3);
+        EXPECT_EQ(stored.at(1).GetComment(), QStringLiteral("一行目\n二行目\tタブ\\"));
+        EXPECT_EQ(CategoryCommaText(stored.at(0), storedCategories), QStringLiteral("日記,\"旅行 記録\""));
+        const QString work = db.GetWorkFileName();
+        db.Close();
+        QFile::remove(work);
+    }
+
+    const TRun make = Cli({QStringLiteral("make"), Project(), QStringLiteral("toc.html"), QStringLiteral("--wait")});
+    ExpectOk(make);
+    const QString html = QString::fromUtf8(ReadAll(Path(QStringLiteral("work/toc.html"))));
+    EXPECT_TRUE(html.contains(QStringLiteral("目次=テスト")));
+    EXPECT_TRUE(html.contains(QStringLiteral("三番目")));
+    EXPECT_TRUE(html.contains(EntryUrl(1)));
+    ExpectNoWorkingCopies();
+}
+
+TEST_F(CliBlogTest, LatestOnlyAddsNewEntriesInFront)
+{
+    NewProject(Blog.TopUrl());
+    ExpectOk(Cli({QStringLiteral("entries"), Project()}));
+    Blog.SetEntries({{QStringLiteral("/entry/4"), QStringLiteral("四番目"), QStringLiteral("2024/05/04"), {}},
+                     {QStringLiteral("/entry/3"), QStringLiteral("三番目"), QStringLiteral("2024/05/03"), {}}});
+    const TRun run = Cli({QStringLiteral("entries"), Project(), QStringLiteral("--latest-only")});
+    ExpectOk(run);
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("OK: ") + EntryUrl(3)));
+    const QStringList lines = Cli({QStringLiteral("list"), Project()}).Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines.at(0).contains(QStringLiteral("四番目")));
+    EXPECT_TRUE(lines.at(3).contains(QStringLiteral("最初")));
+}
+
+TEST_F(CliBlogTest, FailedDownloadKeepsWhatWasStoredAndExitsWithOne)
+{
+    Blog.SetEntries({{QStringLiteral("/entry/3"), QStringLiteral("三番目"), QStringLiteral("2024/05/03"), {}},
+                     {QStringLiteral("/entry/2"), QStringLiteral("二番目"), QStringLiteral("2024/05/02"),
+                      QStringLiteral("BOOM")}});
+    NewProject(Blog.TopUrl());
+    const TRun run = Cli({QStringLiteral("entries"), Project()});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Error: ") + EntryUrl(2))) << run.Out.toStdString();
+    const QString list = Cli({QStringLiteral("list"), Project()}).Out;
+    EXPECT_TRUE(list.startsWith(QStringLiteral("1\t") + EntryUrl(3))) << list.toStdString();
+    EXPECT_EQ(list.count(QLatin1Char('\n')), 1);
+    ExpectNoWorkingCopies();
+}
+
+TEST_F(CliBlogTest, CtrlCCancelsTheDownloadAndSavesWhatCame)
+{
+    Blog.Server.SetRoute("/entry/1", THttpTestResponse::Stall());
+    NewProject(Blog.TopUrl());
+    QProcess process;
+    Start(process, {QStringLiteral("entries"), Project()});
+    QByteArray out;
+    const QByteArray lastBeforeStall = (QStringLiteral("OK: ") + EntryUrl(2)).toUtf8();
+    while (!out.contains(lastBeforeStall) && process.waitForReadyRead(60000))
+        out += process.readAllStandardOutput();
+    ASSERT_TRUE(out.contains(lastBeforeStall)) << out.toStdString();
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    out += process.readAllStandardOutput();
+    EXPECT_TRUE(out.endsWith("終了しました。\n")) << out.toStdString();
+    const QString list = Cli({QStringLiteral("list"), Project()}).Out;
+    EXPECT_EQ(list.count(QLatin1Char('\n')), 2) << list.toStdString();
+    ExpectNoWorkingCopies();
+}
+
+TEST_F(CliTest, SetChangesOnlyWhatItIsGiven)
+{
+    NewProject(QStringLiteral("http://example.com/"));
+    TRun show = Cli({QStringLiteral("show"), Project()});
+    ExpectOk(show);
+    QStringList lines = show.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines.at(0), QStringLiteral("blog-type\tテスト用"));
+    EXPECT_EQ(lines.at(1), QStringLiteral("url\thttp://example.com/"));
+    EXPECT_EQ(lines.at(2), QStringLiteral("template\tカテゴリー別目次"));
+    // The first template's items, all empty.
+    EXPECT_TRUE(lines.contains(QStringLiteral("value\tページタイトル\t")));
+
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--category"), QStringLiteral("A=http://a/?x=1")}));
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("終了コード"),
+                  QStringLiteral("--value"), QStringLiteral("タイトル=t\tab")}));
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--category"), QStringLiteral("B=http://b/")}));
+    show = Cli({QStringLiteral("show"), Project()});
+    EXPECT_EQ(show.Out, QStringLiteral("blog-type\tテスト用\nurl\thttp://example.com/\ntemplate\t終了コード\n"
+                                       "category\tA\thttp://a/?x=1\ncategory\tB\thttp://b/\n"
+                                       "value\tタイトル\tt\\tab\n"));
+
+    // Choosing the same template again keeps its values; a new list replaces the old.
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("終了コード"),
+                  QStringLiteral("--clear-categories"), QStringLiteral("--category"), QStringLiteral("C=http://c/"),
+                  QStringLiteral("--url"), QStringLiteral("http://example.org/")}));
+    show = Cli({QStringLiteral("show"), Project()});
+    EXPECT_EQ(show.Out, QStringLiteral("blog-type\tテスト用\nurl\thttp://example.org/\ntemplate\t終了コード\n"
+                                       "category\tC\thttp://c/\nvalue\tタイトル\tt\\tab\n"));
+    ExpectNoWorkingCopies();
+}
+
+TEST_F(CliTest, BadArgumentsExitWithTwoAndLeaveTheProjectAlone)
+{
+    NewProject(QStringLiteral("http://example.com/"));
+    const QByteArray before = ReadAll(Project());
+    const QString p = Project();
+    ExpectUsageError({});
+    ExpectUsageError({QStringLiteral("frobnicate")});
+    ExpectUsageError({QStringLiteral("show")});
+    ExpectUsageError({QStringLiteral("show"), p, QStringLiteral("extra")});
+    ExpectUsageError({QStringLiteral("show"), p, QStringLiteral("--bogus")});
+    ExpectUsageError({QStringLiteral("show"), Path(QStringLiteral("work/none.FDB"))});
+    ExpectUsageError({QStringLiteral("show"), BinPath(QStringLiteral("blog/fixture.ini"))});
+    ExpectUsageError({QStringLiteral("new"), Path(QStringLiteral("work/b.FDB")), QStringLiteral("--url"), QStringLiteral("http://x/")});
+    ExpectUsageError({QStringLiteral("new"), Path(QStringLiteral("work/b.FDB")), QStringLiteral("--blog-type"),
+                      QStringLiteral("なし"), QStringLiteral("--url"), QStringLiteral("http://x/")});
+    ExpectUsageError({QStringLiteral("new"), Path(QStringLiteral("work/b.FDB")), QStringLiteral("--blog-type"),
+                      QStringLiteral("テスト用"), QStringLiteral("--url"), QStringLiteral("http://x/"),
+                      QStringLiteral("--template"), QStringLiteral("なし")});
+    ExpectUsageError({QStringLiteral("new"), p, QStringLiteral("--blog-type"), QStringLiteral("テスト用"),
+                      QStringLiteral("--url"), QStringLiteral("http://x/")});
+    ExpectUsageError({QStringLiteral("set"), p, QStringLiteral("--url"), QStringLiteral("http://changed/"),
+                      QStringLiteral("--blog-type"), QStringLiteral("なし")});
+    ExpectUsageError({QStringLiteral("set"), p, QStringLiteral("--category"), QStringLiteral("no-equals")});
+    ExpectUsageError({QStringLiteral("set"), p, QStringLiteral("--category"), QStringLiteral("A=")});
+    ExpectUsageError({QStringLiteral("set"), p, QStringLiteral("--value"), QStringLiteral("無い項目=1")});
+    ExpectUsageError({QStringLiteral("set"), p, QStringLiteral("--url")});
+    ExpectUsageError({QStringLiteral("list"), p, QStringLiteral("--format"), QStringLiteral("xml")});
+    ExpectUsageError({QStringLiteral("comment"), p, QStringLiteral("http://example.com/none"), QStringLiteral("x")});
+    ExpectUsageError({QStringLiteral("make"), p, Path(QStringLiteral("no-folder/toc.html"))});
+    EXPECT_EQ(ReadAll(Project()), before);
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("work/b.FDB"))));
+
+    // The project's blog type or template no longer installed.
+    ExpectOk(Cli({QStringLiteral("set"), p, QStringLiteral("--template"), QStringLiteral("終了コード")}));
+    QFile::remove(BinPath(QStringLiteral("template/zz-status.ini")));
+    QFile::remove(BinPath(QStringLiteral("blog/fixture.ini")));
+    ExpectUsageError({QStringLiteral("make"), p, QStringLiteral("toc.html"), QStringLiteral("--wait")});
+    ExpectUsageError({QStringLiteral("entries"), p});
+    ExpectNoWorkingCopies();
+}
+
+TEST_F(CliTest, HelpAndListingsGoToStandardOutput)
+{
+    for (const QString &command : {QStringLiteral("blog-types"), QStringLiteral("templates"), QStringLiteral("new"),
+                                   QStringLiteral("set"), QStringLiteral("show"), QStringLiteral("entries"),
+                                   QStringLiteral("categories"), QStringLiteral("list"),
+                                   QStringLiteral("comment"), QStringLiteral("make")}) {
+        const TRun run = Cli({command, QStringLiteral("--help")});
+        ExpectOk(run);
+        EXPECT_TRUE(run.Out.contains(QStringLiteral("varnoki-cli ") + command)) << command.toStdString();
+    }
+    ExpectOk(Cli({QStringLiteral("--help")}));
+
+    TRun run = Cli({QStringLiteral("blog-types")});
+    ExpectOk(run);
+    EXPECT_EQ(run.Out, QStringLiteral("テスト用\t試験のためのブログ\n"));
+    run = Cli({QStringLiteral("templates")});
+    ExpectOk(run);
+    EXPECT_TRUE(run.Out.endsWith(QStringLiteral("プログラムなし\tタイトル\n終了コード\tタイトル\n")));
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("\tページタイトル,")));
+}
+
+TEST_F(CliTest, MakeWaitPassesArgumentsAndExitStatusOn)
+{
+    NewProject(QStringLiteral("http://example.com/"));
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("終了コード")}));
+    const TRun run = Cli({QStringLiteral("make"), Project(), QStringLiteral("out page.html"), QStringLiteral("--wait")});
+    EXPECT_EQ(run.Status, 3);
+    const QStringList args = QString::fromUtf8(ReadAll(Path(QStringLiteral("work/out page.html"))))
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(args.size(), 4);
+    EXPECT_EQ(args.at(0), QFileInfo(BinPath(QStringLiteral("template/tools"))).absoluteFilePath());
+    EXPECT_TRUE(args.at(1).startsWith(Path(QStringLiteral("tmp/"))));
+    EXPECT_EQ(args.at(2), Path(QStringLiteral("work/out page.html")));
+    EXPECT_EQ(args.at(3), BinPath(QStringLiteral("template/tools/status.sh")));
+    // Waited for, so the export is no longer needed.
+    ExpectNoWorkingCopies();
+
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("プログラムなし")}));
+    for (const QStringList &make : {QStringList{QStringLiteral("make"), Project(), QStringLiteral("x.html")},
+                                    QStringList{QStringLiteral("make"), Project(), QStringLiteral("x.html"),
+                                                QStringLiteral("--wait")}}) {
+        const TRun failed = Cli(make);
+        EXPECT_EQ(failed.Status, 1);
+        EXPECT_TRUE(failed.Err.contains(QStringLiteral("no-such-program"))) << failed.Err.toStdString();
+    }
+    ExpectNoWorkingCopies();
+}
+} // namespace
