@@ -1,0 +1,150 @@
+// Ameba Blog (ameblo.jp): entry titles in .skin-entryTitle, the "next" paging
+// button (a.skin-pagingNext) leading to older entries and older list pages, and the
+// page's window.INIT_DATA where the markup leaves something out.
+
+function IsAmeba(doc) {
+  return /ameblo\.jp|stat\.ameba\.jp|skin-entry|skinArticle|window\.INIT_DATA/.test(doc.page);
+}
+
+function AmebaMain(doc) {
+  return SelectFirst(doc, [".skin-blogMain", "[data-uranus-layout=main]", "#main", "main", ".skin-blogBody"]);
+}
+
+var AmebaTitles = [".skin-entryTitle", "a.skinArticleTitle", ".skinArticleHeader h1", ".skinArticleHeader h2"];
+var AmebaListLinks = [".skin-entryTitle a", "a.skinArticleTitle", "[data-uranus-component=entryItemTitle] a",
+  "a[data-uranus-component=entryItemTitle]", ".contentTitle a", "h2 a[href*=\"/entry-\"]"];
+
+// Every entry record in INIT_DATA, keyed by its id.
+function AmebaInitEntries(doc) {
+  if (doc.amebaEntries)
+    return doc.amebaEntries;
+  var entries = {};
+  var data = AssignedLiteral(doc.page, "window.INIT_DATA");
+  function walk(value, depth) {
+    if (!value || typeof value !== "object" || depth > 12)
+      return;
+    if (value.entry_id !== undefined && value.entry_title !== undefined && !entries.hasOwnProperty(String(value.entry_id)))
+      entries[String(value.entry_id)] = value;
+    for (var key in value) {
+      if (value.hasOwnProperty(key) && value[key] && typeof value[key] === "object")
+        walk(value[key], depth + 1);
+    }
+  }
+  walk(data, 0);
+  doc.amebaEntries = entries;
+  return entries;
+}
+
+function AmebaEntryId(url) {
+  var m = /\/entry-(\d+)\.html/.exec(url || "");
+  return m ? m[1] : "";
+}
+
+// The page's own entry record: the one its canonical URL or entry element names.
+function AmebaInitEntry(doc) {
+  var entries = AmebaInitEntries(doc);
+  var id = AmebaEntryId(PageUrl(doc)) || AttrOf(doc, "[data-unique-entry-id]", "data-unique-entry-id");
+  if (id && entries.hasOwnProperty(id))
+    return entries[id];
+  var only = null;
+  for (var key in entries) {
+    if (entries.hasOwnProperty(key)) {
+      if (only)
+        return null;
+      only = entries[key];
+    }
+  }
+  return only;
+}
+
+function AmebaEntryLink(doc, id) {
+  var m = /^https?:\/\/[^\/]+\/([^\/?#]+)\//.exec(PageUrl(doc));
+  var amebaId = AttrOf(doc, "[data-unique-ameba-id]", "data-unique-ameba-id") || (m ? m[1] : "");
+  return amebaId ? PageLink(doc, "/" + amebaId + "/entry-" + id + ".html") : "";
+}
+
+// The <time> text carries the time of day; its datetime attribute only the day.
+function AmebaDate(doc, scope) {
+  var times = Select(doc, ".skin-entryPubdate time, .articleTime time, time", scope);
+  for (var i = 0; i < times.length; i++) {
+    var m = /\d{4}-\d{1,2}-\d{1,2}(?:[ T]\d{1,2}:\d{2}(?::\d{2})?)?/.exec(InnerText(doc, times[i]));
+    var attr = CollapseSpace(Attr(times[i], "datetime"));
+    if (m && (m[0].length > 10 || !attr))
+      return m[0];
+    if (attr)
+      return attr;
+  }
+  return "";
+}
+
+function AmebaItems(doc) {
+  var main = AmebaMain(doc);
+  var links = [];
+  for (var i = 0; i < AmebaListLinks.length && !links.length; i++)
+    links = Select(doc, AmebaListLinks[i], main);
+  var items = [];
+  for (i = 0; i < links.length; i++) {
+    var url = PageLink(doc, Attr(links[i], "href"));
+    if (!AmebaEntryId(url))
+      continue;
+    var entry = Closest(links[i], "article, li, .skin-entry, .skinArticle");
+    items.push({url: url, date: entry ? AmebaDate(doc, entry) : ""});
+  }
+  if (!items.length) {
+    // Markup not rendered: the records of INIT_DATA, limited to the theme of a theme page.
+    var theme = /\/theme\d*-(\d+)\.html/.exec(PageUrl(doc));
+    var entries = AmebaInitEntries(doc);
+    for (var key in entries) {
+      if (!entries.hasOwnProperty(key) || (theme && String(entries[key].theme_id) !== theme[1]))
+        continue;
+      items.push({url: AmebaEntryLink(doc, key), date: String(entries[key].entry_created_datetime || "")});
+    }
+    items.sort(function (a, b) { return (DateKey(b.date) || 0) - (DateKey(a.date) || 0); });
+  }
+  return items;
+}
+
+function GetRecentEntry(page) {
+  var doc = HtmlDoc(page);
+  return IsAmeba(doc) ? PickNewest(AmebaItems(doc)) : "";
+}
+
+function GetDate(page) {
+  var doc = HtmlDoc(page);
+  var article = SelectFirst(doc, ["article", ".skin-entry", ".skinArticle"], AmebaMain(doc));
+  var date = article ? AmebaDate(doc, article) : "";
+  if (!date) {
+    var entry = AmebaInitEntry(doc);
+    date = entry ? CollapseSpace(String(entry.entry_created_datetime || "")) : "";
+  }
+  return date;
+}
+
+function GetTitle(page) {
+  var doc = HtmlDoc(page);
+  var title = TextOf(doc, AmebaTitles, AmebaMain(doc));
+  if (!title) {
+    var entry = AmebaInitEntry(doc);
+    title = entry ? CollapseSpace(DecodeEntities(String(entry.entry_title || ""))) : "";
+  }
+  return title;
+}
+
+function GetNextUrl(page) {
+  return LinkOf(HtmlDoc(page), ["a.skin-pagingNext", "a.pagingNext"]);
+}
+
+function GetEntryUrl(page) {
+  var doc = HtmlDoc(page);
+  if (!IsAmeba(doc))
+    return "";
+  var items = AmebaItems(doc);
+  var urls = [];
+  for (var i = 0; i < items.length; i++)
+    urls.push(items[i].url);
+  return UrlLines(urls);
+}
+
+function GetNextCategoryUrl(page) {
+  return LinkOf(HtmlDoc(page), ["a.skin-pagingNext", "a.pagingNext"]);
+}

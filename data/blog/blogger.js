@@ -1,0 +1,112 @@
+// Blogger (blogspot.com and custom domains): the posts of the main Blog widget
+// (Blog1), its "older post" link, label pages under /search/label/.
+
+// "?m=1" only asks for the mobile view of the same post.
+SiteUrlFilter = function (url) {
+  var m = /^([^?]*)\?([^#]*)$/.exec(url);
+  if (!m)
+    return url;
+  var kept = [];
+  var params = m[2].split("&");
+  for (var i = 0; i < params.length; i++) {
+    if (!/^m=[01]$/.test(params[i]))
+      kept.push(params[i]);
+  }
+  return kept.length ? m[1] + "?" + kept.join("&") : m[1];
+};
+
+function IsBlogger(doc) {
+  return /\.blogger\.com\/|\.blogspot\.com|id=["']Blog1["']/.test(doc.page);
+}
+
+// Featured and popular post widgets use the same classes outside the Blog widget.
+function BloggerMain(doc) {
+  return SelectFirst(doc, ["#Blog1", ".widget.Blog", ".blog-posts", "#main"]);
+}
+
+function BloggerDate(doc, scope) {
+  var date = AttrOf(doc, ["abbr.published[title]"], "title", scope);
+  if (!date)
+    date = AttrOf(doc, ["time.published[datetime]", "[itemprop=datePublished][datetime]"], "datetime", scope);
+  if (!date)
+    date = AttrOf(doc, [".published[title]", "[itemprop=datePublished][title]"], "title", scope);
+  if (!date)
+    date = AttrOf(doc, ["meta[itemprop=datePublished]"], "content", scope);
+  return date;
+}
+
+function BloggerPostUrl(doc, post) {
+  var url = LinkOf(doc, [".post-title a", ".entry-title a", "a.timestamp-link", "a[rel~=bookmark]"], post);
+  if (!url)
+    url = PageLink(doc, AttrOf(doc, "meta[itemprop=url]", "content", post));
+  return url;
+}
+
+function BloggerPosts(doc) {
+  var main = BloggerMain(doc);
+  var posts = Select(doc, ".post-outer", main);
+  if (!posts.length)
+    posts = Select(doc, ".post", main);
+  var items = [];
+  for (var i = 0; i < posts.length; i++)
+    items.push({url: BloggerPostUrl(doc, posts[i]), date: BloggerDate(doc, posts[i])});
+  return items;
+}
+
+// The older page: an href, or for "load more" buttons whose href goes nowhere, the
+// URL they load.
+function BloggerOlderLink(doc) {
+  var links = Select(doc, "#Blog1_blog-pager-older-link, a.blog-pager-older-link, [id$=_blog-pager-older-link]");
+  for (var i = 0; i < links.length; i++) {
+    var url = PageLink(doc, Attr(links[i], "href"));
+    if (!url)
+      url = PageLink(doc, Attr(links[i], "data-load") || Attr(links[i], "data-url"));
+    if (url)
+      return url;
+  }
+  return "";
+}
+
+function GetRecentEntry(page) {
+  var doc = HtmlDoc(page);
+  return IsBlogger(doc) ? PickNewest(BloggerPosts(doc)) : "";
+}
+
+function GetDate(page) {
+  var doc = HtmlDoc(page);
+  var date = BloggerDate(doc, BloggerMain(doc));
+  if (!date) {
+    var article = JsonLdArticle(doc);
+    date = article ? JsonLdString(article.datePublished) : "";
+  }
+  return date;
+}
+
+function GetTitle(page) {
+  var doc = HtmlDoc(page);
+  var title = TextOf(doc, [".post-title", ".entry-title"], BloggerMain(doc));
+  if (!title) {
+    var article = JsonLdArticle(doc);
+    title = article ? JsonLdString(article.headline || article.name) : "";
+  }
+  return title;
+}
+
+function GetNextUrl(page) {
+  return BloggerOlderLink(HtmlDoc(page));
+}
+
+function GetEntryUrl(page) {
+  var doc = HtmlDoc(page);
+  if (!IsBlogger(doc))
+    return "";
+  var posts = BloggerPosts(doc);
+  var urls = [];
+  for (var i = 0; i < posts.length; i++)
+    urls.push(posts[i].url);
+  return UrlLines(urls);
+}
+
+function GetNextCategoryUrl(page) {
+  return BloggerOlderLink(HtmlDoc(page));
+}

@@ -1,0 +1,885 @@
+// Helpers shared by every blog type script; the build joins this file in front of
+// each blog type's own script. Plain ECMAScript: pages arrive as one string, and
+// everything here works on that string alone.
+
+// ---------------------------------------------------------------- entities
+
+var NamedEntities = (function () {
+  var table = {amp: 38, lt: 60, gt: 62, quot: 34, apos: 39};
+  var latin1 = ("nbsp iexcl cent pound curren yen brvbar sect uml copy ordf laquo not shy " +
+    "reg macr deg plusmn sup2 sup3 acute micro para middot cedil sup1 ordm raquo frac14 " +
+    "frac12 frac34 iquest Agrave Aacute Acirc Atilde Auml Aring AElig Ccedil Egrave Eacute " +
+    "Ecirc Euml Igrave Iacute Icirc Iuml ETH Ntilde Ograve Oacute Ocirc Otilde Ouml times " +
+    "Oslash Ugrave Uacute Ucirc Uuml Yacute THORN szlig agrave aacute acirc atilde auml " +
+    "aring aelig ccedil egrave eacute ecirc euml igrave iacute icirc iuml eth ntilde ograve " +
+    "oacute ocirc otilde ouml divide oslash ugrave uacute ucirc uuml yacute thorn yuml").split(" ");
+  for (var i = 0; i < latin1.length; i++)
+    table[latin1[i]] = 160 + i;
+  var greek = "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa Lambda Mu Nu Xi Omicron Pi Rho".split(" ");
+  for (i = 0; i < greek.length; i++) {
+    table[greek[i]] = 913 + i;
+    table[greek[i].toLowerCase()] = 945 + i;
+  }
+  var greek2 = "Sigma Tau Upsilon Phi Chi Psi Omega".split(" ");
+  for (i = 0; i < greek2.length; i++) {
+    table[greek2[i]] = 931 + i;
+    table[greek2[i].toLowerCase()] = 963 + i;
+  }
+  var others = ("sigmaf 962 thetasym 977 upsih 978 piv 982 OElig 338 oelig 339 Scaron 352 " +
+    "scaron 353 Yuml 376 fnof 402 circ 710 tilde 732 ensp 8194 emsp 8195 thinsp 8201 " +
+    "zwnj 8204 zwj 8205 lrm 8206 rlm 8207 hyphen 8208 ndash 8211 mdash 8212 lsquo 8216 " +
+    "rsquo 8217 sbquo 8218 ldquo 8220 rdquo 8221 bdquo 8222 dagger 8224 Dagger 8225 " +
+    "bull 8226 hellip 8230 permil 8240 prime 8242 Prime 8243 lsaquo 8249 rsaquo 8250 " +
+    "oline 8254 frasl 8260 euro 8364 image 8465 weierp 8472 real 8476 trade 8482 " +
+    "alefsym 8501 larr 8592 uarr 8593 rarr 8594 darr 8595 harr 8596 crarr 8629 lArr 8656 " +
+    "uArr 8657 rArr 8658 dArr 8659 hArr 8660 forall 8704 part 8706 exist 8707 empty 8709 " +
+    "nabla 8711 isin 8712 notin 8713 ni 8715 prod 8719 sum 8721 minus 8722 lowast 8727 " +
+    "radic 8730 prop 8733 infin 8734 ang 8736 and 8743 or 8744 cap 8745 cup 8746 int 8747 " +
+    "there4 8756 sim 8764 cong 8773 asymp 8776 ne 8800 equiv 8801 le 8804 ge 8805 sub 8834 " +
+    "sup 8835 nsub 8836 sube 8838 supe 8839 oplus 8853 otimes 8855 perp 8869 sdot 8901 " +
+    "lceil 8968 rceil 8969 lfloor 8970 rfloor 8971 lang 9001 rang 9002 loz 9674 " +
+    "spades 9824 clubs 9827 hearts 9829 diams 9830 starf 9733 star 9734 check 10003").split(" ");
+  for (i = 0; i + 1 < others.length; i += 2)
+    table[others[i]] = parseInt(others[i + 1], 10);
+  return table;
+})();
+
+// Character references 128-159 name the windows-1252 characters, as browsers read them.
+var Windows1252 = {128: 0x20AC, 130: 0x201A, 131: 0x0192, 132: 0x201E, 133: 0x2026,
+  134: 0x2020, 135: 0x2021, 136: 0x02C6, 137: 0x2030, 138: 0x0160, 139: 0x2039,
+  140: 0x0152, 142: 0x017D, 145: 0x2018, 146: 0x2019, 147: 0x201C, 148: 0x201D,
+  149: 0x2022, 150: 0x2013, 151: 0x2014, 152: 0x02DC, 153: 0x2122, 154: 0x0161,
+  155: 0x203A, 156: 0x0153, 158: 0x017E, 159: 0x0178};
+
+// Names a page may write without the closing semicolon (as in "&amp" or "&nbsp ").
+var BareEntities = {amp: 1, lt: 1, gt: 1, quot: 1, nbsp: 1, copy: 1, reg: 1};
+
+function CodePointText(code) {
+  if (Windows1252.hasOwnProperty(code))
+    code = Windows1252[code];
+  if (!(code > 0 && code <= 0x10FFFF) || (code >= 0xD800 && code <= 0xDFFF))
+    code = 0xFFFD;
+  return String.fromCodePoint(code);
+}
+
+// Decodes character references in one pass, so "&amp;#8217;" stays "&#8217;".
+function DecodeEntities(text) {
+  if (!text || text.indexOf("&") < 0)
+    return text || "";
+  return text.replace(/&(?:#[xX]([0-9a-fA-F]{1,8});?|#([0-9]{1,9});?|([a-zA-Z][a-zA-Z0-9]{1,31})(;?))/g,
+    function (whole, hex, dec, name, semicolon, offset, all) {
+      if (hex)
+        return CodePointText(parseInt(hex, 16));
+      if (dec)
+        return CodePointText(parseInt(dec, 10));
+      if (!NamedEntities.hasOwnProperty(name))
+        return whole;
+      if (!semicolon) {
+        // "?a=1&copy=2" is a query, not a copyright sign.
+        var following = all.charAt(offset + whole.length);
+        if (!BareEntities.hasOwnProperty(name) || /[A-Za-z0-9=]/.test(following))
+          return whole;
+      }
+      return String.fromCodePoint(NamedEntities[name]);
+    });
+}
+
+// Collapses runs of ASCII white space and trims; other spaces stay.
+function CollapseSpace(text) {
+  return (text || "").replace(/[ \t\n\r\f]+/g, " ").replace(/^ | $/g, "");
+}
+
+// ---------------------------------------------------------------- HTML scanning
+
+var VoidElements = {area: 1, base: 1, br: 1, col: 1, embed: 1, hr: 1, img: 1, input: 1,
+  keygen: 1, link: 1, meta: 1, param: 1, source: 1, track: 1, wbr: 1};
+var RawTextElements = {script: 1, style: 1, textarea: 1, title: 1, xmp: 1, iframe: 1,
+  noembed: 1, noframes: 1};
+var ParagraphClosers = {address: 1, article: 1, aside: 1, blockquote: 1, details: 1,
+  dialog: 1, div: 1, dl: 1, fieldset: 1, figcaption: 1, figure: 1, footer: 1, form: 1,
+  h1: 1, h2: 1, h3: 1, h4: 1, h5: 1, h6: 1, header: 1, hgroup: 1, hr: 1, main: 1, menu: 1,
+  nav: 1, ol: 1, p: 1, pre: 1, section: 1, table: 1, ul: 1};
+var ScopeBoundaries = {html: 1, table: 1, td: 1, th: 1, caption: 1, marquee: 1, object: 1,
+  applet: 1, template: 1, button: 1};
+var Headings = {h1: 1, h2: 1, h3: 1, h4: 1, h5: 1, h6: 1};
+
+var TokenPattern = /<!--[\s\S]*?(?:--!?>|$)|<![^>]*>|<\?[^>]*>|<(\/?)([a-zA-Z][^\s\/>]*)((?:[^>"']|"[^"]*"|'[^']*')*)>/g;
+var AttributePattern = /([^\s"'>\/=]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>]+)))?/g;
+var RawTextEnds = {};
+
+function ParseAttributes(text) {
+  var attrs = {};
+  var m;
+  AttributePattern.lastIndex = 0;
+  while ((m = AttributePattern.exec(text)) !== null) {
+    var name = m[1].toLowerCase();
+    if (attrs.hasOwnProperty(name))
+      continue;
+    var value = m[2] !== undefined ? m[2] : m[3] !== undefined ? m[3] : m[4] !== undefined ? m[4] : "";
+    attrs[name] = DecodeEntities(value);
+  }
+  return attrs;
+}
+
+// Closes the nearest open element named `name` (and everything opened after it) when
+// it is found before any element of `boundaries`.
+function CloseOpen(stack, names, boundaries, at) {
+  for (var i = stack.length - 1; i > 0; i--) {
+    var name = stack[i].name;
+    if (names.hasOwnProperty(name)) {
+      for (var j = stack.length - 1; j >= i; j--)
+        stack[j].innerEnd = stack[j].end = at;
+      stack.length = i;
+      return;
+    }
+    if (boundaries.hasOwnProperty(name))
+      return;
+  }
+}
+
+var LastPage = null;
+var LastDoc = null;
+
+// The page as a tree of elements, built the forgiving way browsers build it: end tags
+// close what they match, some start tags close what they imply, unclosed elements end
+// with the page. Scripts, styles and comments are not scanned for tags.
+function HtmlDoc(page) {
+  page = String(page === undefined || page === null ? "" : page);
+  if (page === LastPage && LastDoc)
+    return LastDoc;
+  var root = {name: "#document", attrs: {}, start: 0, innerStart: 0, innerEnd: page.length,
+    end: page.length, parent: null, index: -1};
+  var nodes = [];
+  var stack = [root];
+  var m;
+  TokenPattern.lastIndex = 0;
+  while ((m = TokenPattern.exec(page)) !== null) {
+    if (m[2] === undefined)
+      continue;
+    var at = m.index;
+    var after = TokenPattern.lastIndex;
+    var name = m[2].toLowerCase();
+    if (m[1]) {
+      for (var i = stack.length - 1; i > 0 && stack[i].name !== name; i--) {}
+      if (i > 0) {
+        for (var j = stack.length - 1; j > i; j--)
+          stack[j].innerEnd = stack[j].end = at;
+        stack[i].innerEnd = at;
+        stack[i].end = after;
+        stack.length = i;
+      }
+      continue;
+    }
+    if (ParagraphClosers.hasOwnProperty(name))
+      CloseOpen(stack, {p: 1}, ScopeBoundaries, at);
+    if (name === "li")
+      CloseOpen(stack, {li: 1}, {ul: 1, ol: 1, menu: 1, table: 1, td: 1, th: 1}, at);
+    else if (name === "dt" || name === "dd")
+      CloseOpen(stack, {dt: 1, dd: 1}, {dl: 1, table: 1, td: 1, th: 1}, at);
+    else if (name === "tr")
+      CloseOpen(stack, {tr: 1}, {table: 1, tbody: 1, thead: 1, tfoot: 1}, at);
+    else if (name === "td" || name === "th")
+      CloseOpen(stack, {td: 1, th: 1}, {tr: 1, table: 1}, at);
+    else if (name === "option")
+      CloseOpen(stack, {option: 1}, {select: 1, datalist: 1, optgroup: 1}, at);
+    else if (name === "a")
+      CloseOpen(stack, {a: 1}, ScopeBoundaries, at);
+    if (Headings.hasOwnProperty(name) && Headings.hasOwnProperty(stack[stack.length - 1].name))
+      CloseOpen(stack, Headings, {}, at);
+
+    var node = {name: name, attrs: ParseAttributes(m[3]), start: at, innerStart: after,
+      innerEnd: after, end: after, parent: stack[stack.length - 1], index: nodes.length};
+    nodes.push(node);
+    if (VoidElements.hasOwnProperty(name) || /(^|[\s"'])\/\s*$/.test(m[3]))
+      continue;
+    if (RawTextElements.hasOwnProperty(name)) {
+      var endPattern = RawTextEnds[name] ||
+        (RawTextEnds[name] = new RegExp("</" + name + "(?=[\\s/>])[^>]*>", "ig"));
+      endPattern.lastIndex = after;
+      var close = endPattern.exec(page);
+      node.innerEnd = close ? close.index : page.length;
+      node.end = close ? endPattern.lastIndex : page.length;
+      TokenPattern.lastIndex = node.end;
+      continue;
+    }
+    stack.push(node);
+  }
+  for (var k = stack.length - 1; k > 0; k--)
+    stack[k].innerEnd = stack[k].end = page.length;
+  LastPage = page;
+  LastDoc = {page: page, root: root, nodes: nodes, pageUrl: null, jsonLd: null};
+  return LastDoc;
+}
+
+// ---------------------------------------------------------------- selectors
+
+var SelectorCache = {};
+
+// A small CSS selector language: type, #id, .class, [attr], [attr=v], [attr~=v],
+// [attr^=v], [attr$=v], [attr*=v], descendant and child combinators, comma lists.
+function ParseSelector(text) {
+  if (SelectorCache.hasOwnProperty(text))
+    return SelectorCache[text];
+  var alternatives = [];
+  var parts = [];
+  var compound = null;
+  var combinator = null;
+  var pattern = /\s*(,|>)\s*|\s+|([a-zA-Z][\w-]*|\*)|#([\w-]+)|\.([\w-]+)|\[\s*([\w:-]+)\s*(?:([~^$*|]?=)\s*(?:"([^"]*)"|'([^']*)'|([^\]\s]+))\s*)?\]/g;
+  var m;
+  var position = 0;
+  function finish() {
+    if (compound) {
+      parts.push({compound: compound, combinator: combinator});
+      compound = null;
+      combinator = null;
+    }
+  }
+  function current() {
+    if (!compound)
+      compound = {tag: null, id: null, classes: [], attrs: []};
+    return compound;
+  }
+  while (position < text.length) {
+    pattern.lastIndex = position;
+    m = pattern.exec(text);
+    if (!m || m.index !== position)
+      throw new Error("Bad selector: " + text);
+    position = pattern.lastIndex;
+    if (m[1] === ",") {
+      finish();
+      alternatives.push(parts);
+      parts = [];
+    } else if (m[1] === ">" || (m[0].length && !m[1] && /^\s+$/.test(m[0]))) {
+      if (compound) {
+        finish();
+        combinator = m[1] === ">" ? ">" : " ";
+      } else if (m[1] === ">") {
+        combinator = ">";
+      }
+    } else if (m[2]) {
+      current().tag = m[2] === "*" ? null : m[2].toLowerCase();
+    } else if (m[3]) {
+      current().id = m[3];
+    } else if (m[4]) {
+      current().classes.push(m[4]);
+    } else if (m[5]) {
+      var value = m[7] !== undefined ? m[7] : m[8] !== undefined ? m[8] : m[9];
+      current().attrs.push({name: m[5].toLowerCase(), op: m[6] || "", value: value});
+    }
+  }
+  finish();
+  alternatives.push(parts);
+  SelectorCache[text] = alternatives;
+  return alternatives;
+}
+
+function HasClass(node, name) {
+  var value = node && node.attrs["class"];
+  if (!value)
+    return false;
+  return (" " + value.replace(/[\s]+/g, " ") + " ").indexOf(" " + name + " ") >= 0;
+}
+
+function MatchAttribute(node, test) {
+  if (!node.attrs.hasOwnProperty(test.name))
+    return false;
+  var actual = node.attrs[test.name];
+  var wanted = test.value;
+  switch (test.op) {
+  case "": return true;
+  case "=": return actual === wanted;
+  case "~=": return (" " + actual.replace(/\s+/g, " ") + " ").indexOf(" " + wanted + " ") >= 0;
+  case "^=": return wanted !== "" && actual.indexOf(wanted) === 0;
+  case "$=": return wanted !== "" && actual.length >= wanted.length &&
+    actual.lastIndexOf(wanted) === actual.length - wanted.length;
+  case "*=": return wanted !== "" && actual.indexOf(wanted) >= 0;
+  case "|=": return actual === wanted || actual.indexOf(wanted + "-") === 0;
+  }
+  return false;
+}
+
+function MatchCompound(node, compound) {
+  if (!node || node.index < 0)
+    return false;
+  if (compound.tag && node.name !== compound.tag)
+    return false;
+  if (compound.id && node.attrs.id !== compound.id)
+    return false;
+  for (var i = 0; i < compound.classes.length; i++) {
+    if (!HasClass(node, compound.classes[i]))
+      return false;
+  }
+  for (i = 0; i < compound.attrs.length; i++) {
+    if (!MatchAttribute(node, compound.attrs[i]))
+      return false;
+  }
+  return true;
+}
+
+function MatchParts(node, parts, i) {
+  if (!MatchCompound(node, parts[i].compound))
+    return false;
+  if (i === 0)
+    return true;
+  var parent = node.parent;
+  if (parts[i].combinator === ">")
+    return MatchParts(parent, parts, i - 1);
+  for (; parent; parent = parent.parent) {
+    if (MatchParts(parent, parts, i - 1))
+      return true;
+  }
+  return false;
+}
+
+function Matches(node, selector) {
+  var alternatives = ParseSelector(selector);
+  for (var i = 0; i < alternatives.length; i++) {
+    var parts = alternatives[i];
+    if (parts.length && MatchParts(node, parts, parts.length - 1))
+      return true;
+  }
+  return false;
+}
+
+function Contains(scope, node) {
+  return !scope || scope.index < 0 ||
+    (node.start >= scope.innerStart && node.start < scope.innerEnd && node !== scope);
+}
+
+// Elements matching the selector, in page order, inside scope when one is given.
+function Select(doc, selector, scope) {
+  var found = [];
+  var nodes = doc.nodes;
+  for (var i = 0; i < nodes.length; i++) {
+    if (Contains(scope, nodes[i]) && Matches(nodes[i], selector))
+      found.push(nodes[i]);
+  }
+  return found;
+}
+
+// The first element of the first selector in the list that matches anything.
+function SelectFirst(doc, selectors, scope) {
+  if (typeof selectors === "string")
+    selectors = [selectors];
+  for (var i = 0; i < selectors.length; i++) {
+    var found = Select(doc, selectors[i], scope);
+    if (found.length)
+      return found[0];
+  }
+  return null;
+}
+
+function Closest(node, selector) {
+  for (; node && node.index >= 0; node = node.parent) {
+    if (Matches(node, selector))
+      return node;
+  }
+  return null;
+}
+
+function Attr(node, name) {
+  return node && node.attrs.hasOwnProperty(name) ? node.attrs[name] : "";
+}
+
+// Markup as a reader sees it: tags dropped, references decoded, white space collapsed.
+function HtmlToText(html) {
+  html = html.replace(/<!--[\s\S]*?(?:-->|$)/g, "")
+    .replace(/<(script|style|template)\b[\s\S]*?(?:<\/\1\s*>|$)/gi, "")
+    .replace(/<\/?(?:br|p|div|li|dd|dt|tr|td|th|h[1-6]|ul|ol|dl|table|section|article|header|footer|aside|nav|blockquote)\b[^>]*>/gi, " ")
+    .replace(/<[a-zA-Z\/!?][^>]*>/g, "");
+  return CollapseSpace(DecodeEntities(html));
+}
+
+function InnerText(doc, node) {
+  if (!node)
+    return "";
+  var html = doc.page.substring(node.innerStart, node.innerEnd);
+  if (RawTextElements.hasOwnProperty(node.name) && node.name !== "title" && node.name !== "textarea")
+    return "";
+  return node.name === "title" || node.name === "textarea" ? CollapseSpace(DecodeEntities(html)) : HtmlToText(html);
+}
+
+// Text of the first element found by the selector list (see SelectFirst).
+function TextOf(doc, selectors, scope) {
+  if (typeof selectors === "string")
+    selectors = [selectors];
+  for (var i = 0; i < selectors.length; i++) {
+    var found = Select(doc, selectors[i], scope);
+    for (var j = 0; j < found.length; j++) {
+      var text = InnerText(doc, found[j]);
+      if (text)
+        return text;
+    }
+  }
+  return "";
+}
+
+// The first non-empty value of the attribute on elements found by the selector list.
+function AttrOf(doc, selectors, name, scope) {
+  if (typeof selectors === "string")
+    selectors = [selectors];
+  for (var i = 0; i < selectors.length; i++) {
+    var found = Select(doc, selectors[i], scope);
+    for (var j = 0; j < found.length; j++) {
+      var value = CollapseSpace(Attr(found[j], name));
+      if (value)
+        return value;
+    }
+  }
+  return "";
+}
+
+function MetaContent(doc, key) {
+  return AttrOf(doc, ["meta[property=\"" + key + "\"]", "meta[name=\"" + key + "\"]"], "content");
+}
+
+// ---------------------------------------------------------------- URLs
+
+var UrlPattern = /^([a-zA-Z][a-zA-Z0-9+.\-]*):(?:\/\/([^\/?#]*))?([^?#]*)(\?[^#]*)?(#[\s\S]*)?$/;
+
+function RemoveDotSegments(path) {
+  if (path.indexOf(".") < 0)
+    return path;
+  var input = path.split("/");
+  var output = [];
+  for (var i = 0; i < input.length; i++) {
+    var segment = input[i];
+    if (segment === "..") {
+      if (output.length > 1)
+        output.pop();
+      if (i === input.length - 1)
+        output.push("");
+    } else if (segment === ".") {
+      if (i === input.length - 1)
+        output.push("");
+    } else {
+      output.push(segment);
+    }
+  }
+  var result = output.join("/");
+  if (path.charAt(0) === "/" && result.charAt(0) !== "/")
+    result = "/" + result;
+  return result;
+}
+
+// Resolves a reference against an absolute base URL (the rules browsers follow).
+function ResolveUrl(base, ref) {
+  ref = ref.replace(/^[\u0000-\u0020]+|[\u0000-\u0020]+$/g, "").replace(/[\t\n\r]/g, "");
+  if (UrlPattern.test(ref) && /^[a-zA-Z][a-zA-Z0-9+.\-]*:/.test(ref)) {
+    var own = UrlPattern.exec(ref);
+    // "http:page.html" is relative to a base of the same scheme.
+    var baseParts = UrlPattern.exec(base || "");
+    if (own[2] !== undefined || !baseParts || own[1].toLowerCase() !== baseParts[1].toLowerCase())
+      return ref;
+    ref = ref.substring(own[1].length + 1);
+  }
+  var b = UrlPattern.exec(base || "");
+  if (!b || b[2] === undefined)
+    return ref;
+  var scheme = b[1];
+  if (ref.substring(0, 2) === "//")
+    return scheme + ":" + ref;
+  var origin = scheme + "://" + b[2];
+  var basePath = b[3] || "/";
+  if (ref === "")
+    return origin + basePath + (b[4] || "");
+  if (ref.charAt(0) === "#")
+    return origin + basePath + (b[4] || "") + ref;
+  if (ref.charAt(0) === "?")
+    return origin + basePath + ref;
+  var m = /^([^?#]*)([\s\S]*)$/.exec(ref);
+  var path = m[1];
+  if (path.charAt(0) !== "/")
+    path = basePath.substring(0, basePath.lastIndexOf("/") + 1) + path;
+  return origin + RemoveDotSegments(path) + m[2];
+}
+
+// Scheme and host in lower case, no default port, "/" for an empty path, no fragment.
+// Everything else (path, query, trailing slash, escapes) stays as the site wrote it.
+function NormalizeUrl(url) {
+  var m = UrlPattern.exec(url);
+  if (!m || m[2] === undefined)
+    return url.replace(/#[\s\S]*$/, "");
+  var scheme = m[1].toLowerCase();
+  var authority = m[2];
+  var at = authority.lastIndexOf("@");
+  var userinfo = at >= 0 ? authority.substring(0, at + 1) : "";
+  var host = authority.substring(at + 1).toLowerCase();
+  if ((scheme === "http" && /:80$/.test(host)) || (scheme === "https" && /:443$/.test(host)))
+    host = host.replace(/:\d+$/, "");
+  return scheme + "://" + userinfo + host + (m[3] || "/") + (m[4] || "");
+}
+
+// Blog type scripts may set this to a function that rewrites every URL they return
+// (for example to drop a query parameter that only selects a mobile view).
+var SiteUrlFilter = null;
+
+function IsAbsoluteHttp(url) {
+  return /^https?:\/\/[^\/?#]/i.test(url);
+}
+
+// The URL this page calls its own, used to resolve relative links: <base href>,
+// then <link rel="canonical">, then og:url, then any absolute link to the blog's
+// top, index or feed (those share at least the host).
+function PageUrl(doc) {
+  if (doc.pageUrl !== null)
+    return doc.pageUrl;
+  var own = AttrOf(doc, ["link[rel~=canonical]"], "href");
+  if (!IsAbsoluteHttp(own))
+    own = MetaContent(doc, "og:url");
+  if (!IsAbsoluteHttp(own))
+    own = AttrOf(doc, ["link[rel~=top]", "link[rel~=index]", "link[rel~=home]", "link[rel~=start]",
+      "link[rel~=alternate][type=\"application/rss+xml\"]",
+      "link[rel~=alternate][type=\"application/atom+xml\"]"], "href");
+  if (!IsAbsoluteHttp(own))
+    own = "";
+  var base = AttrOf(doc, ["base[href]"], "href");
+  if (base)
+    own = ResolveUrl(own, base);
+  doc.pageUrl = IsAbsoluteHttp(own) ? own : "";
+  return doc.pageUrl;
+}
+
+// The one normalisation every URL a script returns goes through: references decoded
+// (attributes already are), resolved against the page's own URL, fragment dropped,
+// then the blog type's own filter. Empty for links that lead nowhere.
+function PageLink(doc, href) {
+  href = (href || "").replace(/^[\u0000-\u0020]+|[\u0000-\u0020]+$/g, "");
+  if (!href || href.charAt(0) === "#" || /^(javascript|mailto|tel|data):/i.test(href))
+    return "";
+  var url = NormalizeUrl(ResolveUrl(PageUrl(doc), href));
+  if (SiteUrlFilter)
+    url = SiteUrlFilter(url);
+  return url;
+}
+
+// The link of the first element found by the selector list that has a usable href.
+function LinkOf(doc, selectors, scope) {
+  if (typeof selectors === "string")
+    selectors = [selectors];
+  for (var i = 0; i < selectors.length; i++) {
+    var found = Select(doc, selectors[i], scope);
+    for (var j = 0; j < found.length; j++) {
+      var url = PageLink(doc, Attr(found[j], "href"));
+      if (url)
+        return url;
+    }
+  }
+  return "";
+}
+
+// Drops empty and repeated URLs, keeping the first position of each.
+function UniqueUrls(urls) {
+  var seen = {};
+  var result = [];
+  for (var i = 0; i < urls.length; i++) {
+    var url = urls[i];
+    if (url && !seen.hasOwnProperty("u" + url)) {
+      seen["u" + url] = true;
+      result.push(url);
+    }
+  }
+  return result;
+}
+
+function UrlLines(urls) {
+  return UniqueUrls(urls).join("\n");
+}
+
+// ---------------------------------------------------------------- dates
+
+// A sortable number for a date text (wall-clock digits, zone ignored), NaN when the
+// text names no date. Only used to compare dates found on one page.
+function DateKey(text) {
+  var m = /(\d{4})\s*[-\/.年]\s*(\d{1,2})\s*[-\/.月]\s*(\d{1,2})\s*日?(?:[^\d]{0,12}?(\d{1,2})\s*[:時]\s*(\d{1,2})(?:\s*[:分]\s*(\d{1,2}))?)?/.exec(text || "");
+  if (!m)
+    return NaN;
+  var value = 0;
+  for (var i = 1; i <= 6; i++)
+    value = value * 100 + (m[i] ? parseInt(m[i], 10) : 0);
+  return value;
+}
+
+// items: [{url, date, pinned}] in page order. The newest by date when dates are
+// known (a pinned entry shown first may be old), else the first one not pinned.
+function PickNewest(items) {
+  var best = null;
+  var bestKey = NaN;
+  for (var i = 0; i < items.length; i++) {
+    if (!items[i].url)
+      continue;
+    var key = DateKey(items[i].date);
+    if (!isNaN(key) && (isNaN(bestKey) || key > bestKey)) {
+      best = items[i];
+      bestKey = key;
+    }
+  }
+  if (best)
+    return best.url;
+  for (i = 0; i < items.length; i++) {
+    if (items[i].url && !items[i].pinned)
+      return items[i].url;
+  }
+  for (i = 0; i < items.length; i++) {
+    if (items[i].url)
+      return items[i].url;
+  }
+  return "";
+}
+
+// ---------------------------------------------------------------- script data
+
+// Reads a JSON value or a script object literal (single quotes, bare keys, trailing
+// commas, comments) starting at text[position]. Returns {value, end} or null. It
+// never runs page code.
+function ParseLiteral(text, position) {
+  var i = position;
+  var depth = 0;
+  function fail() { throw new Error("literal"); }
+  function skip() {
+    for (;;) {
+      var c = text.charAt(i);
+      if (c === " " || c === "\t" || c === "\n" || c === "\r" || c === "\u00a0" || c === "\ufeff") {
+        i++;
+      } else if (c === "/" && text.charAt(i + 1) === "/") {
+        while (i < text.length && text.charAt(i) !== "\n")
+          i++;
+      } else if (c === "/" && text.charAt(i + 1) === "*") {
+        var close = text.indexOf("*/", i + 2);
+        i = close < 0 ? text.length : close + 2;
+      } else {
+        return;
+      }
+    }
+  }
+  function string() {
+    var quote = text.charAt(i++);
+    var out = "";
+    for (;;) {
+      if (i >= text.length)
+        fail();
+      var c = text.charAt(i++);
+      if (c === quote)
+        return out;
+      if (c === "\n")
+        fail();
+      if (c !== "\\") {
+        out += c;
+        continue;
+      }
+      c = text.charAt(i++);
+      switch (c) {
+      case "n": out += "\n"; break;
+      case "t": out += "\t"; break;
+      case "r": out += "\r"; break;
+      case "b": out += "\b"; break;
+      case "f": out += "\f"; break;
+      case "v": out += "\v"; break;
+      case "0": out += "\u0000"; break;
+      case "\n": break;
+      case "u":
+        if (text.charAt(i) === "{") {
+          var end = text.indexOf("}", i);
+          if (end < 0)
+            fail();
+          out += CodePointText(parseInt(text.substring(i + 1, end), 16));
+          i = end + 1;
+        } else {
+          out += String.fromCharCode(parseInt(text.substr(i, 4), 16) || 0);
+          i += 4;
+        }
+        break;
+      case "x":
+        out += String.fromCharCode(parseInt(text.substr(i, 2), 16) || 0);
+        i += 2;
+        break;
+      default: out += c;
+      }
+    }
+  }
+  function value() {
+    skip();
+    var c = text.charAt(i);
+    if (c === "{" || c === "[") {
+      if (++depth > 200)
+        fail();
+      var closing = c === "{" ? "}" : "]";
+      var result = c === "{" ? {} : [];
+      i++;
+      for (;;) {
+        skip();
+        if (text.charAt(i) === closing) {
+          i++;
+          depth--;
+          return result;
+        }
+        if (i >= text.length)
+          fail();
+        if (c === "{") {
+          var key;
+          var k = text.charAt(i);
+          if (k === "\"" || k === "'") {
+            key = string();
+          } else {
+            var word = /^[^\s:,{}\[\]"']+/.exec(text.substring(i, i + 200));
+            if (!word)
+              fail();
+            key = word[0];
+            i += key.length;
+          }
+          skip();
+          if (text.charAt(i) !== ":")
+            fail();
+          i++;
+          result[key] = value();
+        } else {
+          result.push(value());
+        }
+        skip();
+        if (text.charAt(i) === ",")
+          i++;
+        else if (text.charAt(i) !== closing)
+          fail();
+      }
+    }
+    if (c === "\"" || c === "'")
+      return string();
+    var token = /^(?:-?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?|true|false|null|undefined)/.exec(text.substring(i, i + 40));
+    if (!token)
+      fail();
+    i += token[0].length;
+    var t = token[0];
+    return t === "true" ? true : t === "false" ? false : t === "null" || t === "undefined" ? null : parseFloat(t);
+  }
+  try {
+    var parsed = value();
+    return {value: parsed, end: i};
+  } catch (e) {
+    return null;
+  }
+}
+
+// The end of the bracketed value starting at text[start] ("{" or "["), skipping
+// strings; -1 when it does not close.
+function LiteralEnd(text, start) {
+  var depth = 0;
+  for (var i = start; i < text.length; i++) {
+    var c = text.charAt(i);
+    if (c === "\"" || c === "'") {
+      for (i++; i < text.length && text.charAt(i) !== c; i++) {
+        if (text.charAt(i) === "\\")
+          i++;
+      }
+    } else if (c === "{" || c === "[") {
+      depth++;
+    } else if (c === "}" || c === "]") {
+      if (--depth === 0)
+        return i + 1;
+    }
+  }
+  return -1;
+}
+
+// The value of the JSON text or object literal at text[start]; null when unreadable.
+function ReadLiteral(text, start) {
+  var end = LiteralEnd(text, start);
+  if (end > 0) {
+    try {
+      return JSON.parse(text.substring(start, end));
+    } catch (e) {
+    }
+  }
+  var parsed = ParseLiteral(text, start);
+  return parsed ? parsed.value : null;
+}
+
+// The literal assigned by the first "name = {...}" (or "[...]") in the text.
+function AssignedLiteral(text, name) {
+  var pattern = new RegExp(name.replace(/[.$]/g, "\\$&") + "\\s*=\\s*(?=[\\[{])", "g");
+  var m = pattern.exec(text);
+  return m ? ReadLiteral(text, pattern.lastIndex) : null;
+}
+
+// ---------------------------------------------------------------- JSON-LD
+
+function JsonLdText(script) {
+  return script.replace(/^\s*(?:<!--|<!\[CDATA\[)/, "").replace(/(?:-->|\]\]>)\s*$/, "");
+}
+
+// Every typed object in the page's JSON-LD blocks, nested ones and @graph members
+// included, in page order.
+function JsonLdObjects(doc) {
+  if (doc.jsonLd)
+    return doc.jsonLd;
+  var objects = [];
+  function walk(value, depth) {
+    if (!value || typeof value !== "object" || depth > 12)
+      return;
+    if (value instanceof Array) {
+      for (var i = 0; i < value.length; i++)
+        walk(value[i], depth + 1);
+      return;
+    }
+    if (value["@type"])
+      objects.push(value);
+    for (var key in value) {
+      if (value.hasOwnProperty(key) && typeof value[key] === "object")
+        walk(value[key], depth + 1);
+    }
+  }
+  var scripts = Select(doc, "script[type]");
+  for (var i = 0; i < scripts.length; i++) {
+    if (CollapseSpace(Attr(scripts[i], "type")).toLowerCase() !== "application/ld+json")
+      continue;
+    var text = JsonLdText(doc.page.substring(scripts[i].innerStart, scripts[i].innerEnd));
+    var start = text.search(/[\[{]/);
+    if (start >= 0)
+      walk(ReadLiteral(text, start), 0);
+  }
+  doc.jsonLd = objects;
+  return objects;
+}
+
+function JsonLdIsType(object, pattern) {
+  var types = object["@type"];
+  if (!(types instanceof Array))
+    types = [types];
+  for (var i = 0; i < types.length; i++) {
+    if (typeof types[i] === "string" && pattern.test(types[i].replace(/^.*[\/#:]/, "")))
+      return true;
+  }
+  return false;
+}
+
+var ArticleTypes = /^(?:\w*Article|BlogPosting|LiveBlogPosting|SocialMediaPosting|Report)$/;
+
+// The first article-like object (BlogPosting, Article, NewsArticle, ...), or null.
+function JsonLdArticle(doc) {
+  var objects = JsonLdObjects(doc);
+  for (var i = 0; i < objects.length; i++) {
+    if (JsonLdIsType(objects[i], ArticleTypes))
+      return objects[i];
+  }
+  return null;
+}
+
+// A JSON-LD value as text: strings as they are (references decoded), {"@value"}
+// objects by their value, arrays by their first member.
+function JsonLdString(value) {
+  if (value instanceof Array)
+    value = value.length ? value[0] : "";
+  if (value && typeof value === "object")
+    value = value["@value"] !== undefined ? value["@value"] : "";
+  if (typeof value === "number")
+    value = String(value);
+  return typeof value === "string" ? CollapseSpace(DecodeEntities(value)) : "";
+}
+
+// A JSON-LD reference as a URL text: a string, or an object's @id or url.
+function JsonLdUrl(value) {
+  if (value instanceof Array)
+    value = value.length ? value[0] : "";
+  if (value && typeof value === "object")
+    value = value.url || value["@id"] || "";
+  return typeof value === "string" ? CollapseSpace(value) : "";
+}

@@ -1,0 +1,150 @@
+// FC2 Blog with its default templates: entries at blog-entry-N.html, categories at
+// blog-category-N.html (further pages blog-category-N-P.html), titles in
+// h2.entry_header, dates written as text such as 2020/01/02 12:34.
+
+var Fc2EntryPattern = /\/blog-entry-(\d+)\.html$/;
+var Fc2DatePattern = /(\d{4})\s*([\/.\-年])\s*(\d{1,2})\s*[\/.\-月]\s*(\d{1,2})\s*日?(\s*[(（][^)）]{1,4}[)）])?(?:\s*(\d{1,2})\s*[:時]\s*(\d{2})\s*分?(?::(\d{2})|\s*(\d{2})\s*秒)?)?/;
+
+function IsFc2(doc) {
+  return /blog-entry-\d+\.html|\.fc2\.com/.test(doc.page);
+}
+
+function Fc2Main(doc) {
+  return SelectFirst(doc, ["#main_contents", "#main", "#contents", "#content", "main", ".main"]);
+}
+
+var Fc2Titles = ["h2.entry_header", ".entry_header", ".entry_title", ".entry-title", ".entry-header"];
+
+function Fc2EntryNumber(url) {
+  var m = Fc2EntryPattern.exec(url.replace(/[?#].*$/, ""));
+  return m ? parseInt(m[1], 10) : NaN;
+}
+
+// The element's text without the entry body, where dates of other days may appear.
+function Fc2TextWithoutBody(doc, node) {
+  var bodies = Select(doc, ".entry_body, .entry_more, .more, .entry-body, .entry_text", node);
+  var html = "";
+  var at = node.innerStart;
+  for (var i = 0; i < bodies.length; i++) {
+    if (bodies[i].start < at)
+      continue;
+    html += doc.page.substring(at, bodies[i].start) + " ";
+    at = bodies[i].end;
+  }
+  return HtmlToText(html + doc.page.substring(at, node.innerEnd));
+}
+
+// The first date written near the entry's title: in the smallest enclosing element
+// that has one and does not hold another entry's title.
+function Fc2DateNear(doc, title) {
+  for (var node = title.parent; node && node.index >= 0; node = node.parent) {
+    if (Select(doc, Fc2Titles.join(", "), node).length > 1)
+      break;
+    var m = Fc2DatePattern.exec(Fc2TextWithoutBody(doc, node));
+    if (m) {
+      if (!m[5])
+        return CollapseSpace(m[0]);
+      // "2020/01/02(木) 12:34" without the day of the week.
+      var sep = m[2] === "年" ? "/" : m[2];
+      return m[1] + sep + (m[3].length < 2 ? "0" : "") + m[3] + sep + (m[4].length < 2 ? "0" : "") + m[4] +
+        (m[6] ? " " + m[6] + ":" + m[7] + (m[8] || m[9] ? ":" + (m[8] || m[9]) : "") : "");
+    }
+    var time = AttrOf(doc, "time[datetime]", "datetime", node);
+    if (time)
+      return time;
+  }
+  return "";
+}
+
+function Fc2Items(doc) {
+  var main = Fc2Main(doc);
+  var titles = Select(doc, Fc2Titles.join(", "), main);
+  var items = [];
+  for (var i = 0; i < titles.length; i++) {
+    var url = LinkOf(doc, "a[href]", titles[i]);
+    if (url && !isNaN(Fc2EntryNumber(url)))
+      items.push({url: url, date: Fc2DateNear(doc, titles[i])});
+  }
+  if (!items.length) {
+    var links = Select(doc, "a[href]", main);
+    for (i = 0; i < links.length; i++) {
+      url = PageLink(doc, Attr(links[i], "href"));
+      if (!isNaN(Fc2EntryNumber(url)))
+        items.push({url: url, date: ""});
+    }
+  }
+  return items;
+}
+
+// Which entry this page shows: its own URL, the comment form's entry number, or the
+// link of its title.
+function Fc2CurrentNumber(doc) {
+  var number = Fc2EntryNumber(PageUrl(doc));
+  if (isNaN(number))
+    number = parseInt(AttrOf(doc, ["input[name=\"comment[no]\"]"], "value"), 10);
+  if (isNaN(number))
+    number = Fc2EntryNumber(LinkOf(doc, Fc2Titles.join(" a, ") + " a", Fc2Main(doc)));
+  return number;
+}
+
+function GetRecentEntry(page) {
+  var doc = HtmlDoc(page);
+  return IsFc2(doc) ? PickNewest(Fc2Items(doc)) : "";
+}
+
+function GetDate(page) {
+  var doc = HtmlDoc(page);
+  var title = SelectFirst(doc, Fc2Titles, Fc2Main(doc));
+  return title ? Fc2DateNear(doc, title) : "";
+}
+
+function GetTitle(page) {
+  var doc = HtmlDoc(page);
+  return TextOf(doc, Fc2Titles, Fc2Main(doc));
+}
+
+// The templates link the older entry with rel="next" (and the newer with rel="prev").
+// Entry numbers grow with every new entry, so when the page's own number is known
+// a link to a higher number is never taken as the older one: a walk cannot turn
+// back on itself.
+function GetNextUrl(page) {
+  var doc = HtmlDoc(page);
+  var older = LinkOf(doc, ["link[rel~=next]", "a[rel~=next]"]);
+  var newer = LinkOf(doc, ["link[rel~=prev]", "a[rel~=prev]"]);
+  if (isNaN(Fc2EntryNumber(older)))
+    older = "";
+  if (isNaN(Fc2EntryNumber(newer)))
+    newer = "";
+  var current = Fc2CurrentNumber(doc);
+  if (isNaN(current))
+    return older;
+  if (older && Fc2EntryNumber(older) < current)
+    return older;
+  if (newer && Fc2EntryNumber(newer) < current)
+    return newer;
+  return "";
+}
+
+function GetEntryUrl(page) {
+  var doc = HtmlDoc(page);
+  if (!IsFc2(doc))
+    return "";
+  var items = Fc2Items(doc);
+  var urls = [];
+  for (var i = 0; i < items.length; i++)
+    urls.push(items[i].url);
+  return UrlLines(urls);
+}
+
+function GetNextCategoryUrl(page) {
+  var doc = HtmlDoc(page);
+  var url = LinkOf(doc, ["link[rel~=next]", "a[rel~=next]"]);
+  if (url)
+    return url;
+  var links = Select(doc, ".page_navi a, .pagenavi a, .pager a, .paging a", Fc2Main(doc));
+  for (var i = 0; i < links.length; i++) {
+    if (/次のページ|次へ|next|»/i.test(InnerText(doc, links[i])))
+      return PageLink(doc, Attr(links[i], "href"));
+  }
+  return "";
+}
