@@ -3,6 +3,7 @@
 #include "platform/Varnokierror.h"
 
 #include <JavaScriptCore/JavaScript.h>
+#include <jsc/jsc.h>
 
 #include <cmath>
 
@@ -77,6 +78,15 @@ int IntProperty(JSContextRef ctx, JSObjectRef object, const QString &name)
     return std::isfinite(number) && std::abs(number) < 2e9 ? int(number) : 0;
 }
 
+// The engine's default signal-based traps now and then miss the time limit when a
+// stopped script runs again; checks at loop edges never do. Options must be set
+// before the first engine exists.
+void PrepareEngineOptions()
+{
+    static const bool prepared = jsc_options_set_boolean("usePollingTraps", TRUE);
+    Q_UNUSED(prepared);
+}
+
 bool IsLineBreak(QChar c)
 {
     return c == u'\n' || c == u'\r' || c == QChar(0x2028) || c == QChar(0x2029);
@@ -104,7 +114,8 @@ qsizetype LineStart(const QString &code, int line)
 struct TScriptEngine
 {
     explicit TScriptEngine(std::chrono::milliseconds timeLimit)
-        : group(JSContextGroupCreate()), context(JSGlobalContextCreateInGroup(group, nullptr))
+        : group((PrepareEngineOptions(), JSContextGroupCreate())),
+          context(JSGlobalContextCreateInGroup(group, nullptr))
     {
         JSContextGroupSetExecutionTimeLimit(group, double(timeLimit.count()) / 1000.0,
                                             &TScriptEngine::OnTimeLimit, this);

@@ -1,0 +1,306 @@
+#include "Scripttest.h"
+
+#include "blogtype/Tscriptcontroller.h"
+#include "platform/Varnokierror.h"
+
+#include <QRegularExpression>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString JScript = QStringLiteral("JScript");
+
+QString Call(TScriptController &controller, const QString &function, const QString &text)
+{
+    return controller.CallFunction(function, TScriptController::QuoteString(text));
+}
+
+QString Quoted(const char16_t *text)
+{
+    return TScriptController::QuoteString(QString::fromUtf16(text));
+}
+
+} // namespace
+
+TEST(ScriptControllerTest, QuoteStringEscapesInTheFixedOrder)
+{
+    EXPECT_EQ(Quoted(u""), QStringLiteral("\"\""));
+    EXPECT_EQ(Quoted(u"a\\b"), QStringLiteral("\"a\\\\b\""));
+    EXPECT_EQ(Quoted(u"say \"hi\""), QStringLiteral("\"say \\\"hi\\\"\""));
+    EXPECT_EQ(Quoted(u"1\r\n2\n3\r4\r\r\n5\n\r6"),
+              QStringLiteral("\"1\\n2\\n3\\n4\\n\\n5\\n\\n6\""));
+    // A backslash before a quote or a break stays a literal backslash.
+    EXPECT_EQ(Quoted(u"\\\"\\\n"), QStringLiteral("\"\\\\\\\"\\\\\\n\""));
+    EXPECT_EQ(Quoted(u"\t\u3042\u2028'"), QString::fromUtf16(u"\"\t\u3042\u2028'\""));
+}
+
+TEST(ScriptControllerTest, PageTextReachesScriptWithBreaksAsSingleLf)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral(
+        "function Echo(s) { return s; }\n"
+        "function Args() { return arguments.length + ':' + typeof arguments[0]; }\n"
+        "function Codes(s) { var c = []; for (var i = 0; i < s.length; i++) c.push(s.charCodeAt(i)); return c.join(' '); }\n"));
+
+    const QString page = QString::fromUtf16(
+        u"<a href=\"x\">\\n</a>\r\nline2\nline3\rline4\r\r\nend \"); Boom(); (\" \\\t\u2028\u65e5\u672c");
+    QString expected = page;
+    expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+
+    EXPECT_EQ(Call(controller, QStringLiteral("Echo"), page), expected);
+    EXPECT_FALSE(controller.HasError()) << controller.GetErrorMessage().toStdString();
+    EXPECT_EQ(Call(controller, QStringLiteral("Args"), page), QStringLiteral("1:string"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Codes"), QStringLiteral("\r\n\r\\\"")),
+              QStringLiteral("10 10 92 34"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Echo"), QString()), QString());
+}
+
+TEST(ScriptControllerTest, ResultsConvertToText)
+{
+    TScriptController controller;
+    controller.Initialize(QStringLiteral("javascript"), QStringLiteral(
+        "function Nothing(s) { }\n"
+        "function Undef(s) { return undefined; }\n"
+        "function Null(s) { return null; }\n"
+        "function Empty(s) { return ''; }\n"
+        "function Int(s) { return 42; }\n"
+        "function Real(s) { return 2.5; }\n"
+        "function Negative(s) { return -0.125; }\n"
+        "function Bool(s) { return s.length > 0; }\n"
+        "function List(s) { return [1, 'a', 2]; }\n"
+        "function Obj(s) { return { toString: function () { return 'obj:' + s; } }; }\n"
+        "function Bad(s) { return { toString: function () { throw new Error('no text'); } }; }\n"));
+
+    const struct {
+        const char *function;
+        QString expected;
+    } cases[] = {
+        {"Nothing", QString()},
+        {"Undef", QString()},
+        {"Null", QString()},
+        {"Empty", QString()},
+        {"Int", QStringLiteral("42")},
+        {"Real", QStringLiteral("2.5")},
+        {"Negative", QStringLiteral("-0.125")},
+        {"Bool", QStringLiteral("true")},
+        {"List", QStringLiteral("1,a,2")},
+        {"Obj", QStringLiteral("obj:x")},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Call(controller, QLatin1String(c.function), QStringLiteral("x")), c.expected)
+            << c.function;
+        EXPECT_FALSE(controller.HasError()) << c.function;
+    }
+
+    // A value whose conversion to text throws is a script error, not an empty result.
+    EXPECT_EQ(Call(controller, QStringLiteral("Bad"), QStringLiteral("x")), QString());
+    EXPECT_TRUE(controller.HasError());
+    EXPECT_TRUE(controller.GetErrorMessage().contains(QLatin1String("no text")));
+}
+
+TEST(ScriptControllerTest, UndefinedFunctionSetsErrorWithPosition)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral("function Defined(s) { return s; }\n"));
+    EXPECT_FALSE(controller.HasError());
+    EXPECT_EQ(controller.GetErrorMessage(), QString());
+
+    EXPECT_EQ(Call(controller, QStringLiteral("GetNextUrl"), QStringLiteral("page")), QString());
+    EXPECT_TRUE(controller.HasError());
+    const QString message = controller.GetErrorMessage();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^1,[1-9][0-9]*:ReferenceError: .*GetNextUrl"))
+                    .match(message)
+                    .hasMatch())
+        << message.toStdString();
+}
+
+TEST(ScriptControllerTest, SyntaxErrorIsReportedAtEveryCallWithLineAndColumn)
+{
+    const struct {
+        QString code;
+        QString message;
+    } cases[] = {
+        {QStringLiteral("function A(s) {\n  return s;\n}\nfunction B(s) {\n  var x = ;\n}\n"),
+         QStringLiteral("5,11:SyntaxError: Unexpected token ';'")},
+        // Windows line ends count once; the unterminated string is marked at its quote.
+        {QStringLiteral("function A(s) {\r\n\r\n  return 'abc;\r\n}\r\n"),
+         QStringLiteral("3,10:")},
+        {QStringLiteral("function A(s) { retur n s; }"),
+         QStringLiteral("1,23:SyntaxError: Unexpected identifier 'n'")},
+        {QStringLiteral("function A(s) {\n  if (s) {\n    return s;\n}\n"),
+         QStringLiteral("5,1:SyntaxError:")},
+    };
+    for (const auto &c : cases) {
+        TScriptController controller;
+        EXPECT_NO_THROW(controller.Initialize(JScript, c.code));
+        for (int call = 0; call < 2; ++call) {
+            EXPECT_EQ(Call(controller, QStringLiteral("A"), QStringLiteral("x")), QString());
+            EXPECT_TRUE(controller.HasError());
+            EXPECT_TRUE(controller.GetErrorMessage().startsWith(c.message))
+                << controller.GetErrorMessage().toStdString() << " for " << c.code.toStdString();
+        }
+    }
+}
+
+TEST(ScriptControllerTest, RuntimeErrorsCarryLineAndColumnAndTheNextCallRecovers)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral(
+        "function Ok(s) { return 'ok:' + s; }\n"
+        "function Null(s) {\n"
+        "  var o = null;\n"
+        "  return o.x;\n"
+        "}\n"
+        "function Throw(s) {\n"
+        "  throw new Error('壊れた ' + s);\n"
+        "}\n"));
+
+    EXPECT_EQ(Call(controller, QStringLiteral("Null"), QStringLiteral("x")), QString());
+    EXPECT_EQ(controller.GetErrorMessage(),
+              QStringLiteral("4,11:TypeError: null is not an object (evaluating 'o.x')"));
+
+    Call(controller, QStringLiteral("Throw"), QStringLiteral("page"));
+    EXPECT_EQ(controller.GetErrorMessage(),
+              QStringLiteral("7,18:Error: 壊れた page"));
+
+    EXPECT_EQ(Call(controller, QStringLiteral("Ok"), QStringLiteral("x")), QStringLiteral("ok:x"));
+    EXPECT_FALSE(controller.HasError());
+    EXPECT_EQ(controller.GetErrorMessage(), QString());
+
+    Call(controller, QStringLiteral("Throw"), QStringLiteral("page"));
+    controller.ClearError();
+    EXPECT_FALSE(controller.HasError());
+    EXPECT_EQ(controller.GetErrorMessage(), QString());
+}
+
+TEST(ScriptControllerTest, TimeLimitStopsEndlessScriptsAndTheEngineStaysUsable)
+{
+    TScriptController controller(200ms);
+    controller.Initialize(JScript, QStringLiteral(
+        "function Loop(s) { while (true) { } }\n"
+        "function Stubborn(s) { for (;;) { try { while (true) { } } catch (e) { } } }\n"
+        "function Ok(s) { return 'ok'; }\n"));
+    const QString expected =
+        QStringLiteral("0,0:スクリプトの実行が制限時間（0.2秒）を超えたため中止しました。");
+
+    // Twice in a row: a stopped script run again must be stopped again.
+    for (const QString &function : {QStringLiteral("Loop"), QStringLiteral("Loop"),
+                                    QStringLiteral("Stubborn")}) {
+        EXPECT_EQ(Call(controller, function, QStringLiteral("x")), QString());
+        EXPECT_TRUE(controller.HasError()) << function.toStdString();
+        EXPECT_EQ(controller.GetErrorMessage(), expected) << function.toStdString();
+    }
+    EXPECT_EQ(Call(controller, QStringLiteral("Ok"), QString()), QStringLiteral("ok"));
+    EXPECT_FALSE(controller.HasError());
+
+    // An endless loop while the script loads fails every call instead of hanging.
+    controller.Initialize(JScript, QStringLiteral("function Ok(s) { return 'ok'; }\nfor (;;) { }\n"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Ok"), QString()), QString());
+    EXPECT_EQ(controller.GetErrorMessage(), expected);
+}
+
+TEST(ScriptControllerTest, FunctionsShareOneGlobalScopeUntilTheNextInitialize)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral(
+        "var count = 0;\n"
+        "function Inner(s) { return s.toUpperCase(); }\n"
+        "function Outer(s) { count++; return '[' + Inner(s) + ']' + count; }\n"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Outer"), QStringLiteral("ab")), QStringLiteral("[AB]1"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Outer"), QStringLiteral("cd")), QStringLiteral("[CD]2"));
+
+    controller.Initialize(QStringLiteral("ECMASCRIPT"), QStringLiteral(
+        "function Other(s) { return typeof Outer + ',' + typeof count; }\n"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Other"), QString()),
+              QStringLiteral("undefined,undefined"));
+    Call(controller, QStringLiteral("Outer"), QString());
+    EXPECT_TRUE(controller.HasError());
+}
+
+TEST(ScriptControllerTest, JapaneseTextInAndOut)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QString::fromUtf16(
+        u"function Title(s) {\n"
+        u"  var m = /<title>(.*?)\uff5c(.*?)<\\/title>/.exec(s);\n"
+        u"  return m ? m[2] + '\u3000\u2015\u3000' + m[1] : '\u306a\u3057';\n"
+        u"}\n"));
+    const QString page = QString::fromUtf16(
+        u"<title>\u65e5\u8a18\u3067\u3059\uff5c\u79c1\u306e\u30d6\u30ed\u30b0\U0001F600</title>");
+    EXPECT_EQ(Call(controller, QStringLiteral("Title"), page),
+              QString::fromUtf16(u"\u79c1\u306e\u30d6\u30ed\u30b0\U0001F600\u3000\u2015\u3000"
+                                 u"\u65e5\u8a18\u3067\u3059"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Title"), QStringLiteral("none")),
+              QString::fromUtf16(u"\u306a\u3057"));
+}
+
+TEST(ScriptControllerTest, LanguageNamesAreCheckedBeforeAnythingIsReplaced)
+{
+    TScriptController controller;
+    for (const char *language : {"JScript", "jscript", "JAVASCRIPT", "JavaScript", "ECMAScript",
+                                 "ecmascript"})
+        EXPECT_NO_THROW(controller.Initialize(QLatin1String(language),
+                                              QStringLiteral("function F(s) { return 'kept'; }")))
+            << language;
+
+    for (const char *language : {"VBScript", "", "JScript ", "Python", "JScript.Encode"}) {
+        try {
+            controller.Initialize(QLatin1String(language), QStringLiteral("function F(s) { }"));
+            ADD_FAILURE() << "accepted " << language;
+        } catch (const EVarnokiError &error) {
+            EXPECT_TRUE(error.Message().contains(QString(u'\u300c') + QLatin1String(language)
+                                                 + u'\u300d'))
+                << error.what();
+        }
+    }
+    EXPECT_EQ(Call(controller, QStringLiteral("F"), QString()), QStringLiteral("kept"));
+}
+
+TEST(ScriptControllerTest, ScriptsSeeAPlainEnvironment)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral(
+        "function Probe(s) {\n"
+        "  var names = s.split(','), found = [];\n"
+        "  for (var i = 0; i < names.length; i++)\n"
+        "    if (typeof this[names[i]] !== 'undefined') found.push(names[i]);\n"
+        "  return found.join(',');\n"
+        "}\n"));
+    EXPECT_EQ(Call(controller, QStringLiteral("Probe"),
+                   QStringLiteral("require,process,load,loadString,readFile,read,readline,run,"
+                                  "runString,print,quit,fetch,XMLHttpRequest,WebSocket,"
+                                  "ActiveXObject,WScript,GetObject,importScripts,Worker,$vm")),
+              QString());
+}
+
+TEST(ScriptControllerTest, OldJScriptStyleScriptRunsUnchanged)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, ReadScriptFixture(QStringLiteral("jscript_dialect.js")));
+    const QString page = QStringLiteral(
+        "<html><head><TITLE>Old &amp; Gold</TITLE></head>\r\n"
+        "<a href=\"/archives/120.html\">\u6700\u65b0\u8a18\u4e8b</a>\r\n"
+        "<span class=date>2006.03.09</span>\r\n"
+        "<a href=\"/archives/119.html\" rel=\"prev\">\u524d</a>\r\n");
+
+    EXPECT_EQ(Call(controller, QStringLiteral("GetRecentEntry"), page),
+              QStringLiteral("http://old.example.jp/archives/120.html"));
+    EXPECT_EQ(Call(controller, QStringLiteral("GetDate"), page), QStringLiteral("2006/03/09"));
+    EXPECT_EQ(Call(controller, QStringLiteral("GetTitle"), page), QStringLiteral("Old &amp; Gold"));
+    EXPECT_EQ(Call(controller, QStringLiteral("GetNextUrl"), page),
+              QStringLiteral("http://old.example.jp/archives/119.html"));
+    EXPECT_FALSE(controller.HasError()) << controller.GetErrorMessage().toStdString();
+
+    EXPECT_EQ(Call(controller, QStringLiteral("GetDate"), QStringLiteral("none")), QString());
+    EXPECT_EQ(Call(controller, QStringLiteral("GetTitle"), QStringLiteral("none")), QString());
+    EXPECT_FALSE(controller.HasError());
+}
+
+TEST(ScriptControllerTest, CallWithoutScriptIsAnErrorNotACrash)
+{
+    TScriptController controller;
+    EXPECT_EQ(Call(controller, QStringLiteral("GetDate"), QStringLiteral("x")), QString());
+    EXPECT_TRUE(controller.HasError());
+    EXPECT_FALSE(controller.GetErrorMessage().isEmpty());
+}
