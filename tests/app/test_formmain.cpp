@@ -1,0 +1,400 @@
+#include "Apptestsupport.h"
+#include "../output/Outputtestsupport.h"
+
+#include "app/Tcommentgrid.h"
+#include "app/Tvaluelisteditor.h"
+#include "app/UnitFormCategory.h"
+#include "app/UnitFormComment.h"
+#include "output/Ttemplatemanager.h"
+#include "platform/Tdatetime.h"
+#include "store/Tldbdb.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
+
+namespace {
+const QString Title = QStringLiteral("ブログ目次作成ソフト Varnoki");
+
+THtmlTemplateList InstalledTemplates()
+{
+    TTemplateManager manager;
+    manager.Load();
+    return manager.GetTemplates();
+}
+
+QStringList EmptyValues(const THtmlTemplate &htmlTemplate)
+{
+    QStringList lines;
+    for (const QString &name : htmlTemplate.GetConfigNames())
+        lines.append(name + QLatin1Char('='));
+    return lines;
+}
+
+QStringList CategoryRows(const TFormMain &form)
+{
+    QStringList rows;
+    for (int i = 0; i < form.ListViewCategory->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = form.ListViewCategory->topLevelItem(i);
+        rows.append(item->text(0) + QLatin1Char('|') + item->text(1));
+    }
+    return rows;
+}
+
+using MainWindow = AppTest;
+} // namespace
+
+TEST_F(MainWindow, StartsWithTheFirstBlogTypeAndTemplateAndAnEmptyUnsavedProject)
+{
+    TFormMain &form = Main();
+    EXPECT_EQ(form.windowTitle(), Title);
+    EXPECT_FALSE(form.IsModified());
+    EXPECT_EQ(form.PageControl1->currentIndex(), 0);
+    EXPECT_TRUE(form.GetDb()->IsConnected());
+
+    EXPECT_EQ(form.ComboBoxBlogType->count(), 2);
+    EXPECT_EQ(form.ComboBoxBlogType->currentText(), QStringLiteral("テスト用ブログ"));
+    EXPECT_EQ(form.ComboBoxBlogType->statusTip(), QStringLiteral("テスト用のブログの種類です。"));
+    EXPECT_TRUE(form.EditEntryUrl->text().isEmpty());
+    EXPECT_FALSE(form.CheckBoxDownloadNewEntryOnly->isChecked());
+    EXPECT_EQ(form.ListViewCategory->topLevelItemCount(), 0);
+
+    const THtmlTemplateList templates = InstalledTemplates();
+    ASSERT_GE(templates.size(), 2);
+    EXPECT_EQ(form.ComboBoxHtmlTemplate->count(), templates.size());
+    EXPECT_EQ(form.ComboBoxHtmlTemplate->currentText(), templates.first().GetName());
+    EXPECT_EQ(form.EditHtmlConf->GetStrings(), EmptyValues(templates.first()));
+
+    EXPECT_EQ(form.ActionFileNew->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    EXPECT_EQ(form.ActionFileOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(form.ActionFileSave->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(form.ActionDownloadCategory->statusTip(),
+              QStringLiteral("ブログにアクセスして、各カテゴリーのエントリーを取得します。"));
+}
+
+TEST_F(MainWindow, TheBlogTypeHintFollowsTheSelectedType)
+{
+    TFormMain &form = Main();
+    form.ComboBoxBlogType->setCurrentIndex(1);
+    EXPECT_EQ(form.ComboBoxBlogType->statusTip(), QStringLiteral("二つ目のブログの種類です。"));
+    EXPECT_TRUE(form.IsModified());
+
+    TProject project;
+    project.SetBlogTypeName(QStringLiteral("テスト用ブログ"));
+    form.ShowProject(project);
+    EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+    EXPECT_EQ(form.ComboBoxBlogType->statusTip(), QStringLiteral("テスト用のブログの種類です。"));
+
+    project.SetBlogTypeName(QStringLiteral("もうないブログ"));
+    form.ComboBoxBlogType->setCurrentIndex(1);
+    form.ShowProject(project);
+    EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, CategoriesAreAddedChangedAndDeletedOnlyAfterConfirmation)
+{
+    TFormMain &form = Main();
+    for (int i = 0; i < 2; ++i) {
+        WhenModal<TFormCategory>([](TFormCategory *dialog) {
+            EXPECT_TRUE(dialog->EditName->text().isEmpty());
+            dialog->EditName->setText(QStringLiteral("日記"));
+            dialog->EditUrl->setText(QStringLiteral("http://blog.example/diary"));
+            dialog->BtnOk->click();
+        });
+        form.ActionInsertCategory->trigger();
+    }
+    EXPECT_EQ(CategoryRows(form), QStringList(2, QStringLiteral("日記|http://blog.example/diary")));
+    EXPECT_TRUE(form.IsModified());
+    EXPECT_EQ(form.windowTitle(), QLatin1Char('*') + Title);
+
+    // Without a selected row, change and delete do nothing at all.
+    bool opened = false;
+    WhenModal<TFormCategory>([&opened](TFormCategory *dialog) {
+        opened = true;
+        dialog->reject();
+    });
+    form.ActionUpdateCategory->trigger();
+    form.ActionDeleteCategory->trigger();
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty());
+    FModalTimers.clear();
+
+    form.ListViewCategory->setCurrentItem(form.ListViewCategory->topLevelItem(1));
+    WhenModal<TFormCategory>([](TFormCategory *dialog) {
+        EXPECT_EQ(dialog->EditName->text(), QStringLiteral("日記"));
+        EXPECT_EQ(dialog->EditUrl->text(), QStringLiteral("http://blog.example/diary"));
+        dialog->EditName->setText(QStringLiteral("旅行 記録"));
+        dialog->EditUrl->setText(QStringLiteral("http://blog.example/travel"));
+        dialog->BtnOk->click();
+    });
+    form.ActionUpdateCategory->trigger();
+    EXPECT_EQ(CategoryRows(form), (QStringList{QStringLiteral("日記|http://blog.example/diary"),
+                                               QStringLiteral("旅行 記録|http://blog.example/travel")}));
+
+    // Cancelling the dialog changes nothing.
+    WhenModal<TFormCategory>([](TFormCategory *dialog) {
+        dialog->EditName->setText(QStringLiteral("別の名前"));
+        dialog->BitBtn2->click();
+    });
+    form.ActionUpdateCategory->trigger();
+    EXPECT_EQ(CategoryRows(form).last(), QStringLiteral("旅行 記録|http://blog.example/travel"));
+
+    const QString question = QStringLiteral("選択されているカテゴリを削除します。\nよろしいですか？");
+    form.ListViewCategory->setCurrentItem(form.ListViewCategory->topLevelItem(0));
+    TMessageBox::SetNextAnswer(QMessageBox::Cancel); // dismissed with Escape or the close box
+    form.ActionDeleteCategory->trigger();
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList{question});
+    EXPECT_EQ(form.ListViewCategory->topLevelItemCount(), 2);
+
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    form.ActionDeleteCategory->trigger();
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList{question});
+    EXPECT_EQ(CategoryRows(form), QStringList{QStringLiteral("旅行 記録|http://blog.example/travel")});
+}
+
+TEST_F(MainWindow, NewSaveAsSaveAndOpenKeepTheProjectThroughItsFile)
+{
+    TFormMain &form = Main();
+    const THtmlTemplateList templates = InstalledTemplates();
+    form.ComboBoxBlogType->setCurrentIndex(1);
+    form.EditEntryUrl->setText(QStringLiteral("http://blog.example/"));
+    WhenModal<TFormCategory>([](TFormCategory *dialog) {
+        dialog->EditName->setText(QStringLiteral("日記"));
+        dialog->EditUrl->setText(QStringLiteral("http://blog.example/diary"));
+        dialog->BtnOk->click();
+    });
+    form.ActionInsertCategory->trigger();
+    form.ComboBoxHtmlTemplate->setCurrentIndex(1);
+    form.ComboBoxHtmlTemplateChange();
+    form.EditHtmlConf->item(0, 1)->setText(QStringLiteral("ブログの目次"));
+
+    // Save on a project never saved asks for a name, in the user's home folder.
+    form.ActionFileSave->trigger();
+    EXPECT_EQ(TFileDialog::LastDirectory(), QDir::homePath());
+    EXPECT_TRUE(form.IsModified()) << "a cancelled dialog saves nothing";
+    EXPECT_EQ(form.windowTitle(), QLatin1Char('*') + Title);
+
+    const QString file = TempPath(QStringLiteral("myblog.FDB"));
+    TFileDialog::SetNextFileName(TempPath(QStringLiteral("myblog")));
+    form.ActionFileSave->trigger();
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(form.GetProject().GetFileName(), file);
+    EXPECT_EQ(form.windowTitle(), Title + QStringLiteral(" - myblog.FDB"));
+    EXPECT_FALSE(form.IsModified());
+
+    // A later Save writes the same file without a dialog; Save As suggests its folder.
+    form.EditEntryUrl->setText(QStringLiteral("http://blog.example/top"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("*") + Title + QStringLiteral(" - myblog.FDB"));
+    form.ActionFileSave->trigger();
+    EXPECT_EQ(form.windowTitle(), Title + QStringLiteral(" - myblog.FDB"));
+    form.ActionFileSaveAs->trigger();
+    EXPECT_EQ(TFileDialog::LastDirectory(), FTemp.path());
+    EXPECT_EQ(form.GetProject().GetFileName(), file);
+
+    form.ActionFileNew->trigger();
+    EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty()) << "nothing to ask about";
+    EXPECT_EQ(form.windowTitle(), Title);
+    EXPECT_TRUE(form.EditEntryUrl->text().isEmpty());
+    EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+    EXPECT_EQ(form.ListViewCategory->topLevelItemCount(), 0);
+    EXPECT_EQ(form.ComboBoxHtmlTemplate->currentIndex(), 1) << "New keeps the chosen template";
+    EXPECT_EQ(form.EditHtmlConf->GetStrings(), EmptyValues(templates.at(1)));
+
+    TFileDialog::SetNextFileName(file);
+    form.ActionFileOpen->trigger();
+    EXPECT_EQ(form.windowTitle(), Title + QStringLiteral(" - myblog.FDB"));
+    EXPECT_FALSE(form.IsModified());
+    EXPECT_EQ(form.EditEntryUrl->text(), QStringLiteral("http://blog.example/top"));
+    EXPECT_EQ(form.ComboBoxBlogType->currentText(), QStringLiteral("二つ目のブログ"));
+    EXPECT_EQ(CategoryRows(form), QStringList{QStringLiteral("日記|http://blog.example/diary")});
+    EXPECT_EQ(form.ComboBoxHtmlTemplate->currentIndex(), 1);
+    QStringList values = EmptyValues(templates.at(1));
+    values[0] += QStringLiteral("ブログの目次");
+    EXPECT_EQ(form.EditHtmlConf->GetStrings(), values);
+}
+
+TEST_F(MainWindow, NewOpenAndCloseAskBeforeUnsavedChangesAreLost)
+{
+    TFormMain &form = Main();
+    const QString question = QStringLiteral("変更を保存しますか？");
+    form.EditEntryUrl->setText(QStringLiteral("http://a.example/"));
+    ASSERT_TRUE(form.IsModified());
+
+    TMessageBox::SetNextAnswer(QMessageBox::Cancel);
+    form.ActionFileNew->trigger();
+    TMessageBox::SetNextAnswer(QMessageBox::Cancel);
+    form.ActionFileOpen->trigger();
+    TMessageBox::SetNextAnswer(QMessageBox::Cancel);
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList(3, question));
+    EXPECT_EQ(form.EditEntryUrl->text(), QStringLiteral("http://a.example/"));
+    EXPECT_TRUE(form.isVisible());
+
+    // Save whose file dialog is cancelled stays too.
+    TMessageBox::SetNextAnswer(QMessageBox::Save);
+    form.ActionFileNew->trigger();
+    EXPECT_EQ(form.EditEntryUrl->text(), QStringLiteral("http://a.example/"));
+
+    const QString kept = TempPath(QStringLiteral("kept.FDB"));
+    TMessageBox::SetNextAnswer(QMessageBox::Save);
+    TFileDialog::SetNextFileName(kept);
+    form.ActionFileNew->trigger();
+    EXPECT_TRUE(form.EditEntryUrl->text().isEmpty());
+    EXPECT_FALSE(form.IsModified());
+
+    form.EditEntryUrl->setText(QStringLiteral("http://b.example/"));
+    TMessageBox::SetNextAnswer(QMessageBox::Discard);
+    TFileDialog::SetNextFileName(kept);
+    form.ActionFileOpen->trigger();
+    EXPECT_EQ(form.EditEntryUrl->text(), QStringLiteral("http://a.example/"));
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList(3, question));
+
+    // Downloads and comment edits count as changes too; see the download and comment
+    // tests. A project just opened closes without a question.
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty());
+    EXPECT_EQ(form.GetDb(), nullptr);
+}
+
+TEST_F(MainWindow, TheCommentPageListsEntriesAndStoresEditedComments)
+{
+    TFormMain &form = Main();
+    // Without entries: one empty row, and editing does nothing.
+    form.PageControl1->setCurrentIndex(1);
+    const TCommentGridModel *model = form.GetCommentModel();
+    EXPECT_EQ(model->rowCount(), 1);
+    bool opened = false;
+    WhenModal<TFormComment>([&opened](TFormComment *dialog) {
+        opened = true;
+        dialog->reject();
+    });
+    form.GridComment->setCurrentIndex(model->index(0, 0));
+    form.ActionCommentEdit->trigger();
+    EXPECT_FALSE(opened);
+    FModalTimers.clear();
+    form.PageControl1->setCurrentIndex(0);
+
+    TLdbDb &db = *form.GetDb();
+    db.InsertEntry(QStringLiteral("http://blog.example/2"), QStringLiteral("二番目"),
+                   EncodeDateTime(2009, 3, 5, 12, 34), false);
+    db.InsertEntry(QStringLiteral("http://blog.example/1"), QStringLiteral("一番目"), 0, false);
+    db.DeleteCategories();
+    db.InsertCategory(0, QStringLiteral(" "), QString());
+    db.InsertCategory(1, QStringLiteral("日記"), QStringLiteral("http://blog.example/c1"));
+    db.InsertCategory(2, QStringLiteral("旅行 記録"), QStringLiteral("http://blog.example/c2"));
+    db.InsertCategoryEntries(1, {QStringLiteral("http://blog.example/2")});
+    db.InsertCategoryEntries(2, {QStringLiteral("http://blog.example/2")});
+
+    form.PageControl1->setCurrentIndex(1);
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->CellText(0, 0), QStringLiteral("http://blog.example/2"));
+    EXPECT_EQ(model->CellText(0, 1), QStringLiteral("2009/03/05"));
+    EXPECT_EQ(model->CellText(0, 2), QStringLiteral("二番目"));
+    EXPECT_EQ(model->CellText(0, 3), QStringLiteral("日記,\"旅行 記録\""));
+    EXPECT_EQ(model->CellText(1, 1), QStringLiteral("1899/12/30"));
+    EXPECT_EQ(model->CellText(1, 3), QString());
+
+    form.GridComment->setCurrentIndex(model->index(1, 0));
+    WhenModal<TFormComment>([](TFormComment *dialog) {
+        EXPECT_EQ(dialog->LabelTitle->text(), QStringLiteral("一番目"));
+        EXPECT_EQ(dialog->GetUrl(), QStringLiteral("http://blog.example/1"));
+        dialog->MemoComment->setPlainText(QStringLiteral("一行目\n二行目"));
+        dialog->BitBtn1->click();
+    });
+    form.ActionCommentEdit->trigger();
+    EXPECT_EQ(model->CellText(1, 4), QStringLiteral("一行目\n二行目"));
+    EXPECT_TRUE(form.IsModified());
+
+    WhenModal<TFormComment>([](TFormComment *dialog) {
+        dialog->MemoComment->setPlainText(QStringLiteral("取り消す"));
+        dialog->BitBtn2->click();
+    });
+    form.ActionCommentEdit->trigger();
+    EXPECT_EQ(model->CellText(1, 4), QStringLiteral("一行目\n二行目"));
+
+    // Leaving the page drops the list; coming back reads the stored comment.
+    form.PageControl1->setCurrentIndex(0);
+    EXPECT_EQ(model->GetEntries().size(), 0);
+    form.PageControl1->setCurrentIndex(1);
+    EXPECT_EQ(model->CellText(1, 4), QStringLiteral("一行目\n二行目"));
+}
+
+TEST_F(MainWindow, TemplateValuesFollowTheChosenTemplateAndTheProject)
+{
+    TFormMain &form = Main();
+    const THtmlTemplateList templates = InstalledTemplates();
+    const QStringList names0 = templates.at(0).GetConfigNames();
+    const QStringList names1 = templates.at(1).GetConfigNames();
+    ASSERT_GE(names1.size(), 2);
+
+    form.EditHtmlConf->item(0, 1)->setText(QStringLiteral("入力した値"));
+    form.ComboBoxHtmlTemplateChange(); // the same template again keeps what was typed
+    EXPECT_EQ(form.EditHtmlConf->GetValue(0), QStringLiteral("入力した値"));
+
+    form.ComboBoxHtmlTemplate->setCurrentIndex(1);
+    form.ComboBoxHtmlTemplateChange();
+    EXPECT_EQ(form.EditHtmlConf->GetStrings(), EmptyValues(templates.at(1)));
+
+    form.EditHtmlConf->item(1, 1)->setText(QStringLiteral("二つ目の値"));
+    TProject saved;
+    form.GatherProject(saved);
+    EXPECT_EQ(saved.GetHtmlTemplateName(), templates.at(1).GetName());
+    EXPECT_EQ(saved.GetHtmlValues().size(), names1.size()) << "empty values are saved too";
+    EXPECT_EQ(saved.GetHtmlValues().value(names1.at(1)), QStringLiteral("二つ目の値"));
+
+    // Shown again: stored values land in their rows (letter case ignored), empty ones
+    // are skipped, and a name the template does not have becomes an extra row.
+    THtmlValues values = saved.GetHtmlValues();
+    values.insert(QStringLiteral("extra"), QStringLiteral("残す"));
+    values.insert(names1.at(0), QString());
+    saved.SetHtmlValues(values);
+    form.ComboBoxHtmlTemplate->setCurrentIndex(0);
+    form.ShowProject(saved);
+    EXPECT_EQ(form.ComboBoxHtmlTemplate->currentIndex(), 1);
+    QStringList expected = EmptyValues(templates.at(1));
+    expected[1] += QStringLiteral("二つ目の値");
+    expected.append(QStringLiteral("extra=残す"));
+    EXPECT_EQ(form.EditHtmlConf->GetStrings(), expected);
+
+    // A template name no longer installed keeps the current template.
+    saved.SetHtmlTemplateName(QStringLiteral("消えたテンプレート"));
+    form.ComboBoxHtmlTemplate->setCurrentIndex(0);
+    form.ShowProject(saved);
+    EXPECT_EQ(form.ComboBoxHtmlTemplate->currentIndex(), 0);
+    EXPECT_EQ(form.EditHtmlConf->GetStrings().last(), QStringLiteral("extra=残す"));
+    EXPECT_EQ(form.EditHtmlConf->GetStrings().first(), names0.first() + QLatin1Char('='));
+}
+
+TEST_F(MainWindow, MakeRunsTheTemplateProgramOnTheProject)
+{
+    TFormMain &form = Main();
+    form.GetDb()->InsertEntry(QStringLiteral("http://blog.example/1"), QStringLiteral("目次に載る記事"),
+                              EncodeDateTime(2009, 3, 5), false);
+    const THtmlTemplateList templates = InstalledTemplates();
+    int list = -1;
+    for (int i = 0; i < templates.size(); ++i) {
+        if (templates.at(i).GetExePath().endsWith(QStringLiteral("varnoki-toc-list")))
+            list = i;
+    }
+    ASSERT_GE(list, 0);
+    form.ComboBoxHtmlTemplate->setCurrentIndex(list);
+    form.ComboBoxHtmlTemplateChange();
+
+    const QString outputDir = TempPath(QStringLiteral("出力 先"));
+    QDir().mkpath(outputDir);
+    TFileWaiter waiter(outputDir);
+    TFileDialog::SetNextFileName(outputDir + QStringLiteral("/目次"));
+    form.ActionHtmlMake->trigger();
+    EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty());
+    const QString html = outputDir + QStringLiteral("/目次.html");
+    ASSERT_TRUE(waiter.Wait(html));
+    QFile file(html);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(QStringLiteral("目次に載る記事")));
+}
