@@ -1,0 +1,166 @@
+#include "Apptestsupport.h"
+#include "Httptestserver.h"
+
+#include "app/Tcommentgrid.h"
+#include "app/UnitFormDownloadCategory.h"
+#include "app/UnitFormDownloadEntry.h"
+#include "platform/Tappconfig.h"
+#include "store/Tldbdb.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace {
+// A blog of three entries, newest first: e3 -> e2 -> e1.
+class Download : public AppTest
+{
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        Server.SetRoute("/", THttpTestResponse::Html(
+                                 "<a class=\"entry-link\" href=\"" + Url("/e3.html") + "\">new</a>"));
+        AddEntry("e3", "2009/03/05 10:00:00", "三番目", "/e2.html");
+        AddEntry("e2", "2009/03/01 09:00:00", "二番目", "/e1.html");
+        AddEntry("e1", "2009/02/20 08:00:00", "一番目", nullptr);
+        Server.SetRoute("/cat1.html", THttpTestResponse::Html(
+                                          "<li class=\"entry\"><a href=\"" + Url("/e3.html") + "\">x</a></li>"
+                                          "<li class=\"entry\"><a href=\"" + Url("/e1.html") + "\">x</a></li>"));
+    }
+
+    void TearDown() override
+    {
+        TAppConfig::GetInstance().SetDefaults();
+        AppTest::TearDown();
+    }
+
+    QByteArray Url(const char *path) const { return Server.Url(QLatin1String(path)).toUtf8(); }
+
+    void AddEntry(const char *name, const char *date, const char *title, const char *prev)
+    {
+        QByteArray page = "<div class=\"entry-date\">" + QByteArray(date) + "</div><h2 class=\"entry-title\">"
+                          + QByteArray(title) + "</h2>";
+        if (prev)
+            page += "<a class=\"prev\" href=\"" + Url(prev) + "\">prev</a>";
+        Server.SetRoute("/" + QByteArray(name) + ".html", THttpTestResponse::Html(page));
+    }
+
+    // Runs a download window opened by trigger to its end and returns its log; the
+    // window is closed with its Close button once the job is over.
+    template <class T>
+    QStringList RunToEnd(QAction *trigger)
+    {
+        QStringList log;
+        WhenModal<T>([&log](T *window) {
+            auto finish = [window, &log] {
+                log = window->Memo1->toPlainText().split(QLatin1Char('\n'));
+                EXPECT_FALSE(window->BtnCancel->isEnabled());
+                EXPECT_TRUE(window->BtnClose->isEnabled());
+                window->BtnClose->click();
+            };
+            if (window->IsFinished())
+                finish();
+            else
+                QObject::connect(window, &TFormDownload::DownloadFinished, window, finish);
+        });
+        trigger->trigger();
+        return log;
+    }
+
+    THttpTestServer Server;
+};
+} // namespace
+
+TEST_F(Download, EntriesDownloadedFromTheUrlPageShowOnTheCommentPage)
+{
+    TFormMain &form = Main();
+    form.EditEntryUrl->setText(Server.Url());
+    const QString e3 = Server.Url(QStringLiteral("/e3.html"));
+    const QString e2 = Server.Url(QStringLiteral("/e2.html"));
+    const QString e1 = Server.Url(QStringLiteral("/e1.html"));
+
+    const QStringList log = RunToEnd<TFormDownloadEntry>(form.ActionDownloadEntry);
+    EXPECT_EQ(log, (QStringList{QStringLiteral("OK: ") + e3 + QStringLiteral(" 最新エントリーのURLを取得しました。"),
+                                QStringLiteral("OK: ") + e3 + QStringLiteral(" 三番目"),
+                                QStringLiteral("OK: ") + e2 + QStringLiteral(" 二番目"),
+                                QStringLiteral("OK: ") + e1 + QStringLiteral(" 一番目"),
+                                QStringLiteral("終了しました。")}));
+    EXPECT_TRUE(form.IsModified()) << "the downloaded entries are not saved yet";
+
+    form.PageControl1->setCurrentIndex(1);
+    const TCommentGridModel *model = form.GetCommentModel();
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->CellText(0, 0), e3);
+    EXPECT_EQ(model->CellText(0, 1), QStringLiteral("2009/03/05"));
+    EXPECT_EQ(model->CellText(0, 2), QStringLiteral("三番目"));
+    EXPECT_EQ(model->CellText(2, 2), QStringLiteral("一番目"));
+
+    // The category download links the entries each category page lists.
+    form.PageControl1->setCurrentIndex(0);
+    form.ListViewCategory->addTopLevelItem(new QTreeWidgetItem(
+        QStringList{QStringLiteral("日記"), Server.Url(QStringLiteral("/cat1.html"))}));
+    const QStringList categoryLog = RunToEnd<TFormDownloadCategory>(form.ActionDownloadCategory);
+    EXPECT_EQ(categoryLog.first(), QStringLiteral("OK: ") + Server.Url(QStringLiteral("/cat1.html"))
+                                       + QStringLiteral(" 日記"));
+    EXPECT_EQ(categoryLog.last(), QStringLiteral("終了しました。"));
+    form.PageControl1->setCurrentIndex(1);
+    EXPECT_EQ(model->CellText(0, 3), QStringLiteral("日記"));
+    EXPECT_EQ(model->CellText(1, 3), QString());
+    EXPECT_EQ(model->CellText(2, 3), QStringLiteral("日記"));
+}
+
+TEST_F(Download, CancelStopsTheWaitAtOnceAndClosesTheWindow)
+{
+    TFormMain &form = Main();
+    form.EditEntryUrl->setText(Server.Url());
+    TAppConfig::GetInstance().SetSleepTime(60000);
+
+    QStringList log;
+    WhenModal<TFormDownloadEntry>([&log](TFormDownloadEntry *window) {
+        // Cancel as soon as the first page is logged: the job is then in its wait.
+        QObject::connect(window->Memo1, &QPlainTextEdit::textChanged, window, [window] {
+            if (window->BtnCancel->isEnabled())
+                window->BtnCancel->click();
+        });
+        QObject::connect(window, &TFormDownload::DownloadFinished, window,
+                         [window, &log] { log = window->Memo1->toPlainText().split(QLatin1Char('\n')); });
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    form.ActionDownloadEntry->trigger(); // returns when the window has closed itself
+    EXPECT_LT(elapsed.elapsed(), 10000);
+    ASSERT_FALSE(log.isEmpty());
+    EXPECT_TRUE(log.first().endsWith(QStringLiteral("最新エントリーのURLを取得しました。")));
+    EXPECT_EQ(log.last(), QStringLiteral("終了しました。"));
+    EXPECT_LE(log.size(), 3);
+}
+
+TEST_F(Download, AnEmptyUrlOrNoBlogTypeIsReportedBeforeAnythingIsTouched)
+{
+    TFormMain &form = Main();
+    form.GetDb()->InsertEntry(QStringLiteral("http://blog.example/kept"), QStringLiteral("残る"), 0, false);
+    bool opened = false;
+    WhenModal<TFormDownloadEntry>([&opened](TFormDownloadEntry *window) {
+        opened = true;
+        window->BtnCancel->click();
+    });
+    form.ActionDownloadEntry->trigger();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(TMessageBox::TakeShownTexts(),
+              QStringList{QStringLiteral("ブログのトップページのURLが入力されていません。")});
+    EXPECT_EQ(form.GetDb()->LoadEntries().size(), 1);
+
+    form.EditEntryUrl->setText(Server.Url());
+    form.ComboBoxBlogType->setCurrentIndex(-1);
+    form.ActionDownloadEntry->trigger();
+    form.ActionDownloadCategory->trigger();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList(2, QStringLiteral("ブログの種類が選択されていません。")));
+    EXPECT_EQ(form.GetDb()->LoadEntries().size(), 1);
+}
