@@ -129,17 +129,14 @@ int Finish(bool ok, bool cancelled)
 int RunJobAndSave(TCliProject &project, const std::function<bool(TConsoleHost &)> &job)
 {
     TAppConfig::GetInstance().Load(TAppConfig::GetIniFileName());
+    TConsoleHost host;
     bool ok = false;
-    bool cancelled = false;
-    {
-        TConsoleHost host;
-        try {
-            ok = job(host);
-        } catch (const EVarnokiError &error) {
-            PrintErr(OneLine(error.Message()));
-        }
-        cancelled = host.IsCancelled();
+    try {
+        ok = job(host);
+    } catch (const EVarnokiError &error) {
+        PrintErr(OneLine(error.Message()));
     }
+    const bool cancelled = host.IsCancelled();
     project.Save();
     return Finish(ok, cancelled);
 }
@@ -512,6 +509,7 @@ struct TCommand
 {
     QString name;
     std::function<int(const QStringList &)> run;
+    bool cancellable = false; // Ctrl+C cancels a download instead of ending the program
 };
 
 const QList<TCommand> &Commands()
@@ -522,8 +520,8 @@ const QList<TCommand> &Commands()
         {QStringLiteral("new"), CommandNew},
         {QStringLiteral("set"), CommandSet},
         {QStringLiteral("show"), CommandShow},
-        {QStringLiteral("entries"), CommandEntries},
-        {QStringLiteral("categories"), CommandCategories},
+        {QStringLiteral("entries"), CommandEntries, true},
+        {QStringLiteral("categories"), CommandCategories, true},
         {QStringLiteral("list"), CommandList},
         {QStringLiteral("comment"), CommandComment},
         {QStringLiteral("make"), CommandMake},
@@ -579,6 +577,8 @@ int RunCli(const QStringList &arguments)
     try {
         if (command == commands.cend())
             throw EUsageError(QStringLiteral("不明なコマンドです: %1 (%2 --help)").arg(name, Program));
+        if (!command->cancellable)
+            ReleaseStopSignals();
         return command->run(arguments.mid(1));
     } catch (const THelpShown &) {
         return ExitOk;

@@ -10,34 +10,26 @@
 #include <thread>
 
 namespace {
-volatile std::sig_atomic_t Interrupted = 0;
-
-struct sigaction OldInt;
-struct sigaction OldTerm;
-
-void OnInterrupt(int)
+sigset_t StopSignals()
 {
-    Interrupted = 1;
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
 }
 } // namespace
 
-TConsoleHost::TConsoleHost()
+void HoldStopSignals()
 {
-    Interrupted = 0;
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    // SA_RESETHAND: the first signal asks for a clean stop, the next one ends the
-    // program with the default action.
-    action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, &OldInt);
-    sigaction(SIGTERM, &action, &OldTerm);
+    const sigset_t set = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-TConsoleHost::~TConsoleHost()
+void ReleaseStopSignals()
 {
-    sigaction(SIGINT, &OldInt, nullptr);
-    sigaction(SIGTERM, &OldTerm, nullptr);
+    const sigset_t set = StopSignals();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 void TConsoleHost::AddLog(const QString &line)
@@ -67,5 +59,14 @@ void TConsoleHost::Wait(int milliseconds)
 
 bool TConsoleHost::IsCancelled()
 {
-    return Interrupted != 0;
+    if (!FCancelled) {
+        const sigset_t set = StopSignals();
+        const timespec noWait = {0, 0};
+        if (sigtimedwait(&set, nullptr, &noWait) > 0) {
+            FCancelled = true;
+            // Only this thread takes the signals from now on, with their default action.
+            ReleaseStopSignals();
+        }
+    }
+    return FCancelled;
 }

@@ -2,20 +2,24 @@
 
 #include "retrieval/Tdownloadhost.h"
 
+// Ctrl+C and SIGTERM are held back in every thread from the program's start, because a
+// signal handler running on a database engine thread can leave the engine hanging.
+// A download polls for them (TConsoleHost::IsCancelled); every other command releases
+// them at once, so that they end it as usual.
+void HoldStopSignals();
+void ReleaseStopSignals();
+
 // Runs a download job on the console: log lines go to standard output as they come,
 // and Ctrl+C (or SIGTERM) asks the job to stop. A second Ctrl+C ends the program.
-// Only one host may exist at a time, since it owns the signal handlers.
 class TConsoleHost : public TDownloadHost
 {
 public:
-    TConsoleHost();
-    ~TConsoleHost() override;
-    TConsoleHost(const TConsoleHost &) = delete;
-    TConsoleHost &operator=(const TConsoleHost &) = delete;
-
     void AddLog(const QString &line) override;
     void ShowUrl(const QString &url) override;
     void ProcessMessages() override;
     void Wait(int milliseconds) override;
     bool IsCancelled() override;
+
+private:
+    bool FCancelled = false;
 };
