@@ -40,7 +40,6 @@ QToolButton *MakeActionButton(QAction *action, QWidget *parent)
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setFocusPolicy(Qt::StrongFocus);
-    button->setObjectName(QStringLiteral("Button") + action->objectName());
     return button;
 }
 

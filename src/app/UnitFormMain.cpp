@@ -35,6 +35,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -247,11 +248,17 @@ QWidget *TFormMain::CreatePageUrl()
     });
 
     QToolButton *speedButton7 = MakeActionButton(ActionBlogTypeHelp, page);
+    speedButton7->setObjectName(QStringLiteral("SpeedButton7"));
     QToolButton *speedButton1 = MakeActionButton(ActionDownloadEntry, page);
+    speedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     QToolButton *speedButton2 = MakeActionButton(ActionInsertCategory, page);
+    speedButton2->setObjectName(QStringLiteral("SpeedButton2"));
     QToolButton *speedButton3 = MakeActionButton(ActionUpdateCategory, page);
+    speedButton3->setObjectName(QStringLiteral("SpeedButton3"));
     QToolButton *speedButton4 = MakeActionButton(ActionDeleteCategory, page);
+    speedButton4->setObjectName(QStringLiteral("SpeedButton4"));
     QToolButton *speedButton5 = MakeActionButton(ActionDownloadCategory, page);
+    speedButton5->setObjectName(QStringLiteral("SpeedButton5"));
     for (QToolButton *button : {speedButton7, speedButton1, speedButton2, speedButton3,
                                 speedButton4, speedButton5})
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -329,10 +336,15 @@ QWidget *TFormMain::CreatePageComment()
     connect(GridComment, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenuGridComment->popup(GridComment->viewport()->mapToGlobal(pos));
     });
-    // Enter or a double click edits the comment of the row.
-    connect(GridComment, &QAbstractItemView::activated, ActionCommentEdit, &QAction::trigger);
+    // A double click or Enter edits the comment of the row.
+    connect(GridComment, &QAbstractItemView::doubleClicked, ActionCommentEdit, &QAction::trigger);
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_Enter)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), GridComment, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, ActionCommentEdit, &QAction::trigger);
+    }
 
     QToolButton *speedButton6 = MakeActionButton(ActionCommentEdit, page);
+    speedButton6->setObjectName(QStringLiteral("SpeedButton6"));
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(speedButton6);
     buttons->addStretch();
@@ -352,12 +364,14 @@ QWidget *TFormMain::CreatePageHtml()
     auto *label3 = new QLabel(QStringLiteral("テンプレート(&T)"), page);
     label3->setBuddy(ComboBoxHtmlTemplate);
     QToolButton *speedButton11 = MakeActionButton(ActionHtmlHelp, page);
+    speedButton11->setObjectName(QStringLiteral("SpeedButton11"));
 
     EditHtmlConf = new TValueListEditor(page);
     EditHtmlConf->setObjectName(QStringLiteral("EditHtmlConf"));
     EditHtmlConf->AppendRow(QString(), QString());
 
     QToolButton *bitBtn1 = MakeActionButton(ActionHtmlMake, page);
+    bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
 
     auto *grid = new QGridLayout(page);
     grid->addWidget(label3, 0, 0);

@@ -3,15 +3,19 @@
 
 #include "app/Tcommentgrid.h"
 #include "app/Tvaluelisteditor.h"
+#include "app/Twindowstate.h"
+#include "app/UnitFormBlogTypeHelp.h"
 #include "app/UnitFormCategory.h"
 #include "app/UnitFormComment.h"
 #include "output/Ttemplatemanager.h"
+#include "platform/Tappconfig.h"
 #include "platform/Tdatetime.h"
 #include "store/Tldbdb.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSplitter>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -397,4 +401,35 @@ TEST_F(MainWindow, MakeRunsTheTemplateProgramOnTheProject)
     QFile file(html);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(QStringLiteral("目次に載る記事")));
+}
+
+TEST_F(MainWindow, WindowSizeColumnWidthsAndHelpSplitterAreRememberedBetweenRuns)
+{
+    {
+        TFormMain &form = Main();
+        form.resize(800, 640);
+        form.GridComment->setColumnWidth(0, 123);
+        form.GridComment->setColumnWidth(2, 210);
+        WhenModal<TFormBlogTypeHelp>([](TFormBlogTypeHelp *window) {
+            window->Splitter1->setSizes({200, 150});
+            window->BitBtn1->click();
+        });
+        form.ActionBlogTypeHelp->trigger();
+        ASSERT_TRUE(form.close());
+        FForm.reset();
+    }
+    TFormMain &form = Main();
+    EXPECT_EQ(form.size(), QSize(800, 640));
+    EXPECT_EQ(form.GridComment->columnWidth(0), 123);
+    EXPECT_EQ(form.GridComment->columnWidth(2), 210);
+    QList<int> sizes;
+    WhenModal<TFormBlogTypeHelp>([&sizes](TFormBlogTypeHelp *window) {
+        sizes = window->Splitter1->sizes();
+        window->BitBtn1->click();
+    });
+    form.ActionBlogTypeHelp->trigger();
+    EXPECT_EQ(sizes.value(0), 200);
+    // Kept apart from the settings file, which holds settings only.
+    EXPECT_TRUE(QFileInfo::exists(TWindowState::GetFileName()));
+    EXPECT_NE(TWindowState::GetFileName(), TAppConfig::GetIniFileName());
 }
