@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -163,4 +164,30 @@ TEST_F(Download, AnEmptyUrlOrNoBlogTypeIsReportedBeforeAnythingIsTouched)
     EXPECT_FALSE(opened);
     EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList(2, QStringLiteral("ブログの種類が選択されていません。")));
     EXPECT_EQ(form.GetDb()->LoadEntries().size(), 1);
+}
+
+TEST_F(Download, CancelAbortsAFetchThatHangs)
+{
+    Server.SetRoute("/", THttpTestResponse::Stall());
+    TFormMain &form = Main();
+    form.EditEntryUrl->setText(Server.Url());
+
+    auto poll = std::make_unique<QTimer>();
+    QTimer *raw = poll.get();
+    WhenModal<TFormDownloadEntry>([raw](TFormDownloadEntry *window) {
+        // Pressed once the job is inside its first fetch, which never gets an answer.
+        raw->setInterval(0);
+        QObject::connect(raw, &QTimer::timeout, window, [raw, window] {
+            if (window->IsRunning() && window->LabelUrl->text() != QStringLiteral("URL")) {
+                raw->stop();
+                window->BtnCancel->click();
+            }
+        });
+        raw->start();
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    form.ActionDownloadEntry->trigger();
+    EXPECT_LT(elapsed.elapsed(), 10000);
+    Server.ReleaseStalled();
 }
