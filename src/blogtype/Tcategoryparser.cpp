@@ -36,14 +36,12 @@ void TCategoryParser::Initialize(const QString &language, const QString &script)
 
 QStringList TCategoryParser::GetEntryUrl(const QString &page)
 {
-    return SplitLines(FScriptController->CallFunction(QStringLiteral("GetEntryUrl"),
-                                                      TScriptController::QuoteString(page)));
+    return SplitLines(FScriptController->CallFunction(QStringLiteral("GetEntryUrl"), page));
 }
 
 QString TCategoryParser::GetNextCategoryUrl(const QString &page)
 {
-    return FScriptController->CallFunction(QStringLiteral("GetNextCategoryUrl"),
-                                           TScriptController::QuoteString(page));
+    return FScriptController->CallFunction(QStringLiteral("GetNextCategoryUrl"), page);
 }
 
 bool TCategoryParser::HasError() const

@@ -30,9 +30,9 @@ void TEntryParser::Initialize(const QString &language, const QString &script)
     FScriptController->Initialize(language, script);
 }
 
-QString TEntryParser::Call(const QString &functionName, const QString &quotedPage)
+QString TEntryParser::Call(const QString &functionName, const QString &page)
 {
-    const QString result = FScriptController->CallFunction(functionName, quotedPage);
+    const QString result = FScriptController->CallFunction(functionName, page);
     if (FScriptController->HasError())
         throw EVarnokiError(FScriptController->GetErrorMessage());
     return result;
@@ -40,32 +40,30 @@ QString TEntryParser::Call(const QString &functionName, const QString &quotedPag
 
 QString TEntryParser::GetRecentEntry(const QString &page)
 {
-    return Call(QStringLiteral("GetRecentEntry"), TScriptController::QuoteString(page));
+    return Call(QStringLiteral("GetRecentEntry"), page);
 }
 
 QString TEntryParser::GetDate(const QString &page)
 {
-    return Call(QStringLiteral("GetDate"), TScriptController::QuoteString(page));
+    return Call(QStringLiteral("GetDate"), page);
 }
 
 QString TEntryParser::GetTitle(const QString &page)
 {
-    return TrimControl(Call(QStringLiteral("GetTitle"), TScriptController::QuoteString(page)));
+    return TrimControl(Call(QStringLiteral("GetTitle"), page));
 }
 
 QString TEntryParser::GetNextUrl(const QString &page)
 {
-    return Call(QStringLiteral("GetNextUrl"), TScriptController::QuoteString(page));
+    return Call(QStringLiteral("GetNextUrl"), page);
 }
 
 TParsedEntry TEntryParser::Parse(const QString &page)
 {
-    // Quoted once: the page is the same for all three calls.
-    const QString quoted = TScriptController::QuoteString(page);
     TParsedEntry entry;
-    entry.date = Call(QStringLiteral("GetDate"), quoted);
-    entry.title = TrimControl(Call(QStringLiteral("GetTitle"), quoted));
-    entry.nextUrl = Call(QStringLiteral("GetNextUrl"), quoted);
+    entry.date = GetDate(page);
+    entry.title = GetTitle(page);
+    entry.nextUrl = GetNextUrl(page);
     return entry;
 }
 

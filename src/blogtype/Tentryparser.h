@@ -38,7 +38,7 @@ public:
     QString GetErrorMessage() const;
 
 private:
-    QString Call(const QString &functionName, const QString &quotedPage);
+    QString Call(const QString &functionName, const QString &page);
 
     std::unique_ptr<TScriptController> FScriptController;
 };

@@ -87,6 +87,26 @@ void PrepareEngineOptions()
     Q_UNUSED(prepared);
 }
 
+// The value a script receives: what QuoteString's literal stands for.
+QString NormaliseLineBreaks(const QString &text)
+{
+    if (!text.contains(u'\r'))
+        return text;
+    QString result(text.size(), Qt::Uninitialized);
+    QChar *out = result.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            *out++ = u'\n';
+        } else {
+            *out++ = text[i];
+        }
+    }
+    result.truncate(out - result.constData());
+    return result;
+}
+
 bool IsLineBreak(QChar c)
 {
     return c == u'\n' || c == u'\r' || c == QChar(0x2028) || c == QChar(0x2029);
@@ -113,9 +133,9 @@ qsizetype LineStart(const QString &code, int line)
 
 struct TScriptEngine
 {
-    explicit TScriptEngine(std::chrono::milliseconds timeLimit)
+    explicit TScriptEngine(std::chrono::milliseconds limit)
         : group((PrepareEngineOptions(), JSContextGroupCreate())),
-          context(JSGlobalContextCreateInGroup(group, nullptr))
+          context(JSGlobalContextCreateInGroup(group, nullptr)), timeLimit(limit)
     {
         JSContextGroupSetExecutionTimeLimit(group, double(timeLimit.count()) / 1000.0,
                                             &TScriptEngine::OnTimeLimit, this);
@@ -134,23 +154,53 @@ struct TScriptEngine
         return true;
     }
 
-    // Evaluates source in the global scope; false with *error filled on a script error.
-    bool Evaluate(const QString &source, QString *result, TScriptError *error,
-                  std::chrono::milliseconds timeLimit)
+    // Runs the script's top level; false with *error filled on a script error.
+    bool Load(const QString &code, TScriptError *error)
     {
         timedOut = false;
         JSValueRef exception = nullptr;
-        JSValueRef value =
-            JSEvaluateScript(context, TJsString(source).Ref(), nullptr, nullptr, 1, &exception);
-        if (!exception && result && ValueToText(context, value, *result, &exception))
-            return true;
+        JSEvaluateScript(context, TJsString(code).Ref(), nullptr, nullptr, 1, &exception);
         if (!exception)
             return true;
-        *error = Describe(exception, timeLimit);
+        *error = Describe(exception);
+        if (!timedOut && error->column == 0
+            && error->description.startsWith(QLatin1String("SyntaxError:")))
+            error->column = FindSyntaxErrorColumn(code, error->line);
         return false;
     }
 
-    TScriptError Describe(JSValueRef exception, std::chrono::milliseconds timeLimit)
+    // Calls a global function directly rather than evaluating name("literal"): every
+    // distinct page would otherwise be compiled and cached as a program of its own,
+    // costing milliseconds and, over a long download, hundreds of megabytes.
+    bool Call(const QString &functionName, const QString &argument, QString *result,
+              TScriptError *error)
+    {
+        timedOut = false;
+        JSValueRef exception = nullptr;
+        // Evaluating the bare name lets the engine report an undefined function.
+        JSValueRef found = JSEvaluateScript(context, TJsString(functionName).Ref(), nullptr,
+                                            nullptr, 1, &exception);
+        if (exception) {
+            *error = Describe(exception);
+            return false;
+        }
+        JSObjectRef function =
+            JSValueIsObject(context, found) ? JSValueToObject(context, found, nullptr) : nullptr;
+        if (!function || !JSObjectIsFunction(context, function)) {
+            *error = TScriptError{0, 0, QStringLiteral("「%1」は関数ではありません。").arg(functionName)};
+            return false;
+        }
+        TJsString text(NormaliseLineBreaks(argument));
+        JSValueRef value = JSValueMakeString(context, text.Ref());
+        JSValueRef returned =
+            JSObjectCallAsFunction(context, function, nullptr, 1, &value, &exception);
+        if (!exception && ValueToText(context, returned, *result, &exception))
+            return true;
+        *error = Describe(exception);
+        return false;
+    }
+
+    TScriptError Describe(JSValueRef exception)
     {
         TScriptError error;
         if (timedOut) {
@@ -213,6 +263,7 @@ struct TScriptEngine
 
     JSContextGroupRef group;
     JSGlobalContextRef context;
+    std::chrono::milliseconds timeLimit;
     bool timedOut = false;
     bool loadFailed = false;
     TScriptError loadError;
@@ -237,14 +288,7 @@ void TScriptController::Initialize(const QString &language, const QString &code)
     }
     FControl.reset();
     FControl = std::make_unique<TScriptEngine>(FTimeLimit);
-    TScriptError error;
-    if (!FControl->Evaluate(code, nullptr, &error, FTimeLimit)) {
-        if (!FControl->timedOut && error.column == 0
-            && error.description.startsWith(QLatin1String("SyntaxError:")))
-            error.column = FControl->FindSyntaxErrorColumn(code, error.line);
-        FControl->loadFailed = true;
-        FControl->loadError = error;
-    }
+    FControl->loadFailed = !FControl->Load(code, &FControl->loadError);
 }
 
 QString TScriptController::CallFunction(const QString &functionName, const QString &argument)
@@ -254,18 +298,12 @@ QString TScriptController::CallFunction(const QString &functionName, const QStri
         SetError(0, 0, QStringLiteral("スクリプトが読み込まれていません。"));
         return QString();
     }
-    if (FControl->loadFailed) {
-        const TScriptError &error = FControl->loadError;
-        SetError(error.line, error.column, error.description);
-        return QString();
-    }
+    TScriptError error = FControl->loadError;
     QString result;
-    TScriptError error;
-    if (!FControl->Evaluate(functionName + u'(' + argument + u')', &result, &error, FTimeLimit)) {
-        SetError(error.line, error.column, error.description);
-        return QString();
-    }
-    return result;
+    if (!FControl->loadFailed && FControl->Call(functionName, argument, &result, &error))
+        return result;
+    SetError(error.line, error.column, error.description);
+    return QString();
 }
 
 void TScriptController::ClearError()
@@ -294,11 +332,39 @@ QString TScriptController::GetErrorMessage() const
 
 QString TScriptController::QuoteString(const QString &text)
 {
-    QString result = text;
-    result.replace(QLatin1String("\\"), QLatin1String("\\\\"));
-    result.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
-    result.replace(QLatin1String("\n"), QLatin1String("\\n"));
-    result.replace(QLatin1String("\r"), QLatin1String("\\n"));
-    result.replace(QLatin1String("\""), QLatin1String("\\\""));
-    return u'"' + result + u'"';
+    // One pass gives the same text as replacing backslashes, then CR LF, LF and CR,
+    // then quotes: no replacement produces what a later one looks for.
+    const char16_t *begin = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *end = begin + text.size();
+    qsizetype length = text.size() + 2;
+    for (const char16_t *p = begin; p != end; ++p) {
+        if (*p == u'\r' && p + 1 != end && p[1] == u'\n')
+            ++p;
+        else if (*p == u'\\' || *p == u'"' || *p == u'\n' || *p == u'\r')
+            ++length;
+    }
+    QString result(length, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(result.data());
+    *out++ = u'"';
+    for (const char16_t *p = begin; p != end; ++p) {
+        switch (*p) {
+        case u'\\':
+        case u'"':
+            *out++ = u'\\';
+            *out++ = *p;
+            break;
+        case u'\r':
+            if (p + 1 != end && p[1] == u'\n')
+                ++p;
+            [[fallthrough]];
+        case u'\n':
+            *out++ = u'\\';
+            *out++ = u'n';
+            break;
+        default:
+            *out++ = *p;
+        }
+    }
+    *out = u'"';
+    return result;
 }

@@ -26,8 +26,9 @@ public:
     // with that error.
     void Initialize(const QString &language, const QString &code);
 
-    // Evaluates functionName(argument) and returns the value as text. Script errors
-    // do not raise: test HasError afterwards.
+    // Calls the script's global function with one string argument, argument with
+    // every line break turned into one LF (the value of QuoteString(argument)), and
+    // returns the result as text. Script errors do not raise: test HasError afterwards.
     QString CallFunction(const QString &functionName, const QString &argument);
 
     void ClearError();
@@ -35,7 +36,8 @@ public:
     // "line,column:description", or empty text when there is no error.
     QString GetErrorMessage() const;
 
-    // A script string literal whose value is text with every line break as one LF.
+    // A script string literal whose value is text with every line break as one LF:
+    // the form in which a page is handed to a function written as an expression.
     static QString QuoteString(const QString &text);
 
 private:

@@ -11,11 +11,6 @@ namespace {
 
 const QString JScript = QStringLiteral("JScript");
 
-QString Call(TScriptController &controller, const QString &function, const QString &text)
-{
-    return controller.CallFunction(function, TScriptController::QuoteString(text));
-}
-
 QString Quoted(const char16_t *text)
 {
     return TScriptController::QuoteString(QString::fromUtf16(text));
@@ -41,19 +36,23 @@ TEST(ScriptControllerTest, PageTextReachesScriptWithBreaksAsSingleLf)
     controller.Initialize(JScript, QStringLiteral(
         "function Echo(s) { return s; }\n"
         "function Args() { return arguments.length + ':' + typeof arguments[0]; }\n"
-        "function Codes(s) { var c = []; for (var i = 0; i < s.length; i++) c.push(s.charCodeAt(i)); return c.join(' '); }\n"));
+        "function Codes(s) { var c = []; for (var i = 0; i < s.length; i++) c.push(s.charCodeAt(i)); return c.join(' '); }\n"
+        "function Unquote(q) { return eval(q); }\n"));
 
     const QString page = QString::fromUtf16(
         u"<a href=\"x\">\\n</a>\r\nline2\nline3\rline4\r\r\nend \"); Boom(); (\" \\\t\u2028\u65e5\u672c");
     QString expected = page;
     expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
 
-    EXPECT_EQ(Call(controller, QStringLiteral("Echo"), page), expected);
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Echo"), page), expected);
     EXPECT_FALSE(controller.HasError()) << controller.GetErrorMessage().toStdString();
-    EXPECT_EQ(Call(controller, QStringLiteral("Args"), page), QStringLiteral("1:string"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Codes"), QStringLiteral("\r\n\r\\\"")),
+    // The argument is the value QuoteString's literal stands for.
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Unquote"), TScriptController::QuoteString(page)),
+              expected);
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Args"), page), QStringLiteral("1:string"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Codes"), QStringLiteral("\r\n\r\\\"")),
               QStringLiteral("10 10 92 34"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Echo"), QString()), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Echo"), QString()), QString());
 }
 
 TEST(ScriptControllerTest, ResultsConvertToText)
@@ -88,13 +87,13 @@ TEST(ScriptControllerTest, ResultsConvertToText)
         {"Obj", QStringLiteral("obj:x")},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(Call(controller, QLatin1String(c.function), QStringLiteral("x")), c.expected)
+        EXPECT_EQ(controller.CallFunction(QLatin1String(c.function), QStringLiteral("x")), c.expected)
             << c.function;
         EXPECT_FALSE(controller.HasError()) << c.function;
     }
 
     // A value whose conversion to text throws is a script error, not an empty result.
-    EXPECT_EQ(Call(controller, QStringLiteral("Bad"), QStringLiteral("x")), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Bad"), QStringLiteral("x")), QString());
     EXPECT_TRUE(controller.HasError());
     EXPECT_TRUE(controller.GetErrorMessage().contains(QLatin1String("no text")));
 }
@@ -102,17 +101,20 @@ TEST(ScriptControllerTest, ResultsConvertToText)
 TEST(ScriptControllerTest, UndefinedFunctionSetsErrorWithPosition)
 {
     TScriptController controller;
-    controller.Initialize(JScript, QStringLiteral("function Defined(s) { return s; }\n"));
+    controller.Initialize(JScript, QStringLiteral("function Defined(s) { return s; }\nvar NotFunction = 5;\n"));
     EXPECT_FALSE(controller.HasError());
     EXPECT_EQ(controller.GetErrorMessage(), QString());
 
-    EXPECT_EQ(Call(controller, QStringLiteral("GetNextUrl"), QStringLiteral("page")), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetNextUrl"), QStringLiteral("page")), QString());
     EXPECT_TRUE(controller.HasError());
     const QString message = controller.GetErrorMessage();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^1,[1-9][0-9]*:ReferenceError: .*GetNextUrl"))
                     .match(message)
                     .hasMatch())
         << message.toStdString();
+
+    controller.CallFunction(QStringLiteral("NotFunction"), QStringLiteral("page"));
+    EXPECT_EQ(controller.GetErrorMessage(), QStringLiteral("0,0:「NotFunction」は関数ではありません。"));
 }
 
 TEST(ScriptControllerTest, SyntaxErrorIsReportedAtEveryCallWithLineAndColumn)
@@ -135,7 +137,7 @@ TEST(ScriptControllerTest, SyntaxErrorIsReportedAtEveryCallWithLineAndColumn)
         TScriptController controller;
         EXPECT_NO_THROW(controller.Initialize(JScript, c.code));
         for (int call = 0; call < 2; ++call) {
-            EXPECT_EQ(Call(controller, QStringLiteral("A"), QStringLiteral("x")), QString());
+            EXPECT_EQ(controller.CallFunction(QStringLiteral("A"), QStringLiteral("x")), QString());
             EXPECT_TRUE(controller.HasError());
             EXPECT_TRUE(controller.GetErrorMessage().startsWith(c.message))
                 << controller.GetErrorMessage().toStdString() << " for " << c.code.toStdString();
@@ -156,19 +158,19 @@ TEST(ScriptControllerTest, RuntimeErrorsCarryLineAndColumnAndTheNextCallRecovers
         "  throw new Error('壊れた ' + s);\n"
         "}\n"));
 
-    EXPECT_EQ(Call(controller, QStringLiteral("Null"), QStringLiteral("x")), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Null"), QStringLiteral("x")), QString());
     EXPECT_EQ(controller.GetErrorMessage(),
               QStringLiteral("4,11:TypeError: null is not an object (evaluating 'o.x')"));
 
-    Call(controller, QStringLiteral("Throw"), QStringLiteral("page"));
+    controller.CallFunction(QStringLiteral("Throw"), QStringLiteral("page"));
     EXPECT_EQ(controller.GetErrorMessage(),
               QStringLiteral("7,18:Error: 壊れた page"));
 
-    EXPECT_EQ(Call(controller, QStringLiteral("Ok"), QStringLiteral("x")), QStringLiteral("ok:x"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QStringLiteral("x")), QStringLiteral("ok:x"));
     EXPECT_FALSE(controller.HasError());
     EXPECT_EQ(controller.GetErrorMessage(), QString());
 
-    Call(controller, QStringLiteral("Throw"), QStringLiteral("page"));
+    controller.CallFunction(QStringLiteral("Throw"), QStringLiteral("page"));
     controller.ClearError();
     EXPECT_FALSE(controller.HasError());
     EXPECT_EQ(controller.GetErrorMessage(), QString());
@@ -187,16 +189,16 @@ TEST(ScriptControllerTest, TimeLimitStopsEndlessScriptsAndTheEngineStaysUsable)
     // Twice in a row: a stopped script run again must be stopped again.
     for (const QString &function : {QStringLiteral("Loop"), QStringLiteral("Loop"),
                                     QStringLiteral("Stubborn")}) {
-        EXPECT_EQ(Call(controller, function, QStringLiteral("x")), QString());
+        EXPECT_EQ(controller.CallFunction(function, QStringLiteral("x")), QString());
         EXPECT_TRUE(controller.HasError()) << function.toStdString();
         EXPECT_EQ(controller.GetErrorMessage(), expected) << function.toStdString();
     }
-    EXPECT_EQ(Call(controller, QStringLiteral("Ok"), QString()), QStringLiteral("ok"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QString()), QStringLiteral("ok"));
     EXPECT_FALSE(controller.HasError());
 
     // An endless loop while the script loads fails every call instead of hanging.
     controller.Initialize(JScript, QStringLiteral("function Ok(s) { return 'ok'; }\nfor (;;) { }\n"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Ok"), QString()), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QString()), QString());
     EXPECT_EQ(controller.GetErrorMessage(), expected);
 }
 
@@ -207,14 +209,14 @@ TEST(ScriptControllerTest, FunctionsShareOneGlobalScopeUntilTheNextInitialize)
         "var count = 0;\n"
         "function Inner(s) { return s.toUpperCase(); }\n"
         "function Outer(s) { count++; return '[' + Inner(s) + ']' + count; }\n"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Outer"), QStringLiteral("ab")), QStringLiteral("[AB]1"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Outer"), QStringLiteral("cd")), QStringLiteral("[CD]2"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Outer"), QStringLiteral("ab")), QStringLiteral("[AB]1"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Outer"), QStringLiteral("cd")), QStringLiteral("[CD]2"));
 
     controller.Initialize(QStringLiteral("ECMASCRIPT"), QStringLiteral(
         "function Other(s) { return typeof Outer + ',' + typeof count; }\n"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Other"), QString()),
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Other"), QString()),
               QStringLiteral("undefined,undefined"));
-    Call(controller, QStringLiteral("Outer"), QString());
+    controller.CallFunction(QStringLiteral("Outer"), QString());
     EXPECT_TRUE(controller.HasError());
 }
 
@@ -228,10 +230,10 @@ TEST(ScriptControllerTest, JapaneseTextInAndOut)
         u"}\n"));
     const QString page = QString::fromUtf16(
         u"<title>\u65e5\u8a18\u3067\u3059\uff5c\u79c1\u306e\u30d6\u30ed\u30b0\U0001F600</title>");
-    EXPECT_EQ(Call(controller, QStringLiteral("Title"), page),
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Title"), page),
               QString::fromUtf16(u"\u79c1\u306e\u30d6\u30ed\u30b0\U0001F600\u3000\u2015\u3000"
                                  u"\u65e5\u8a18\u3067\u3059"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Title"), QStringLiteral("none")),
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Title"), QStringLiteral("none")),
               QString::fromUtf16(u"\u306a\u3057"));
 }
 
@@ -254,7 +256,7 @@ TEST(ScriptControllerTest, LanguageNamesAreCheckedBeforeAnythingIsReplaced)
                 << error.what();
         }
     }
-    EXPECT_EQ(Call(controller, QStringLiteral("F"), QString()), QStringLiteral("kept"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("F"), QString()), QStringLiteral("kept"));
 }
 
 TEST(ScriptControllerTest, ScriptsSeeAPlainEnvironment)
@@ -267,7 +269,7 @@ TEST(ScriptControllerTest, ScriptsSeeAPlainEnvironment)
         "    if (typeof this[names[i]] !== 'undefined') found.push(names[i]);\n"
         "  return found.join(',');\n"
         "}\n"));
-    EXPECT_EQ(Call(controller, QStringLiteral("Probe"),
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Probe"),
                    QStringLiteral("require,process,load,loadString,readFile,read,readline,run,"
                                   "runString,print,quit,fetch,XMLHttpRequest,WebSocket,"
                                   "ActiveXObject,WScript,GetObject,importScripts,Worker,$vm")),
@@ -284,23 +286,23 @@ TEST(ScriptControllerTest, OldJScriptStyleScriptRunsUnchanged)
         "<span class=date>2006.03.09</span>\r\n"
         "<a href=\"/archives/119.html\" rel=\"prev\">\u524d</a>\r\n");
 
-    EXPECT_EQ(Call(controller, QStringLiteral("GetRecentEntry"), page),
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetRecentEntry"), page),
               QStringLiteral("http://old.example.jp/archives/120.html"));
-    EXPECT_EQ(Call(controller, QStringLiteral("GetDate"), page), QStringLiteral("2006/03/09"));
-    EXPECT_EQ(Call(controller, QStringLiteral("GetTitle"), page), QStringLiteral("Old &amp; Gold"));
-    EXPECT_EQ(Call(controller, QStringLiteral("GetNextUrl"), page),
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetDate"), page), QStringLiteral("2006/03/09"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetTitle"), page), QStringLiteral("Old &amp; Gold"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetNextUrl"), page),
               QStringLiteral("http://old.example.jp/archives/119.html"));
     EXPECT_FALSE(controller.HasError()) << controller.GetErrorMessage().toStdString();
 
-    EXPECT_EQ(Call(controller, QStringLiteral("GetDate"), QStringLiteral("none")), QString());
-    EXPECT_EQ(Call(controller, QStringLiteral("GetTitle"), QStringLiteral("none")), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetDate"), QStringLiteral("none")), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetTitle"), QStringLiteral("none")), QString());
     EXPECT_FALSE(controller.HasError());
 }
 
 TEST(ScriptControllerTest, CallWithoutScriptIsAnErrorNotACrash)
 {
     TScriptController controller;
-    EXPECT_EQ(Call(controller, QStringLiteral("GetDate"), QStringLiteral("x")), QString());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("GetDate"), QStringLiteral("x")), QString());
     EXPECT_TRUE(controller.HasError());
     EXPECT_FALSE(controller.GetErrorMessage().isEmpty());
 }
