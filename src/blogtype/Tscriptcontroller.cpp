@@ -187,7 +187,9 @@ struct TScriptEngine
         JSObjectRef function =
             JSValueIsObject(context, found) ? JSValueToObject(context, found, nullptr) : nullptr;
         if (!function || !JSObjectIsFunction(context, function)) {
-            *error = TScriptError{0, 0, QStringLiteral("「%1」は関数ではありません。").arg(functionName)};
+            error->line = 0;
+            error->column = 0;
+            error->description = QStringLiteral("「%1」は関数ではありません。").arg(functionName);
             return false;
         }
         TJsString text(NormaliseLineBreaks(argument));
