@@ -404,6 +404,7 @@ void TFormMain::showEvent(QShowEvent *event)
     QTimer::singleShot(0, this, [this] {
         RunGuarded(this, [this] { InitializeOnIdle(); });
         FInitialized = true;
+        Q_EMIT Initialized();
     });
 }
 

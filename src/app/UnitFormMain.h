@@ -107,6 +107,10 @@ public:
     void GatherProject(TProject &project);
     void SetCaption(const QString &fileName);
 
+Q_SIGNALS:
+    // The deferred start-up has run.
+    void Initialized();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -4,8 +4,45 @@
 #include "platform/Tapptitle.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int SignalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
+}
+
+// A logout, kill or Ctrl+C ends the program the way closing it does, so that the
+// working copy is removed; nothing is asked. The database engine catches these
+// signals for itself when it starts, so this is installed again after the start-up.
+void QuitOnTerminationSignals()
+{
+    if (SignalPipe[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, SignalPipe) != 0)
+            return;
+        auto *notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, qApp);
+        QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+            char byte;
+            [[maybe_unused]] const ssize_t read = ::read(SignalPipe[0], &byte, 1);
+            QApplication::quit();
+        });
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -13,10 +50,12 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(GetApplicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(VARNOKI_VERSION));
     QApplication::setWindowIcon(GetProgramIcon());
+    QuitOnTerminationSignals();
 
     std::unique_ptr<TFormMain> form;
     if (!RunGuarded(nullptr, [&form] { form = std::make_unique<TFormMain>(); }))
         return 1;
+    QObject::connect(form.get(), &TFormMain::Initialized, &app, &QuitOnTerminationSignals);
     form->show();
     int result = 1;
     RunGuarded(nullptr, [&result] { result = QApplication::exec(); });
