@@ -1,51 +1,6 @@
 #include "app/Tcommentgrid.h"
 
-namespace {
-bool IsBlankOrControl(QChar c)
-{
-    return c.unicode() <= u' ';
-}
-
-QString TrimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlankOrControl(text.at(begin)))
-        ++begin;
-    while (end > begin && IsBlankOrControl(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
-}
-} // namespace
-
-QString CommaText(const QStringList &items)
-{
-    QStringList parts;
-    for (const QString &item : items) {
-        const bool quote = std::any_of(item.cbegin(), item.cend(), [](QChar c) {
-            return IsBlankOrControl(c) || c == QLatin1Char(',') || c == QLatin1Char('"');
-        });
-        if (!quote) {
-            parts.append(item);
-            continue;
-        }
-        QString quoted = item;
-        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        parts.append(QLatin1Char('"') + quoted + QLatin1Char('"'));
-    }
-    return parts.join(QLatin1Char(','));
-}
-
-QString CategoryNamesText(const TEntry &entry, const TCategoryMap &categories)
-{
-    QStringList names;
-    for (int id : entry.GetCategoryIds()) {
-        const QString name = TrimBlanks(categories.value(id).GetName());
-        if (!name.isEmpty())
-            names.append(name);
-    }
-    return CommaText(names);
-}
+#include "store/Tcommatext.h"
 
 QString EntryDateText(TDateTime value)
 {
@@ -92,7 +47,7 @@ QString TCommentGridModel::CellText(int row, int column) const
     case ColumnUrl: return entry.GetUrl();
     case ColumnDate: return EntryDateText(entry.GetCreatedOn());
     case ColumnTitle: return entry.GetTitle();
-    case ColumnCategories: return CategoryNamesText(entry, FCategories);
+    case ColumnCategories: return CategoryCommaText(entry, FCategories);
     case ColumnComment: {
         QString comment = entry.GetComment();
         return comment.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -7,15 +7,6 @@
 #include <QStringList>
 #include <QStyledItemDelegate>
 
-// Joins texts with ",", enclosing in double quotes (inner quotes doubled) every text
-// that holds a space, a control character, a comma or a double quote.
-QString CommaText(const QStringList &items);
-
-// The names of the entry's categories as comma text, in the entry's order; names are
-// trimmed of spaces and control characters and left out when nothing remains, so the
-// placeholder category (a single space) adds nothing.
-QString CategoryNamesText(const TEntry &entry, const TCategoryMap &categories);
-
 // "yyyy/MM/dd"; the date-time 0 shows as 1899/12/30.
 QString EntryDateText(TDateTime value);
 

@@ -4,6 +4,9 @@
 #include "platform/Tapptitle.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -50,6 +53,13 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(GetApplicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(VARNOKI_VERSION));
     QApplication::setWindowIcon(GetProgramIcon());
+
+    // The program speaks Japanese, so Qt's own dialogs (file dialogs, standard
+    // buttons) do too, whatever the desktop's language.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
     QuitOnTerminationSignals();
 
     std::unique_ptr<TFormMain> form;

@@ -1,6 +1,7 @@
 #include "Apptestsupport.h"
 
 #include "app/Tcommentgrid.h"
+#include "store/Tcommatext.h"
 #include "app/UnitFormAboutBox.h"
 #include "app/UnitFormBlogTypeHelp.h"
 #include "app/UnitFormCategory.h"
@@ -152,14 +153,14 @@ TEST_F(Dialogs, HelpWindowsListEveryRecordAndShowTheSelectedDocument)
 
 TEST(CommentText, NamesWithBlanksCommasOrQuotesAreQuoted)
 {
-    EXPECT_EQ(CommaText({}), QString());
-    EXPECT_EQ(CommaText({QStringLiteral("日記")}), QStringLiteral("日記"));
-    EXPECT_EQ(CommaText({QStringLiteral("日記"), QStringLiteral("旅行 記録")}),
+    EXPECT_EQ(JoinCommaText({}), QString());
+    EXPECT_EQ(JoinCommaText({QStringLiteral("日記")}), QStringLiteral("日記"));
+    EXPECT_EQ(JoinCommaText({QStringLiteral("日記"), QStringLiteral("旅行 記録")}),
               QStringLiteral("日記,\"旅行 記録\""));
-    EXPECT_EQ(CommaText({QStringLiteral("a,b"), QStringLiteral("say \"hi\""), QStringLiteral("tab\there")}),
+    EXPECT_EQ(JoinCommaText({QStringLiteral("a,b"), QStringLiteral("say \"hi\""), QStringLiteral("tab\there")}),
               QStringLiteral("\"a,b\",\"say \"\"hi\"\"\",\"tab\there\""));
     // Only blanks up to U+0020 count: an ideographic space needs no quotes.
-    EXPECT_EQ(CommaText({QStringLiteral("旅行　記録")}), QStringLiteral("旅行　記録"));
+    EXPECT_EQ(JoinCommaText({QStringLiteral("旅行　記録")}), QStringLiteral("旅行　記録"));
     EXPECT_EQ(EntryDateText(0), QStringLiteral("1899/12/30"));
     EXPECT_EQ(EntryDateText(EncodeDateTime(2009, 3, 5, 23, 59, 59)), QStringLiteral("2009/03/05"));
 }
