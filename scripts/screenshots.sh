@@ -6,6 +6,8 @@ set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
+mkdir -p "$build"
+build="$(cd "$build" && pwd)"
 out="$build/screenshots"
 
 cmake -S "$root" -B "$build" >/dev/null
