@@ -103,9 +103,90 @@ var ScopeBoundaries = {html: 1, table: 1, td: 1, th: 1, caption: 1, marquee: 1, 
   applet: 1, template: 1, button: 1};
 var Headings = {h1: 1, h2: 1, h3: 1, h4: 1, h5: 1, h6: 1};
 
-var TokenPattern = /<!--[\s\S]*?(?:--!?>|$)|<![^>]*>|<\?[^>]*>|<(\/?)([a-zA-Z][^\s\/>]*)((?:[^>"']|"[^"]*"|'[^']*')*)>/g;
 var AttributePattern = /([^\s"'>\/=]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>]+)))?/g;
 var RawTextEnds = {};
+// How far up the open elements the tree builder looks, and how deep the tree gets.
+var MaxDepth = 512;
+
+function IsAsciiLetter(code) {
+  return (code >= 65 && code <= 90) || (code >= 97 && code <= 122);
+}
+
+function IsSpaceCode(code) {
+  return code === 32 || code === 9 || code === 10 || code === 12 || code === 13;
+}
+
+// The next piece of markup at or after pos, read the way browsers read it: a tag runs
+// to the first ">" outside a quoted attribute value, a comment to "-->". Returns
+// {kind: "tag" | "other", start, end, name, closing, attrs (text)}, or null when no
+// more markup follows (a tag cut off by the end of the page counts as none). Each
+// character is looked at once, so hostile pages cost no more than long ones.
+function NextMarkup(page, pos) {
+  var length = page.length;
+  for (;;) {
+    var lt = page.indexOf("<", pos);
+    if (lt < 0 || lt + 1 >= length)
+      return null;
+    var code = page.charCodeAt(lt + 1);
+    if (code === 33 || code === 63) { // "!" or "?"
+      var close;
+      if (code === 33 && page.substr(lt + 2, 2) === "--") {
+        close = page.indexOf("-->", lt + 4);
+        if (close < 0)
+          return null;
+        return {kind: "other", start: lt, end: close + 3};
+      }
+      close = page.indexOf(">", lt + 2);
+      if (close < 0)
+        return null;
+      return {kind: "other", start: lt, end: close + 1};
+    }
+    var closing = code === 47; // "/"
+    var nameStart = closing ? lt + 2 : lt + 1;
+    if (nameStart >= length || !IsAsciiLetter(page.charCodeAt(nameStart))) {
+      pos = lt + 1;
+      continue;
+    }
+    var i = nameStart + 1;
+    while (i < length) {
+      code = page.charCodeAt(i);
+      if (IsSpaceCode(code) || code === 47 || code === 62)
+        break;
+      i++;
+    }
+    var name = page.substring(nameStart, i).toLowerCase();
+    var attrsStart = i;
+    while (i < length) {
+      code = page.charCodeAt(i);
+      if (code === 62) // ">"
+        return {kind: "tag", start: lt, end: i + 1, name: name, closing: closing,
+          attrs: page.substring(attrsStart, i)};
+      i++;
+      if (code === 61) { // "=": a value follows, perhaps quoted
+        while (i < length && IsSpaceCode(page.charCodeAt(i)))
+          i++;
+        code = page.charCodeAt(i);
+        if (code === 34 || code === 39) {
+          var quote = page.indexOf(code === 34 ? "\"" : "'", i + 1);
+          if (quote < 0)
+            return null;
+          i = quote + 1;
+        }
+      }
+    }
+    return null;
+  }
+}
+
+// The end of a raw text element's content (script, style, ...) starting at pos:
+// {innerEnd, end}.
+function RawTextEnd(page, name, pos) {
+  var pattern = RawTextEnds[name] ||
+    (RawTextEnds[name] = new RegExp("</" + name + "(?=[\\s/>])[^>]*>", "ig"));
+  pattern.lastIndex = pos;
+  var close = pattern.exec(page);
+  return close ? {innerEnd: close.index, end: pattern.lastIndex} : {innerEnd: page.length, end: page.length};
+}
 
 function ParseAttributes(text) {
   var attrs = {};
@@ -121,15 +202,30 @@ function ParseAttributes(text) {
   return attrs;
 }
 
-// Closes the nearest open element named `name` (and everything opened after it) when
-// it is found before any element of `boundaries`.
-function CloseOpen(stack, names, boundaries, at) {
-  for (var i = stack.length - 1; i > 0; i--) {
-    var name = stack[i].name;
+// Ends the open elements from stack[i] up, at position `at`.
+function PopTo(stack, i, at, open) {
+  for (var j = stack.length - 1; j >= i; j--) {
+    stack[j].innerEnd = stack[j].end = at;
+    open[stack[j].name]--;
+  }
+  stack.length = i;
+}
+
+// Closes the nearest open element named in `names` (and everything opened after it)
+// when it is found before any element of `boundaries`. `open` counts the open
+// elements by name, which spares the search in the usual case of none.
+function CloseOpen(stack, names, boundaries, at, open) {
+  var any = false;
+  for (var name in names) {
+    if (open[name] > 0)
+      any = true;
+  }
+  if (!any)
+    return;
+  for (var i = stack.length - 1; i > 0 && i >= stack.length - MaxDepth; i--) {
+    name = stack[i].name;
     if (names.hasOwnProperty(name)) {
-      for (var j = stack.length - 1; j >= i; j--)
-        stack[j].innerEnd = stack[j].end = at;
-      stack.length = i;
+      PopTo(stack, i, at, open);
       return;
     }
     if (boundaries.hasOwnProperty(name))
@@ -151,61 +247,60 @@ function HtmlDoc(page) {
     end: page.length, parent: null, index: -1};
   var nodes = [];
   var stack = [root];
-  var m;
-  TokenPattern.lastIndex = 0;
-  while ((m = TokenPattern.exec(page)) !== null) {
-    if (m[2] === undefined)
+  var open = {};
+  var markup;
+  var pos = 0;
+  while ((markup = NextMarkup(page, pos)) !== null) {
+    pos = markup.end;
+    if (markup.kind !== "tag")
       continue;
-    var at = m.index;
-    var after = TokenPattern.lastIndex;
-    var name = m[2].toLowerCase();
-    if (m[1]) {
-      for (var i = stack.length - 1; i > 0 && stack[i].name !== name; i--) {}
-      if (i > 0) {
-        for (var j = stack.length - 1; j > i; j--)
-          stack[j].innerEnd = stack[j].end = at;
-        stack[i].innerEnd = at;
-        stack[i].end = after;
-        stack.length = i;
+    var at = markup.start;
+    var after = markup.end;
+    var name = markup.name;
+    if (markup.closing) {
+      var lowest = Math.max(1, stack.length - MaxDepth);
+      for (var i = stack.length - 1; i >= lowest && stack[i].name !== name; i--) {}
+      if (i >= lowest) {
+        var closed = stack[i];
+        PopTo(stack, i, at, open);
+        closed.end = after;
       }
       continue;
     }
     if (ParagraphClosers.hasOwnProperty(name))
-      CloseOpen(stack, {p: 1}, ScopeBoundaries, at);
+      CloseOpen(stack, {p: 1}, ScopeBoundaries, at, open);
     if (name === "li")
-      CloseOpen(stack, {li: 1}, {ul: 1, ol: 1, menu: 1, table: 1, td: 1, th: 1}, at);
+      CloseOpen(stack, {li: 1}, {ul: 1, ol: 1, menu: 1, table: 1, td: 1, th: 1}, at, open);
     else if (name === "dt" || name === "dd")
-      CloseOpen(stack, {dt: 1, dd: 1}, {dl: 1, table: 1, td: 1, th: 1}, at);
+      CloseOpen(stack, {dt: 1, dd: 1}, {dl: 1, table: 1, td: 1, th: 1}, at, open);
     else if (name === "tr")
-      CloseOpen(stack, {tr: 1}, {table: 1, tbody: 1, thead: 1, tfoot: 1}, at);
+      CloseOpen(stack, {tr: 1}, {table: 1, tbody: 1, thead: 1, tfoot: 1}, at, open);
     else if (name === "td" || name === "th")
-      CloseOpen(stack, {td: 1, th: 1}, {tr: 1, table: 1}, at);
+      CloseOpen(stack, {td: 1, th: 1}, {tr: 1, table: 1}, at, open);
     else if (name === "option")
-      CloseOpen(stack, {option: 1}, {select: 1, datalist: 1, optgroup: 1}, at);
+      CloseOpen(stack, {option: 1}, {select: 1, datalist: 1, optgroup: 1}, at, open);
     else if (name === "a")
-      CloseOpen(stack, {a: 1}, ScopeBoundaries, at);
+      CloseOpen(stack, {a: 1}, ScopeBoundaries, at, open);
     if (Headings.hasOwnProperty(name) && Headings.hasOwnProperty(stack[stack.length - 1].name))
-      CloseOpen(stack, Headings, {}, at);
+      CloseOpen(stack, Headings, {}, at, open);
 
-    var node = {name: name, attrs: ParseAttributes(m[3]), start: at, innerStart: after,
-      innerEnd: after, end: after, parent: stack[stack.length - 1], index: nodes.length};
+    // Past MaxDepth, elements hang from the element at that depth, as browsers do, so
+    // that no walk up the tree is longer than that.
+    var node = {name: name, attrs: ParseAttributes(markup.attrs), start: at, innerStart: after,
+      innerEnd: after, end: after, parent: stack[Math.min(stack.length, MaxDepth) - 1], index: nodes.length};
     nodes.push(node);
-    if (VoidElements.hasOwnProperty(name) || /(^|[\s"'])\/\s*$/.test(m[3]))
+    if (VoidElements.hasOwnProperty(name) || /(^|[\s"'])\/\s*$/.test(markup.attrs))
       continue;
     if (RawTextElements.hasOwnProperty(name)) {
-      var endPattern = RawTextEnds[name] ||
-        (RawTextEnds[name] = new RegExp("</" + name + "(?=[\\s/>])[^>]*>", "ig"));
-      endPattern.lastIndex = after;
-      var close = endPattern.exec(page);
-      node.innerEnd = close ? close.index : page.length;
-      node.end = close ? endPattern.lastIndex : page.length;
-      TokenPattern.lastIndex = node.end;
+      var raw = RawTextEnd(page, name, after);
+      node.innerEnd = raw.innerEnd;
+      node.end = pos = raw.end;
       continue;
     }
     stack.push(node);
+    open[name] = (open[name] || 0) + 1;
   }
-  for (var k = stack.length - 1; k > 0; k--)
-    stack[k].innerEnd = stack[k].end = page.length;
+  PopTo(stack, 1, page.length, open);
   LastPage = page;
   LastDoc = {page: page, root: root, nodes: nodes, pageUrl: null, jsonLd: null};
   return LastDoc;
@@ -316,26 +411,51 @@ function MatchCompound(node, compound) {
   return true;
 }
 
-function MatchParts(node, parts, i) {
-  if (!MatchCompound(node, parts[i].compound))
-    return false;
-  if (i === 0)
-    return true;
-  var parent = node.parent;
-  if (parts[i].combinator === ">")
-    return MatchParts(parent, parts, i - 1);
-  for (; parent; parent = parent.parent) {
-    if (MatchParts(parent, parts, i - 1))
-      return true;
+// Whether node matches parts[0..i], the combinators read right to left. memo keeps
+// the answers per part and element, so that one selection costs elements x parts
+// however deep the page nests.
+function MatchParts(node, parts, i, memo) {
+  var key = node.index;
+  var known = memo.self[i];
+  if (known.hasOwnProperty(key))
+    return known[key];
+  var result = MatchCompound(node, parts[i].compound);
+  if (result && i > 0) {
+    if (parts[i].combinator === ">")
+      result = !!node.parent && node.parent.index >= 0 && MatchParts(node.parent, parts, i - 1, memo);
+    else
+      result = AncestorMatches(node, parts, i - 1, memo);
   }
-  return false;
+  known[key] = result;
+  return result;
+}
+
+function AncestorMatches(node, parts, i, memo) {
+  var parent = node.parent;
+  if (!parent || parent.index < 0)
+    return false;
+  var known = memo.ancestor[i];
+  if (known.hasOwnProperty(parent.index))
+    return known[parent.index];
+  var result = MatchParts(parent, parts, i, memo) || AncestorMatches(parent, parts, i, memo);
+  known[parent.index] = result;
+  return result;
+}
+
+function NewMatchMemo(parts) {
+  var memo = {self: [], ancestor: []};
+  for (var i = 0; i < parts.length; i++) {
+    memo.self.push({});
+    memo.ancestor.push({});
+  }
+  return memo;
 }
 
 function Matches(node, selector) {
   var alternatives = ParseSelector(selector);
   for (var i = 0; i < alternatives.length; i++) {
     var parts = alternatives[i];
-    if (parts.length && MatchParts(node, parts, parts.length - 1))
+    if (parts.length && MatchParts(node, parts, parts.length - 1, NewMatchMemo(parts)))
       return true;
   }
   return false;
@@ -348,11 +468,22 @@ function Contains(scope, node) {
 
 // Elements matching the selector, in page order, inside scope when one is given.
 function Select(doc, selector, scope) {
+  var alternatives = ParseSelector(selector);
+  var memos = [];
+  for (var a = 0; a < alternatives.length; a++)
+    memos.push(NewMatchMemo(alternatives[a]));
   var found = [];
   var nodes = doc.nodes;
   for (var i = 0; i < nodes.length; i++) {
-    if (Contains(scope, nodes[i]) && Matches(nodes[i], selector))
-      found.push(nodes[i]);
+    if (!Contains(scope, nodes[i]))
+      continue;
+    for (a = 0; a < alternatives.length; a++) {
+      var parts = alternatives[a];
+      if (parts.length && MatchParts(nodes[i], parts, parts.length - 1, memos[a])) {
+        found.push(nodes[i]);
+        break;
+      }
+    }
   }
   return found;
 }
@@ -381,13 +512,29 @@ function Attr(node, name) {
   return node && node.attrs.hasOwnProperty(name) ? node.attrs[name] : "";
 }
 
-// Markup as a reader sees it: tags dropped, references decoded, white space collapsed.
+var BlockElements = {br: 1, p: 1, div: 1, li: 1, dd: 1, dt: 1, tr: 1, td: 1, th: 1, h1: 1, h2: 1,
+  h3: 1, h4: 1, h5: 1, h6: 1, ul: 1, ol: 1, dl: 1, table: 1, section: 1, article: 1, header: 1,
+  footer: 1, aside: 1, nav: 1, blockquote: 1};
+
+// Markup as a reader sees it: tags dropped (block elements leave a space), scripts,
+// styles and comments left out, references decoded, white space collapsed.
 function HtmlToText(html) {
-  html = html.replace(/<!--[\s\S]*?(?:-->|$)/g, "")
-    .replace(/<(script|style|template)\b[\s\S]*?(?:<\/\1\s*>|$)/gi, "")
-    .replace(/<\/?(?:br|p|div|li|dd|dt|tr|td|th|h[1-6]|ul|ol|dl|table|section|article|header|footer|aside|nav|blockquote)\b[^>]*>/gi, " ")
-    .replace(/<[a-zA-Z\/!?][^>]*>/g, "");
-  return CollapseSpace(DecodeEntities(html));
+  var text = "";
+  var pos = 0;
+  var markup;
+  while ((markup = NextMarkup(html, pos)) !== null) {
+    text += html.substring(pos, markup.start);
+    pos = markup.end;
+    if (markup.kind === "tag" && BlockElements.hasOwnProperty(markup.name))
+      text += " ";
+    if (markup.kind === "tag" && !markup.closing &&
+        (markup.name === "script" || markup.name === "style" || markup.name === "template"))
+      pos = RawTextEnd(html, markup.name, pos).end;
+  }
+  text += html.substring(pos).replace(/<[\s\S]*$/, function (rest) {
+    return /^<[a-zA-Z\/!?]/.test(rest) ? "" : rest;
+  });
+  return CollapseSpace(DecodeEntities(text));
 }
 
 function InnerText(doc, node) {

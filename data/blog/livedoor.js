@@ -17,8 +17,10 @@ function LdArticles(doc) {
   var m;
   while ((m = pattern.exec(doc.page)) !== null) {
     var article = ReadLiteral(doc.page, pattern.lastIndex);
-    if (article)
-      found.push(article);
+    // An object that never closes swallows the rest of the page, later pushes too.
+    if (!article)
+      break;
+    found.push(article);
   }
   var articles = [];
   for (var i = 0; i < found.length; i++) {
