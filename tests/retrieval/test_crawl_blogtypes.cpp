@@ -1,0 +1,174 @@
+#include "Blogsites.h"
+#include "Httptestserver.h"
+#include "Projectfixture.h"
+#include "Recordinghost.h"
+#include "Testpaths.h"
+
+#include "blogtype/Tblogconfig.h"
+#include "platform/Tappconfig.h"
+#include "platform/Tdatetime.h"
+#include "retrieval/Tcategorydownload.h"
+#include "retrieval/Tentrydownload.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QSet>
+
+// Crawls of the fixture blogs through the real download jobs, the shipped blog types
+// and a local server that serves each blog's pages at its own address.
+
+namespace {
+TBlogConfig BlogType(const QString &iniName)
+{
+    return TBlogConfig(TestPaths::BinDir() + QStringLiteral("/blog/") + iniName);
+}
+
+class CrawlTest : public ProjectTest, public ::testing::WithParamInterface<TBlogSite>
+{
+protected:
+    void SetUp() override
+    {
+        ProjectTest::SetUp();
+        TAppConfig::GetInstance().SetDefaults();
+        FBase = FServer.Url(QString());
+        FServer.SetHandler(Site().Handler(FBase));
+    }
+
+    const TBlogSite &Site() const { return GetParam(); }
+    QString Url(const QString &path) const { return FBase + path; }
+
+    bool DownloadEntries(const TBlogConfig &config, bool newEntryOnly, TRecordingHost &host)
+    {
+        TEntryDownloadJob job(*FDb, config, Url(Site().top), newEntryOnly, host);
+        return job.RunDownload();
+    }
+
+    bool DownloadCategories(const TBlogConfig &config, TRecordingHost &host)
+    {
+        QList<TCategoryData> categories;
+        for (const TBlogSite::TCategory &category : Site().categories)
+            categories.append({category.name.toUtf8(), Url(category.url).toUtf8()});
+        TCategoryDownloadJob job(*FDb, config, categories, host);
+        return job.RunDownload();
+    }
+
+    // Every request asked for a page the blog has.
+    void ExpectOnlyKnownPagesFetched() const
+    {
+        for (const THttpTestRequest &request : FServer.Requests())
+            EXPECT_TRUE(Site().routes.contains(QString::fromUtf8(request.Target))) << request.RequestLine.toStdString();
+    }
+
+    // A blog type of another service.
+    QString OtherBlogType() const
+    {
+        const QStringList types = {QStringLiteral("wordpress.ini"), QStringLiteral("blogger.ini"),
+                                   QStringLiteral("hatena.ini"), QStringLiteral("livedoor.ini"),
+                                   QStringLiteral("fc2.ini"), QStringLiteral("ameba.ini")};
+        const qsizetype own = types.indexOf(Site().blogType);
+        return types[(own + 1) % types.size()];
+    }
+
+    THttpTestServer FServer;
+    QString FBase;
+};
+
+std::string SiteName(const ::testing::TestParamInfo<TBlogSite> &info)
+{
+    std::string name = info.param.name.toStdString();
+    for (char &c : name) {
+        if (!isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
+}
+} // namespace
+
+void PrintTo(const TBlogSite &site, std::ostream *os)
+{
+    *os << site.name.toStdString();
+}
+
+void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+TEST_P(CrawlTest, EntriesAndCategoriesOfTheWholeBlog)
+{
+    const TBlogConfig config = BlogType(Site().blogType);
+
+    TRecordingHost host;
+    ASSERT_TRUE(DownloadEntries(config, false, host)) << host.Log.join(u'\n').toStdString();
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+    EXPECT_TRUE(host.Log.filter(QStringLiteral("Error")).isEmpty()) << host.Log.join(u'\n').toStdString();
+
+    // Every entry once, newest first, with its exact title and date, and the walk
+    // ended at the oldest one.
+    const TEntryList entries = FDb->LoadEntries();
+    ASSERT_EQ(entries.size(), Site().entries.size()) << host.Log.join(u'\n').toStdString();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const TBlogSite::TEntry &expected = Site().entries[i];
+        SCOPED_TRACE(expected.url.toStdString());
+        EXPECT_EQ(entries[i].GetUrl(), Url(expected.url));
+        EXPECT_EQ(entries[i].GetTitle(), expected.title);
+        EXPECT_EQ(DateTimeToQDateTime(entries[i].GetCreatedOn()),
+                  QDateTime(QDate::fromString(expected.stored.left(10), QStringLiteral("yyyy-MM-dd")),
+                            QTime::fromString(expected.stored.mid(11), QStringLiteral("HH:mm:ss")), Qt::UTC));
+    }
+
+    // The category pages link exactly the stored entries.
+    TRecordingHost categoryHost;
+    ASSERT_TRUE(DownloadCategories(config, categoryHost)) << categoryHost.Log.join(u'\n').toStdString();
+    QMap<QString, QList<int>> expectedIds;
+    int links = 0;
+    for (qsizetype i = 0; i < Site().categories.size(); ++i) {
+        for (const TBlogSite::TCategoryPage &page : Site().categories[i].pages) {
+            for (const QString &url : page.entries) {
+                expectedIds[Url(url)].append(int(i) + 1);
+                ++links;
+            }
+        }
+    }
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from categories_entry")), links);
+    for (const TEntry &entry : FDb->LoadEntries()) {
+        SCOPED_TRACE(entry.GetUrl().toStdString());
+        QList<int> ids = entry.GetCategoryIds();
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(ids, expectedIds.value(entry.GetUrl(), QList<int>{0}));
+    }
+    int pages = 0;
+    for (const TBlogSite::TCategory &category : Site().categories)
+        pages += int(category.pages.size());
+    EXPECT_EQ(categoryHost.Log.size(), pages + 1);
+    ExpectOnlyKnownPagesFetched();
+
+    // The URL on the top page is the one the walk stored: a latest-only run stops at once.
+    TRecordingHost latestHost;
+    EXPECT_TRUE(DownloadEntries(config, true, latestHost));
+    EXPECT_EQ(latestHost.Log, (QStringList{QStringLiteral("OK: ") + Url(Site().entries[0].url)
+                                               + QStringLiteral(" 最新エントリーのURLを取得しました。"),
+                                           QStringLiteral("終了しました。")}));
+    EXPECT_EQ(FDb->LoadEntries().size(), Site().entries.size());
+}
+
+// Another service's blog type finds no newest entry and no entries in the category
+// pages: the jobs end as they do for any blog they cannot read.
+TEST_P(CrawlTest, BlogTypeOfAnotherServiceStopsWithItsUsualMessages)
+{
+    const TBlogConfig config = BlogType(OtherBlogType());
+
+    TRecordingHost host;
+    EXPECT_FALSE(DownloadEntries(config, false, host));
+    EXPECT_EQ(host.Log, (QStringList{QStringLiteral("Error: "),
+                                     QStringLiteral("最新エントリーのURLの取得に失敗しました。")}));
+    EXPECT_TRUE(FDb->LoadEntries().isEmpty());
+
+    TRecordingHost categoryHost;
+    EXPECT_TRUE(DownloadCategories(config, categoryHost));
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from categories_entry")), 0);
+    EXPECT_EQ(categoryHost.Log.last(), QStringLiteral("終了しました。"));
+    ExpectOnlyKnownPagesFetched();
+}
+
+INSTANTIATE_TEST_SUITE_P(Blogs, CrawlTest, ::testing::ValuesIn(LoadBlogSites()), SiteName);
