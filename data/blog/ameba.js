@@ -2,10 +2,6 @@
 // button (a.skin-pagingNext) leading to older entries and older list pages, and the
 // page's window.INIT_DATA where the markup leaves something out.
 
-function IsAmeba(doc) {
-  return /ameblo\.jp|stat\.ameba\.jp|skin-entry|skinArticle|window\.INIT_DATA/.test(doc.page);
-}
-
 function AmebaMain(doc) {
   return SelectFirst(doc, [".skin-blogMain", "[data-uranus-layout=main]", "#main", "main", ".skin-blogBody"]);
 }
@@ -106,7 +102,7 @@ function AmebaItems(doc) {
 
 function GetRecentEntry(page) {
   var doc = HtmlDoc(page);
-  return IsAmeba(doc) ? PickNewest(AmebaItems(doc)) : "";
+  return IsServicePage(doc, "ameba") ? PickNewest(AmebaItems(doc)) : "";
 }
 
 function GetDate(page) {
@@ -136,7 +132,7 @@ function GetNextUrl(page) {
 
 function GetEntryUrl(page) {
   var doc = HtmlDoc(page);
-  if (!IsAmeba(doc))
+  if (!IsServicePage(doc, "ameba"))
     return "";
   var items = AmebaItems(doc);
   var urls = [];

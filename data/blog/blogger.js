@@ -15,10 +15,6 @@ SiteUrlFilter = function (url) {
   return kept.length ? m[1] + "?" + kept.join("&") : m[1];
 };
 
-function IsBlogger(doc) {
-  return /\.blogger\.com\/|\.blogspot\.com|id=["']Blog1["']/.test(doc.page);
-}
-
 // Featured and popular post widgets use the same classes outside the Blog widget.
 function BloggerMain(doc) {
   return SelectFirst(doc, ["#Blog1", ".widget.Blog", ".blog-posts", "#main"]);
@@ -69,7 +65,7 @@ function BloggerOlderLink(doc) {
 
 function GetRecentEntry(page) {
   var doc = HtmlDoc(page);
-  return IsBlogger(doc) ? PickNewest(BloggerPosts(doc)) : "";
+  return IsServicePage(doc, "blogger") ? PickNewest(BloggerPosts(doc)) : "";
 }
 
 function GetDate(page) {
@@ -98,7 +94,7 @@ function GetNextUrl(page) {
 
 function GetEntryUrl(page) {
   var doc = HtmlDoc(page);
-  if (!IsBlogger(doc))
+  if (!IsServicePage(doc, "blogger"))
     return "";
   var posts = BloggerPosts(doc);
   var urls = [];

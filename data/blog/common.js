@@ -661,6 +661,12 @@ function NormalizeUrl(url) {
 // (for example to drop a query parameter that only selects a mobile view).
 var SiteUrlFilter = null;
 
+// The scheme and host (with port) of an absolute URL, in lower case; empty otherwise.
+function UrlOrigin(url) {
+  var m = /^(https?:\/\/[^\/?#]+)/i.exec(url || "");
+  return m ? m[1].toLowerCase() : "";
+}
+
 function IsAbsoluteHttp(url) {
   return /^https?:\/\/[^\/?#]/i.test(url);
 }
@@ -731,6 +737,30 @@ function UniqueUrls(urls) {
 
 function UrlLines(urls) {
   return UniqueUrls(urls).join("\n");
+}
+
+// ---------------------------------------------------------------- services
+
+// Marks that only pages of one service carry (their scripts, hosts and class names).
+var ServiceMarks = {
+  wordpress: /\/wp-(?:content|includes|json)\/|content=["']WordPress|class=["'][^"']*\b(?:wp-block-post|type-post|status-publish)\b/,
+  blogger: /\.blogger\.com\/|\.blogspot\.com|id=["']Blog1["']|blog-pager-older-link/,
+  hatena: /blog\.st-hatena\.com|data-blog-name=|entry-title-link|hatenablog\.(?:com|jp)|hateblo\.jp|hatenadiary\.(?:com|jp)/,
+  livedoor: /\bld_blog_vars\b/,
+  fc2: /\/blog-entry-\d+\.html|\.fc2\.com\//,
+  ameba: /ameblo\.jp|stat\.ameba\.jp|skin-entry|skinArticle|window\.INIT_DATA/
+};
+
+// Whether the page may be one of the service's: it carries the service's marks, or
+// none of another service's. A blog type reads nothing from another service's pages.
+function IsServicePage(doc, service) {
+  if (ServiceMarks[service].test(doc.page))
+    return true;
+  for (var other in ServiceMarks) {
+    if (other !== service && ServiceMarks.hasOwnProperty(other) && ServiceMarks[other].test(doc.page))
+      return false;
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------- dates

@@ -5,10 +5,6 @@
 var Fc2EntryPattern = /\/blog-entry-(\d+)\.html$/;
 var Fc2DatePattern = /(\d{4})\s*([\/.\-年])\s*(\d{1,2})\s*[\/.\-月]\s*(\d{1,2})\s*日?(\s*[(（][^)）]{1,4}[)）])?(?:\s*(\d{1,2})\s*[:時]\s*(\d{2})\s*分?(?::(\d{2})|\s*(\d{2})\s*秒)?)?/;
 
-function IsFc2(doc) {
-  return /blog-entry-\d+\.html|\.fc2\.com/.test(doc.page);
-}
-
 function Fc2Main(doc) {
   return SelectFirst(doc, ["#main_contents", "#main", "#contents", "#content", "main", ".main"]);
 }
@@ -89,7 +85,7 @@ function Fc2CurrentNumber(doc) {
 
 function GetRecentEntry(page) {
   var doc = HtmlDoc(page);
-  return IsFc2(doc) ? PickNewest(Fc2Items(doc)) : "";
+  return IsServicePage(doc, "fc2") ? PickNewest(Fc2Items(doc)) : "";
 }
 
 function GetDate(page) {
@@ -122,12 +118,30 @@ function GetNextUrl(page) {
     return older;
   if (newer && Fc2EntryNumber(newer) < current)
     return newer;
-  return "";
+  return older || newer ? "" : Fc2NearestOlder(doc, current);
+}
+
+// Without rel links: the highest entry number below this one among the blog's own
+// entry links on the page (the page navigation, but also lists and plugins).
+function Fc2NearestOlder(doc, current) {
+  var origin = UrlOrigin(PageUrl(doc));
+  var links = Select(doc, "a[href]");
+  var best = "";
+  var bestNumber = -1;
+  for (var i = 0; i < links.length; i++) {
+    var url = PageLink(doc, Attr(links[i], "href"));
+    var number = Fc2EntryNumber(url);
+    if (number < current && number > bestNumber && (!origin || UrlOrigin(url) === origin)) {
+      best = url;
+      bestNumber = number;
+    }
+  }
+  return best;
 }
 
 function GetEntryUrl(page) {
   var doc = HtmlDoc(page);
-  if (!IsFc2(doc))
+  if (!IsServicePage(doc, "fc2"))
     return "";
   var items = Fc2Items(doc);
   var urls = [];
@@ -136,15 +150,28 @@ function GetEntryUrl(page) {
   return UrlLines(urls);
 }
 
+// The next page: the rel="next" link, the link to the page numbered one higher than
+// this one's own URL, or a link to a list page that says it leads on.
 function GetNextCategoryUrl(page) {
   var doc = HtmlDoc(page);
   var url = LinkOf(doc, ["link[rel~=next]", "a[rel~=next]"]);
   if (url)
     return url;
-  var links = Select(doc, ".page_navi a, .pagenavi a, .pager a, .paging a", Fc2Main(doc));
-  for (var i = 0; i < links.length; i++) {
-    if (/次のページ|次へ|next|»/i.test(InnerText(doc, links[i])))
-      return PageLink(doc, Attr(links[i], "href"));
+  var links = Select(doc, "a[href]");
+  var own = /\/blog-category-(\d+)(?:-(\d+))?\.html$/.exec(PageUrl(doc).replace(/[?#].*$/, ""));
+  if (own) {
+    var wanted = "/blog-category-" + own[1] + "-" + ((own[2] ? parseInt(own[2], 10) : 0) + 1) + ".html";
+    for (var i = 0; i < links.length; i++) {
+      url = PageLink(doc, Attr(links[i], "href"));
+      if (url.replace(/[?#].*$/, "").slice(-wanted.length) === wanted)
+        return url;
+    }
+  }
+  for (i = 0; i < links.length; i++) {
+    url = PageLink(doc, Attr(links[i], "href"));
+    if (/\/(?:blog-category-\d+-\d+|page-\d+)\.html$/.test(url) &&
+        /次のページ|次へ|次の\d+件|next|»/i.test(InnerText(doc, links[i]) + " " + Attr(links[i], "title")))
+      return url;
   }
   return "";
 }

@@ -59,9 +59,27 @@ function GenericMarkupItems(doc) {
   return items;
 }
 
+// A plain list: each dated item of the main part with the link it holds.
+function GenericDatedItems(doc) {
+  var main = GenericMain(doc);
+  var times = Select(doc, "time[datetime]", main);
+  var items = [];
+  for (var i = 0; i < times.length; i++) {
+    if (Closest(times[i], "aside, nav, footer"))
+      continue;
+    var item = Closest(times[i], "li, tr, dt, dd, p, section, div");
+    var url = item ? LinkOf(doc, "a[href]", item) : "";
+    if (url)
+      items.push({url: url, date: CollapseSpace(Attr(times[i], "datetime"))});
+  }
+  return items;
+}
+
 function GenericItems(doc) {
   var items = GenericLdItems(doc);
-  return items.length ? items : GenericMarkupItems(doc);
+  if (!items.length)
+    items = GenericMarkupItems(doc);
+  return items.length ? items : GenericDatedItems(doc);
 }
 
 function GetRecentEntry(page) {

@@ -1,10 +1,6 @@
 // Hatena Blog: entries of #main only (the sidebar modules link entries too), the
 // entry-title-link of each, pagers .pager-next (towards older entries).
 
-function IsHatena(doc) {
-  return /st-hatena\.com|hatenablog\.|hatenadiary\.|data-blog-name=|entry-title-link/.test(doc.page);
-}
-
 function HatenaMain(doc) {
   return SelectFirst(doc, ["#main", "#main-inner", "main"]);
 }
@@ -29,7 +25,7 @@ function HatenaEntry(doc) {
 function GetRecentEntry(page) {
   var doc = HtmlDoc(page);
   // Pinned entries come first on the top page whatever their age.
-  return IsHatena(doc) ? PickNewest(HatenaItems(doc)) : "";
+  return IsServicePage(doc, "hatena") ? PickNewest(HatenaItems(doc)) : "";
 }
 
 // The header's <time> gives the moment in UTC; the page's JSON-LD gives the same
@@ -64,7 +60,7 @@ function GetNextUrl(page) {
 
 function GetEntryUrl(page) {
   var doc = HtmlDoc(page);
-  if (!IsHatena(doc))
+  if (!IsServicePage(doc, "hatena"))
     return "";
   var items = HatenaItems(doc);
   var urls = [];

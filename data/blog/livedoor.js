@@ -2,10 +2,6 @@
 // ld_blog_vars (permalink, title, date, categories), filled by the initial object
 // literal and by one ld_blog_vars.articles.push({...}) per article shown.
 
-function IsLivedoor(doc) {
-  return /\bld_blog_vars\b/.test(doc.page);
-}
-
 function LdArticles(doc) {
   if (doc.ldArticles)
     return doc.ldArticles;
@@ -41,7 +37,7 @@ function LdMain(doc) {
 
 function GetRecentEntry(page) {
   var doc = HtmlDoc(page);
-  if (!IsLivedoor(doc))
+  if (!IsServicePage(doc, "livedoor"))
     return "";
   var articles = LdArticles(doc);
   var items = [];
@@ -78,7 +74,7 @@ function GetNextUrl(page) {
 
 function GetEntryUrl(page) {
   var doc = HtmlDoc(page);
-  if (!IsLivedoor(doc))
+  if (!IsServicePage(doc, "livedoor"))
     return "";
   var articles = LdArticles(doc);
   var urls = [];

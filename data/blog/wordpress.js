@@ -1,10 +1,6 @@
 // WordPress: classic themes (entry-title, entry-date, post-navigation) and block
 // themes (wp-block-post-title, wp-block-post-date, post-navigation-link).
 
-function IsWordPress(doc) {
-  return /\/wp-(?:content|includes|json)\/|content=["']WordPress|class=["'][^"']*\bwp-block-post/.test(doc.page);
-}
-
 function WpMain(doc) {
   return SelectFirst(doc, ["main", "#main", ".site-main", "#primary", "#content"]);
 }
@@ -43,7 +39,7 @@ function WpListItems(doc) {
 
 function GetRecentEntry(page) {
   var doc = HtmlDoc(page);
-  return IsWordPress(doc) ? PickNewest(WpListItems(doc)) : "";
+  return IsServicePage(doc, "wordpress") ? PickNewest(WpListItems(doc)) : "";
 }
 
 function GetDate(page) {
@@ -84,7 +80,7 @@ function GetNextUrl(page) {
 
 function GetEntryUrl(page) {
   var doc = HtmlDoc(page);
-  if (!IsWordPress(doc))
+  if (!IsServicePage(doc, "wordpress"))
     return "";
   var items = WpListItems(doc);
   var urls = [];

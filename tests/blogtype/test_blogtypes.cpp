@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <memory>
@@ -162,6 +163,74 @@ TEST_P(BlogSiteTest, CategoryPagesListTheirEntriesAndLeadToTheNextPage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Blogs, BlogSiteTest, ::testing::ValuesIn(LoadBlogSites()), SiteName);
+
+TBlogSite SiteNamed(const QString &name)
+{
+    for (const TBlogSite &site : LoadBlogSites()) {
+        if (site.name == name)
+            return site;
+    }
+    ADD_FAILURE() << "no fixture blog " << name.toStdString();
+    return TBlogSite();
+}
+
+// FC2 templates need not write <link rel="next">: the walk then goes by entry numbers
+// and the category pages by their page numbers or the "next page" link.
+TEST(BlogTypes, Fc2BlogsWithoutRelLinks)
+{
+    const QRegularExpression relLinks(QStringLiteral("<link rel=\"(?:next|prev)\"[^>]*>"));
+    for (const QString &name : {QStringLiteral("fc2"), QStringLiteral("fc2-euc")}) {
+        SCOPED_TRACE(name.toStdString());
+        const TBlogSite site = SiteNamed(name);
+        const TBlogConfig config = BlogType(site.blogType);
+        auto text = [&](const QString &target) { return PageText(site, config, target).remove(relLinks); };
+        TEntryParser entries;
+        entries.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+        for (qsizetype i = 0; i < site.entries.size(); ++i) {
+            const QString page = text(site.entries[i].url);
+            ASSERT_FALSE(page.contains(QStringLiteral("<link rel=\"next\"")));
+            EXPECT_EQ(entries.GetNextUrl(page), i + 1 < site.entries.size() ? Url(site.entries[i + 1].url) : QString())
+                << site.entries[i].url.toStdString();
+        }
+        TCategoryParser categories;
+        categories.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+        for (const TBlogSite::TCategory &category : site.categories) {
+            for (const TBlogSite::TCategoryPage &page : category.pages)
+                EXPECT_EQ(categories.GetNextCategoryUrl(text(page.url)), Url(page.next)) << page.url.toStdString();
+        }
+    }
+}
+
+// A page without any service's marks may be anybody's; one with another service's
+// marks is left alone.
+TEST(BlogTypes, PagesWithoutServiceMarksAreReadAndOthersLeftAlone)
+{
+    const QString list = QStringLiteral(
+        "<html><head><link rel=\"canonical\" href=\"http://b.example/\"></head><body><main>"
+        "<article><h2 class=\"entry-title\"><a href=\"/2024/02/old/\">Old</a></h2>"
+        "<time class=\"entry-date\" datetime=\"2024-02-01T10:00:00+09:00\">2月1日</time></article>"
+        "<article><h2 class=\"entry-title\"><a href=\"/2024/03/new/\">New</a></h2>"
+        "<time class=\"entry-date\" datetime=\"2024-03-01T10:00:00+09:00\">3月1日</time></article>"
+        "</main></body></html>");
+    TEntryParser wordpress;
+    const TBlogConfig config = BlogType(QStringLiteral("wordpress.ini"));
+    wordpress.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+    EXPECT_EQ(wordpress.GetRecentEntry(list), QStringLiteral("http://b.example/2024/03/new/"));
+    QString livedoorPage = list;
+    livedoorPage.replace(QStringLiteral("</head>"), QStringLiteral("<script>var ld_blog_vars = {};</script></head>"));
+    EXPECT_EQ(wordpress.GetRecentEntry(livedoorPage), QString());
+
+    // A plain dated list is enough for the generic blog type.
+    TEntryParser generic;
+    const TBlogConfig genericConfig = BlogType(QStringLiteral("generic.ini"));
+    generic.Initialize(genericConfig.GetLanguage(), ReadScriptFile(genericConfig.GetScriptPath()));
+    EXPECT_EQ(generic.GetRecentEntry(QStringLiteral(
+                  "<base href=\"http://c.example/notes/\"><main><ul>"
+                  "<li><time datetime=\"2023-12-30\">12/30</time> <a href=\"p/1\">one</a></li>"
+                  "<li><time datetime=\"2024-01-02\">1/2</time> <a href=\"p/2\">two</a></li>"
+                  "</ul></main>")),
+              QStringLiteral("http://c.example/notes/p/2"));
+}
 
 // A blog type given another service's pages finds nothing to walk, so the download
 // stops with its usual message, and none of its functions fails on any page.
