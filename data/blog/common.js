@@ -415,17 +415,19 @@ function MatchCompound(node, compound) {
 // the answers per part and element, so that one selection costs elements x parts
 // however deep the page nests.
 function MatchParts(node, parts, i, memo) {
+  if (!MatchCompound(node, parts[i].compound))
+    return false;
+  if (i === 0)
+    return true;
   var key = node.index;
   var known = memo.self[i];
   if (known.hasOwnProperty(key))
     return known[key];
-  var result = MatchCompound(node, parts[i].compound);
-  if (result && i > 0) {
-    if (parts[i].combinator === ">")
-      result = !!node.parent && node.parent.index >= 0 && MatchParts(node.parent, parts, i - 1, memo);
-    else
-      result = AncestorMatches(node, parts, i - 1, memo);
-  }
+  var result;
+  if (parts[i].combinator === ">")
+    result = !!node.parent && node.parent.index >= 0 && MatchParts(node.parent, parts, i - 1, memo);
+  else
+    result = AncestorMatches(node, parts, i - 1, memo);
   known[key] = result;
   return result;
 }
@@ -672,14 +674,16 @@ function IsAbsoluteHttp(url) {
 }
 
 // The URL this page calls its own, used to resolve relative links: <base href>,
-// then <link rel="canonical">, then og:url, then any absolute link to the blog's
-// top, index or feed (those share at least the host).
+// then <link rel="canonical">, then og:url, then the blog's own address or any
+// absolute link to its top, index or feed (those share at least the host).
 function PageUrl(doc) {
   if (doc.pageUrl !== null)
     return doc.pageUrl;
   var own = AttrOf(doc, ["link[rel~=canonical]"], "href");
   if (!IsAbsoluteHttp(own))
     own = MetaContent(doc, "og:url");
+  if (!IsAbsoluteHttp(own))
+    own = AttrOf(doc, ["html[data-blog-uri]"], "data-blog-uri");
   if (!IsAbsoluteHttp(own))
     own = AttrOf(doc, ["link[rel~=top]", "link[rel~=index]", "link[rel~=home]", "link[rel~=start]",
       "link[rel~=alternate][type=\"application/rss+xml\"]",
