@@ -1062,5 +1062,5 @@ function JsonLdUrl(value) {
     value = value.length ? value[0] : "";
   if (value && typeof value === "object")
     value = value.url || value["@id"] || "";
-  return typeof value === "string" ? CollapseSpace(value) : "";
+  return typeof value === "string" ? CollapseSpace(DecodeEntities(value)) : "";
 }
