@@ -1,0 +1,15 @@
+#include "Testtempdir.h"
+
+#include <QFile>
+
+TTestTempDir::TTestTempDir() : FDir(QDir::tempPath() + QStringLiteral("/varnoki-test-XXXXXX"))
+{
+    if (!FDir.isValid())
+        return;
+    // Some tests run a child as another user, which must reach its files in here.
+    QFile::setPermissions(FDir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                           | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                           | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                           | QFileDevice::ExeOther);
+    qputenv("TMPDIR", QFile::encodeName(FDir.path()));
+}
