@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Qtprint.h"
 #include "Testpaths.h"
 
 #include <QFile>
@@ -7,12 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-
-// Readable failure output for texts.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 inline QString ReadScriptFixture(const QString &name)
 {

@@ -89,11 +89,6 @@ void PrintTo(const TBlogSite &site, std::ostream *os)
     *os << site.name.toStdString();
 }
 
-void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 TEST_P(CrawlTest, EntriesAndCategoriesOfTheWholeBlog)
 {
     const TBlogConfig config = BlogType(Site().blogType);

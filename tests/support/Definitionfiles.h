@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Qtprint.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,8 +24,3 @@ void OpenToEveryone(const QString &folder);
 // returns (0-254), or -1 when the child could not run or did not exit normally.
 int RunUnprivileged(const std::function<int()> &body);
 
-// Shows QString values in GoogleTest's failure messages.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Qtprint.h"
 #include "store/Tldbdb.h"
 
 #include <QTemporaryDir>
