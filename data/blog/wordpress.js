@@ -5,11 +5,16 @@ function WpMain(doc) {
   return SelectFirst(doc, ["main", "#main", ".site-main", "#primary", "#content"]);
 }
 
+// The published date: themes that show the updated date put it first, in the same
+// entry-date class.
 function WpPublished(doc, scope) {
-  var times = Select(doc, "time.entry-date[datetime], time.published[datetime]", scope);
+  var value = AttrOf(doc, ["time.published[datetime]", "[itemprop=datePublished][datetime]"], "datetime", scope);
+  if (value)
+    return value;
+  var times = Select(doc, "time.entry-date[datetime]", scope);
   for (var i = 0; i < times.length; i++) {
-    var value = CollapseSpace(Attr(times[i], "datetime"));
-    if (value)
+    value = CollapseSpace(Attr(times[i], "datetime"));
+    if (value && !HasClass(times[i], "updated"))
       return value;
   }
   // The block theme's "modified date" variant is not the publication date.
@@ -21,18 +26,48 @@ function WpPublished(doc, scope) {
   return "";
 }
 
-// The posts a listing page shows, each with its date and whether it is sticky.
+// A listed post's date: its <time>, else a date written as text (card themes).
+function WpListDate(doc, post) {
+  var date = WpPublished(doc, post);
+  if (!date) {
+    var text = TextOf(doc, [".post-date", ".entry-date", ".published", ".date"], post);
+    if (!isNaN(DateKey(text)))
+      date = text;
+  }
+  return date;
+}
+
+var WpPosts = "article.type-post, article.post, article[id^=post-], li.wp-block-post, .hentry";
+
+// The posts a listing page shows, each with its date and whether it is sticky. Card
+// themes give the title no link and wrap the whole post in one.
 function WpListItems(doc) {
   var scope = WpMain(doc);
   var links = Select(doc, ".entry-title a, .wp-block-post-title a", scope);
   var items = [];
-  for (var i = 0; i < links.length; i++) {
-    var post = Closest(links[i], "article, li.wp-block-post, .hentry, .type-post");
-    items.push({
-      url: PageLink(doc, Attr(links[i], "href")),
-      date: post ? WpPublished(doc, post) : "",
-      pinned: HasClass(post, "sticky") || HasClass(post, "is-sticky")
-    });
+  var i;
+  var post;
+  if (links.length) {
+    for (i = 0; i < links.length; i++) {
+      post = Closest(links[i], "article, li.wp-block-post, .hentry, .type-post");
+      items.push({url: PageLink(doc, Attr(links[i], "href")), date: post ? WpListDate(doc, post) : "",
+        pinned: HasClass(post, "sticky") || HasClass(post, "is-sticky")});
+    }
+    return items;
+  }
+  var posts = Select(doc, WpPosts, scope);
+  for (i = 0; i < posts.length; i++) {
+    post = posts[i];
+    var outer = Closest(post.parent, WpPosts);
+    if ((outer && Contains(scope, outer)) || Closest(post, "aside, footer, #comments"))
+      continue;
+    var url = LinkOf(doc, ["a[rel~=bookmark]", "h1 a", "h2 a", "h3 a"], post);
+    if (!url) {
+      var wrapper = Closest(post.parent, "a[href]");
+      url = wrapper ? PageLink(doc, Attr(wrapper, "href")) : "";
+    }
+    if (url)
+      items.push({url: url, date: WpListDate(doc, post), pinned: HasClass(post, "sticky") || HasClass(post, "is-sticky")});
   }
   return items;
 }
@@ -65,17 +100,33 @@ function GetTitle(page) {
   return title;
 }
 
-// Comment navigation uses .nav-previous too, so only the post navigation counts.
+// Comment navigation uses .nav-previous and rel="prev" too, so links inside the
+// comments or pointing at a comment page never count.
+var WpCommentParts = "#comments, .comments-area, .comment-navigation, .comments-pagination, [id^=comment-nav]";
+
+function WpIsCommentLink(node, url) {
+  return !url || /\/comment-page-\d|[?&]cpage=/.test(url) || !!Closest(node, WpCommentParts);
+}
+
+// The first usable link of the selector list outside the comments.
+function WpLinkOf(doc, selectors) {
+  for (var i = 0; i < selectors.length; i++) {
+    var found = Select(doc, selectors[i]);
+    for (var j = 0; j < found.length; j++) {
+      var url = PageLink(doc, Attr(found[j], "href"));
+      if (!WpIsCommentLink(found[j], url))
+        return url;
+    }
+  }
+  return "";
+}
+
 function GetNextUrl(page) {
   var doc = HtmlDoc(page);
-  var url = LinkOf(doc, ["nav.post-navigation .nav-previous a", ".post-navigation .nav-previous a",
-    ".post-navigation-link-previous a", ".wp-block-post-navigation-link.post-navigation-link-previous a"]);
-  if (!url) {
-    url = LinkOf(doc, "link[rel~=prev]");
-    if (/\/comment-page-\d|[?&]cpage=/.test(url))
-      url = "";
-  }
-  return url;
+  return WpLinkOf(doc, ["nav.post-navigation .nav-previous a", ".post-navigation .nav-previous a",
+    ".post-navigation-link-previous a", ".wp-block-post-navigation-link.post-navigation-link-previous a",
+    ".nav-single .nav-previous a", ".pager-post-navi a.prev-post", "#nav-single .nav-previous a", "#nav-below .nav-previous a[rel~=prev]",
+    ".nav-previous a[rel~=prev]", "link[rel~=prev]", "a[rel~=prev]"]);
 }
 
 function GetEntryUrl(page) {
@@ -89,9 +140,20 @@ function GetEntryUrl(page) {
   return UrlLines(urls);
 }
 
+// Classic themes call the older posts page "previous" (.nav-previous); only a link to
+// a numbered page counts there, as entry and comment navigation use the class too.
 function GetNextCategoryUrl(page) {
   var doc = HtmlDoc(page);
-  return LinkOf(doc, ["a.next.page-numbers", "a.wp-block-query-pagination-next",
+  var url = LinkOf(doc, ["a.next.page-numbers", "a.wp-block-query-pagination-next",
     ".wp-block-query-pagination-next a", "nav.posts-navigation .nav-previous a",
     ".posts-navigation .nav-previous a", "link[rel~=next]"]);
+  if (!url) {
+    var links = Select(doc, ".nav-previous a, a[rel~=next]");
+    for (var i = 0; i < links.length && !url; i++) {
+      url = PageLink(doc, Attr(links[i], "href"));
+      if (WpIsCommentLink(links[i], url) || !/\/page\/\d+\/?(?:[?#]|$)|[?&]paged=\d+/.test(url))
+        url = "";
+    }
+  }
+  return url;
 }
