@@ -6,10 +6,35 @@ var Fc2EntryPattern = /\/blog-entry-(\d+)\.html$/;
 var Fc2DatePattern = /(\d{4})\s*([\/.\-年])\s*(\d{1,2})\s*[\/.\-月]\s*(\d{1,2})\s*日?(\s*[(（][^)）]{1,4}[)）])?(?:\s*(\d{1,2})\s*[:時]\s*(\d{2})\s*分?(?::(\d{2})|\s*(\d{2})\s*秒)?)?/;
 
 function Fc2Main(doc) {
-  return SelectFirst(doc, ["#main_contents", "#main", "#contents", "#content", "main", ".main"]);
+  // "#contents" and "#content" often hold the side menu as well.
+  return SelectFirst(doc, ["#main_contents", "#main", "main", "[role=main]", "#mainColumn", "#main-column",
+    "#main_column", "#contents", "#content", ".main"]);
 }
 
-var Fc2Titles = ["h2.entry_header", ".entry_header", ".entry_title", ".entry-title", ".entry-header"];
+var Fc2Titles = ["h2.entry_header", ".entry_header", ".entry_title", ".entry-title", ".entry-header",
+  ".entryTitle", ".entry_ttl"];
+var Fc2SideParts = "aside, #sidemenu, #side, #sidebar, .sidemenu, .plugin, .plugin_body";
+
+// The entries' title elements: those of the known classes, else headings that link
+// to an entry (templates name their classes freely).
+function Fc2TitleNodes(doc, main) {
+  var titles = Select(doc, Fc2Titles.join(", "), main);
+  if (titles.length)
+    return titles;
+  var headings = Select(doc, "h1, h2, h3, h4", main);
+  for (var i = 0; i < headings.length; i++) {
+    if (Closest(headings[i], Fc2SideParts))
+      continue;
+    var links = Select(doc, "a[href]", headings[i]);
+    for (var j = 0; j < links.length; j++) {
+      if (!isNaN(Fc2EntryNumber(PageLink(doc, Attr(links[j], "href"))))) {
+        titles.push(headings[i]);
+        break;
+      }
+    }
+  }
+  return titles;
+}
 
 function Fc2EntryNumber(url) {
   var m = Fc2EntryPattern.exec(url.replace(/[?#].*$/, ""));
@@ -34,16 +59,31 @@ function Fc2TextWithoutBody(doc, node) {
 // that has one and does not hold another entry's title.
 function Fc2DateNear(doc, title) {
   for (var node = title.parent; node && node.index >= 0; node = node.parent) {
-    if (Select(doc, Fc2Titles.join(", "), node).length > 1)
+    if (Fc2TitleNodes(doc, node).length > 1)
       break;
-    var m = Fc2DatePattern.exec(Fc2TextWithoutBody(doc, node));
+    var text = Fc2TextWithoutBody(doc, node);
+    var m = Fc2DatePattern.exec(text);
     if (m) {
-      if (!m[5])
+      var hour = m[6];
+      var minute = m[7];
+      var second = m[8] || m[9];
+      if (!hour) {
+        // Templates that write the time apart from the day, as in "12:34" in the footer.
+        // (the title may hold a time of its own: "5:30 起床")
+        var time = /(?:^|[^\d:])([01]?\d|2[0-3])\s*:\s*([0-5]\d)(?:\s*:\s*([0-5]\d))?(?![\d:])/.exec(
+          text.substring(m.index + m[0].length).split(InnerText(doc, title)).join(" "));
+        if (!time)
+          return CollapseSpace(m[0]);
+        hour = time[1];
+        minute = time[2];
+        second = time[3];
+      } else if (!m[5]) {
         return CollapseSpace(m[0]);
+      }
       // "2020/01/02(木) 12:34" without the day of the week.
       var sep = m[2] === "年" ? "/" : m[2];
       return m[1] + sep + (m[3].length < 2 ? "0" : "") + m[3] + sep + (m[4].length < 2 ? "0" : "") + m[4] +
-        (m[6] ? " " + m[6] + ":" + m[7] + (m[8] || m[9] ? ":" + (m[8] || m[9]) : "") : "");
+        " " + hour + ":" + minute + (second ? ":" + second : "");
     }
     var time = AttrOf(doc, "time[datetime]", "datetime", node);
     if (time)
@@ -54,7 +94,7 @@ function Fc2DateNear(doc, title) {
 
 function Fc2Items(doc) {
   var main = Fc2Main(doc);
-  var titles = Select(doc, Fc2Titles.join(", "), main);
+  var titles = Fc2TitleNodes(doc, main);
   var items = [];
   for (var i = 0; i < titles.length; i++) {
     var url = LinkOf(doc, "a[href]", titles[i]);
@@ -64,6 +104,8 @@ function Fc2Items(doc) {
   if (!items.length) {
     var links = Select(doc, "a[href]", main);
     for (i = 0; i < links.length; i++) {
+      if (Closest(links[i], Fc2SideParts))
+        continue;
       url = PageLink(doc, Attr(links[i], "href"));
       if (!isNaN(Fc2EntryNumber(url)))
         items.push({url: url, date: ""});
@@ -78,8 +120,10 @@ function Fc2CurrentNumber(doc) {
   var number = Fc2EntryNumber(PageUrl(doc));
   if (isNaN(number))
     number = parseInt(AttrOf(doc, ["input[name=\"comment[no]\"]"], "value"), 10);
-  if (isNaN(number))
-    number = Fc2EntryNumber(LinkOf(doc, Fc2Titles.join(" a, ") + " a", Fc2Main(doc)));
+  if (isNaN(number)) {
+    var titles = Fc2TitleNodes(doc, Fc2Main(doc));
+    number = titles.length ? Fc2EntryNumber(LinkOf(doc, "a[href]", titles[0])) : NaN;
+  }
   return number;
 }
 
@@ -90,13 +134,14 @@ function GetRecentEntry(page) {
 
 function GetDate(page) {
   var doc = HtmlDoc(page);
-  var title = SelectFirst(doc, Fc2Titles, Fc2Main(doc));
-  return title ? Fc2DateNear(doc, title) : "";
+  var titles = Fc2TitleNodes(doc, Fc2Main(doc));
+  return titles.length ? Fc2DateNear(doc, titles[0]) : "";
 }
 
 function GetTitle(page) {
   var doc = HtmlDoc(page);
-  return TextOf(doc, Fc2Titles, Fc2Main(doc));
+  var titles = Fc2TitleNodes(doc, Fc2Main(doc));
+  return titles.length ? InnerText(doc, titles[0]) : "";
 }
 
 // The templates link the older entry with rel="next" (and the newer with rel="prev").
