@@ -68,8 +68,23 @@ function GetTitle(page) {
   return title;
 }
 
+// Old templates link the next pages by plain anchors that only their text tells apart.
+function LdLinkByText(doc, text, url) {
+  var links = Select(doc, "a[href]");
+  for (var i = 0; i < links.length; i++) {
+    if (!text.test(InnerText(doc, links[i])))
+      continue;
+    var found = PageLink(doc, Attr(links[i], "href"));
+    if (url.test(found))
+      return found;
+  }
+  return "";
+}
+
 function GetNextUrl(page) {
-  return LinkOf(HtmlDoc(page), ["li.paging-next a", "link[rel~=next]"]);
+  var doc = HtmlDoc(page);
+  var url = LinkOf(doc, ["li.paging-next a", ".article-pager-next a", "link[rel~=next]", "a[rel~=next]"]);
+  return url || LdLinkByText(doc, /^次の記事/, /\/archives\/(?!cat_)[^\/?#]+\.html$/);
 }
 
 function GetEntryUrl(page) {
@@ -84,5 +99,7 @@ function GetEntryUrl(page) {
 }
 
 function GetNextCategoryUrl(page) {
-  return LinkOf(HtmlDoc(page), ["li.paging-next a", "link[rel~=next]"]);
+  var doc = HtmlDoc(page);
+  var url = LinkOf(doc, ["li.paging-next a", "link[rel~=next]", "a[rel~=next]"]);
+  return url || LdLinkByText(doc, /^次(?:のページ|へ)/, /[?&]p=\d+$/);
 }
