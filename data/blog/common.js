@@ -476,9 +476,14 @@ function Select(doc, selector, scope) {
     memos.push(NewMatchMemo(alternatives[a]));
   var found = [];
   var nodes = doc.nodes;
-  for (var i = 0; i < nodes.length; i++) {
-    if (!Contains(scope, nodes[i]))
+  // Elements are kept in page order, so those inside scope follow it in one run.
+  var first = scope && scope.index >= 0 ? scope.index + 1 : 0;
+  for (var i = first; i < nodes.length; i++) {
+    if (!Contains(scope, nodes[i])) {
+      if (scope && scope.index >= 0 && nodes[i].start >= scope.innerEnd)
+        break;
       continue;
+    }
     for (a = 0; a < alternatives.length; a++) {
       var parts = alternatives[a];
       if (parts.length && MatchParts(nodes[i], parts, parts.length - 1, memos[a])) {

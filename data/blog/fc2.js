@@ -15,25 +15,52 @@ var Fc2Titles = ["h2.entry_header", ".entry_header", ".entry_title", ".entry-tit
   ".entryTitle", ".entry_ttl"];
 var Fc2SideParts = "aside, #sidemenu, #side, #sidebar, .sidemenu, .plugin, .plugin_body";
 
-// The entries' title elements: those of the known classes, else headings that link
-// to an entry (templates name their classes freely).
-function Fc2TitleNodes(doc, main) {
+// The entries' title elements of the main part: those of the known classes, else
+// headings that link to an entry (templates name their classes freely). Kept with the
+// page, as every date lookup needs them.
+function Fc2TitleNodes(doc) {
+  if (doc.fc2Titles)
+    return doc.fc2Titles;
+  var main = Fc2Main(doc);
   var titles = Select(doc, Fc2Titles.join(", "), main);
-  if (titles.length)
-    return titles;
-  var headings = Select(doc, "h1, h2, h3, h4", main);
-  for (var i = 0; i < headings.length; i++) {
-    if (Closest(headings[i], Fc2SideParts))
-      continue;
-    var links = Select(doc, "a[href]", headings[i]);
-    for (var j = 0; j < links.length; j++) {
-      if (!isNaN(Fc2EntryNumber(PageLink(doc, Attr(links[j], "href"))))) {
-        titles.push(headings[i]);
-        break;
-      }
+  if (!titles.length) {
+    var sides = Select(doc, Fc2SideParts, main);
+    var links = Select(doc, "a[href]", main);
+    var last = null;
+    for (var i = 0; i < links.length; i++) {
+      var heading = links[i].parent;
+      for (var up = 0; up < 3 && heading && !Headings.hasOwnProperty(heading.name); up++)
+        heading = heading.parent;
+      if (!heading || !Headings.hasOwnProperty(heading.name) || heading === last ||
+          isNaN(Fc2EntryNumber(PageLink(doc, Attr(links[i], "href")))))
+        continue;
+      var inSide = false;
+      for (var j = 0; j < sides.length && !inSide; j++)
+        inSide = Contains(sides[j], heading);
+      if (!inSide)
+        titles.push(last = heading);
     }
   }
+  doc.fc2Titles = titles;
   return titles;
+}
+
+// How many of the entries' titles lie in the element.
+function Fc2TitlesIn(doc, node) {
+  var titles = Fc2TitleNodes(doc);
+  var low = 0;
+  var high = titles.length;
+  while (low < high) {
+    var middle = (low + high) >> 1;
+    if (titles[middle].start < node.innerStart)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  var count = 0;
+  for (var i = low; i < titles.length && count < 2 && Contains(node, titles[i]); i++)
+    count++;
+  return count;
 }
 
 function Fc2EntryNumber(url) {
@@ -59,7 +86,7 @@ function Fc2TextWithoutBody(doc, node) {
 // that has one and does not hold another entry's title.
 function Fc2DateNear(doc, title) {
   for (var node = title.parent; node && node.index >= 0; node = node.parent) {
-    if (Fc2TitleNodes(doc, node).length > 1)
+    if (Fc2TitlesIn(doc, node) > 1)
       break;
     var text = Fc2TextWithoutBody(doc, node);
     var m = Fc2DatePattern.exec(text);
@@ -94,7 +121,7 @@ function Fc2DateNear(doc, title) {
 
 function Fc2Items(doc) {
   var main = Fc2Main(doc);
-  var titles = Fc2TitleNodes(doc, main);
+  var titles = Fc2TitleNodes(doc);
   var items = [];
   for (var i = 0; i < titles.length; i++) {
     var url = LinkOf(doc, "a[href]", titles[i]);
@@ -121,7 +148,7 @@ function Fc2CurrentNumber(doc) {
   if (isNaN(number))
     number = parseInt(AttrOf(doc, ["input[name=\"comment[no]\"]"], "value"), 10);
   if (isNaN(number)) {
-    var titles = Fc2TitleNodes(doc, Fc2Main(doc));
+    var titles = Fc2TitleNodes(doc);
     number = titles.length ? Fc2EntryNumber(LinkOf(doc, "a[href]", titles[0])) : NaN;
   }
   return number;
@@ -134,13 +161,13 @@ function GetRecentEntry(page) {
 
 function GetDate(page) {
   var doc = HtmlDoc(page);
-  var titles = Fc2TitleNodes(doc, Fc2Main(doc));
+  var titles = Fc2TitleNodes(doc);
   return titles.length ? Fc2DateNear(doc, titles[0]) : "";
 }
 
 function GetTitle(page) {
   var doc = HtmlDoc(page);
-  var titles = Fc2TitleNodes(doc, Fc2Main(doc));
+  var titles = Fc2TitleNodes(doc);
   return titles.length ? InnerText(doc, titles[0]) : "";
 }
 
