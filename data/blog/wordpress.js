@@ -69,6 +69,29 @@ function WpListItems(doc) {
     if (url)
       items.push({url: url, date: WpListDate(doc, post), pinned: HasClass(post, "sticky") || HasClass(post, "is-sticky")});
   }
+  return items.length ? items : WpHeadingItems(doc, scope);
+}
+
+// Themes without WordPress's own classes: each heading of the main part that holds a
+// link, or sits inside one, with the date of its list item.
+function WpHeadingItems(doc, scope) {
+  var headings = Select(doc, "h2, h3", scope);
+  var items = [];
+  for (var i = 0; i < headings.length; i++) {
+    if (Closest(headings[i], "aside, nav, footer, #comments"))
+      continue;
+    var url = LinkOf(doc, "a[href]", headings[i]);
+    var wrapper = headings[i].parent;
+    for (var up = 0; up < 4 && wrapper && wrapper.name !== "a"; up++)
+      wrapper = wrapper.parent;
+    if (wrapper && wrapper.name !== "a")
+      wrapper = null;
+    if (!url && wrapper)
+      url = PageLink(doc, Attr(wrapper, "href"));
+    var item = Closest(headings[i], "li, article") || wrapper;
+    if (url)
+      items.push({url: url, date: item ? WpListDate(doc, item) : "", pinned: false});
+  }
   return items;
 }
 
