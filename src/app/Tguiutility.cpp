@@ -36,6 +36,8 @@ void OpenUrlInBrowser(const QString &url)
 
 QToolButton *MakeActionButton(QAction *action, QWidget *parent)
 {
+    // A caption's "&" stays a mnemonic on the button, as on a menu item.
+    action->setIconText(action->text());
     auto *button = new QToolButton(parent);
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
