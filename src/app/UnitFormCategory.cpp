@@ -25,7 +25,7 @@ TFormCategory::TFormCategory(QWidget *parent)
     auto *form = new QFormLayout;
     auto *labelName = new QLabel(QStringLiteral("カテゴリ名(&N)"), this);
     labelName->setBuddy(EditName);
-    auto *labelUrl = new QLabel(QStringLiteral("URL(U)"), this);
+    auto *labelUrl = new QLabel(QStringLiteral("URL(&U)"), this);
     labelUrl->setBuddy(EditUrl);
     form->addRow(labelName, EditName);
     form->addRow(labelUrl, EditUrl);
