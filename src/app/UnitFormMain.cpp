@@ -505,7 +505,8 @@ void TFormMain::ActionFileOpenExecute()
     if (fileName.isEmpty())
         return;
     const TWaitCursor wait;
-    TProject project = FProject;
+    // A fresh model: a file without some settings must not show the previous project's.
+    TProject project;
     project.Load(fileName, Db());
     FProject = project;
     ShowProject(FProject);

@@ -433,3 +433,22 @@ TEST_F(MainWindow, WindowSizeColumnWidthsAndHelpSplitterAreRememberedBetweenRuns
     EXPECT_TRUE(QFileInfo::exists(TWindowState::GetFileName()));
     EXPECT_NE(TWindowState::GetFileName(), TAppConfig::GetIniFileName());
 }
+
+TEST_F(MainWindow, OpeningAFileWithoutSettingsDoesNotKeepThePreviousProjects)
+{
+    TFormMain &form = Main();
+    form.ComboBoxBlogType->setCurrentIndex(1);
+    TFileDialog::SetNextFileName(TempPath(QStringLiteral("first.FDB")));
+    form.ActionFileSaveAs->trigger();
+    ASSERT_EQ(form.GetProject().GetBlogTypeName(), form.ComboBoxBlogType->itemText(1));
+
+    // The empty project database has no settings at all.
+    const QString bare = TempPath(QStringLiteral("bare.FDB"));
+    ASSERT_TRUE(QFile::copy(GetDbDir() + QStringLiteral("VARNOKI.FDB"), bare));
+    TFileDialog::SetNextFileName(bare);
+    form.ActionFileOpen->trigger();
+    EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty());
+    EXPECT_EQ(form.GetProject().GetFileName(), bare);
+    EXPECT_TRUE(form.GetProject().GetBlogTypeName().isEmpty());
+    EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+}
