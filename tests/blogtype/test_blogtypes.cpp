@@ -284,6 +284,9 @@ TEST(BlogTypes, HostilePagesEndQuicklyWithoutErrors)
         QStringLiteral("<div/>").repeated(10000),
         QStringLiteral("</div>").repeated(20000),
         QStringLiteral("<p><li><dd><td><tr><option><h1><h2><a href=\"/blog-entry-1.html\">").repeated(1500),
+        QStringLiteral("<h2 class=\"entry_header\"><a href=\"/blog-entry-1.html\">x</a></h2><p>2024/01/02</p>").repeated(3000),
+        QStringLiteral("<a href=\"/p/1\"><article class=\"post\"><h2>x</h2><time datetime=\"2024-01-02\">x</time></article></a>")
+            .repeated(3000),
         QString(QChar(0xD800)) + QStringLiteral("\\\"\u2028\u2029") + QString(QChar(0)),
     };
     for (const QString &type : {QStringLiteral("generic.ini"), QStringLiteral("wordpress.ini"),
