@@ -678,6 +678,26 @@ function IsAbsoluteHttp(url) {
   return /^https?:\/\/[^\/?#]/i.test(url);
 }
 
+function IsUsableOwnUrl(url) {
+  return IsAbsoluteHttp(url) || /^\/\/[^\/?#]/.test(url || "");
+}
+
+// The scheme for a reference written without one ("//host/..."), when the page says
+// nowhere else how it was reached: the one its absolute links to that host use, else
+// http, which blog hosts answer (redirecting where they moved to https).
+function CompleteScheme(doc, url) {
+  if (!/^\/\/[^\/?#]/.test(url))
+    return url;
+  var host = /^\/\/([^\/?#]+)/.exec(url)[1].toLowerCase();
+  var schemes = doc.schemes || (doc.schemes = {});
+  if (!schemes.hasOwnProperty("h" + host)) {
+    var m = new RegExp("(https?):(?:\\\\?\\/){2}" + host.replace(/[.*+?^${}()|[\]\\]/g, "\\$&") + "(?![\\w.-])",
+      "i").exec(doc.page);
+    schemes["h" + host] = m ? m[1].toLowerCase() : "http";
+  }
+  return schemes["h" + host] + ":" + url;
+}
+
 // The URL this page calls its own, used to resolve relative links: <base href>,
 // then <link rel="canonical">, then og:url, then the blog's own address or any
 // absolute link to its top, index or feed (those share at least the host).
@@ -685,19 +705,18 @@ function PageUrl(doc) {
   if (doc.pageUrl !== null)
     return doc.pageUrl;
   var own = AttrOf(doc, ["link[rel~=canonical]"], "href");
-  if (!IsAbsoluteHttp(own))
+  if (!IsUsableOwnUrl(own))
     own = MetaContent(doc, "og:url");
-  if (!IsAbsoluteHttp(own))
+  if (!IsUsableOwnUrl(own))
     own = AttrOf(doc, ["html[data-blog-uri]"], "data-blog-uri");
-  if (!IsAbsoluteHttp(own))
+  if (!IsUsableOwnUrl(own))
     own = AttrOf(doc, ["link[rel~=top]", "link[rel~=index]", "link[rel~=home]", "link[rel~=start]",
       "link[rel~=alternate][type=\"application/rss+xml\"]",
       "link[rel~=alternate][type=\"application/atom+xml\"]"], "href");
-  if (!IsAbsoluteHttp(own))
-    own = "";
+  own = IsUsableOwnUrl(own) ? CompleteScheme(doc, own) : "";
   var base = AttrOf(doc, ["base[href]"], "href");
   if (base)
-    own = ResolveUrl(own, base);
+    own = ResolveUrl(own, CompleteScheme(doc, base));
   doc.pageUrl = IsAbsoluteHttp(own) ? own : "";
   return doc.pageUrl;
 }
@@ -709,7 +728,7 @@ function PageLink(doc, href) {
   href = (href || "").replace(/^[\u0000-\u0020]+|[\u0000-\u0020]+$/g, "");
   if (!href || href.charAt(0) === "#" || /^(javascript|mailto|tel|data):/i.test(href))
     return "";
-  var url = NormalizeUrl(ResolveUrl(PageUrl(doc), href));
+  var url = NormalizeUrl(CompleteScheme(doc, ResolveUrl(PageUrl(doc), href)));
   if (SiteUrlFilter)
     url = SiteUrlFilter(url);
   return url;

@@ -68,9 +68,10 @@ function Fc2EntryNumber(url) {
   return m ? parseInt(m[1], 10) : NaN;
 }
 
-// The element's text without the entry body, where dates of other days may appear.
-function Fc2TextWithoutBody(doc, node) {
-  var bodies = Select(doc, ".entry_body, .entry_more, .more, .entry-body, .entry_text", node);
+// The element's text without the entry body, where dates of other days may appear;
+// spaced, with a space for every tag, so that numbers in elements of their own stay apart.
+function Fc2TextWithoutBody(doc, node, spaced) {
+  var bodies = Select(doc, ".entry_body, .entry_more, .more, .entry-body, .entry_text, .entryBody, .entry_content, .entry-content", node);
   var html = "";
   var at = node.innerStart;
   for (var i = 0; i < bodies.length; i++) {
@@ -79,7 +80,45 @@ function Fc2TextWithoutBody(doc, node) {
     html += doc.page.substring(at, bodies[i].start) + " ";
     at = bodies[i].end;
   }
-  return HtmlToText(html + doc.page.substring(at, node.innerEnd));
+  html += doc.page.substring(at, node.innerEnd);
+  return HtmlToText(spaced ? html.replace(/</g, " <") : html);
+}
+
+var Fc2Months = {jan: 1, feb: 2, mar: 3, apr: 4, may: 5, jun: 6, jul: 7, aug: 8, sep: 9, oct: 10, nov: 11, dec: 12};
+
+// Dates that templates lay out rather than write: "2024 06 08" from elements of their
+// own (a calendar-style date), "Jun 08, 2024" and "8 June 2024". {index, end, year,
+// month, day} of the first one, or null.
+function Fc2LaidOutDate(text) {
+  var patterns = [
+    {re: /(?:^|[^\d])((?:19|20)\d\d)\s+(\d{1,2})\s+(\d{1,2})(?!\d)/, y: 1, m: 2, d: 3},
+    {re: /(?:^|[^A-Za-z])(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[a-z]*\.?\s*(\d{1,2})(?:st|nd|rd|th)?\s*[,.]?\s*((?:19|20)\d\d)(?!\d)/i, y: 3, m: 1, d: 2},
+    {re: /(?:^|[^\d])(\d{1,2})(?:st|nd|rd|th)?\s*(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[a-z]*\.?\s*[,.]?\s*((?:19|20)\d\d)(?!\d)/i, y: 3, m: 2, d: 1}
+  ];
+  var best = null;
+  for (var i = 0; i < patterns.length; i++) {
+    var m = patterns[i].re.exec(text);
+    if (!m)
+      continue;
+    var month = m[patterns[i].m];
+    month = /\d/.test(month) ? parseInt(month, 10) : Fc2Months[month.substring(0, 3).toLowerCase()];
+    var day = parseInt(m[patterns[i].d], 10);
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+      continue;
+    if (!best || m.index < best.index)
+      best = {index: m.index, end: m.index + m[0].length, year: m[patterns[i].y], month: month, day: day};
+  }
+  return best;
+}
+
+// A time of day written in the text (not in the title, which may hold one: "5:30 起床").
+function Fc2TimeApart(doc, title, text) {
+  return /(?:^|[^\d:])([01]?\d|2[0-3])\s*:\s*([0-5]\d)(?:\s*:\s*([0-5]\d))?(?![\d:])/.exec(
+    text.split(InnerText(doc, title)).join(" "));
+}
+
+function Fc2Two(number) {
+  return (number < 10 ? "0" : "") + parseInt(number, 10);
 }
 
 // The first date written near the entry's title: in the smallest enclosing element
@@ -90,27 +129,32 @@ function Fc2DateNear(doc, title) {
       break;
     var text = Fc2TextWithoutBody(doc, node);
     var m = Fc2DatePattern.exec(text);
+    var apart;
     if (m) {
       var hour = m[6];
       var minute = m[7];
       var second = m[8] || m[9];
       if (!hour) {
         // Templates that write the time apart from the day, as in "12:34" in the footer.
-        // (the title may hold a time of its own: "5:30 起床")
-        var time = /(?:^|[^\d:])([01]?\d|2[0-3])\s*:\s*([0-5]\d)(?:\s*:\s*([0-5]\d))?(?![\d:])/.exec(
-          text.substring(m.index + m[0].length).split(InnerText(doc, title)).join(" "));
-        if (!time)
+        apart = Fc2TimeApart(doc, title, text.substring(m.index + m[0].length));
+        if (!apart)
           return CollapseSpace(m[0]);
-        hour = time[1];
-        minute = time[2];
-        second = time[3];
+        hour = apart[1];
+        minute = apart[2];
+        second = apart[3];
       } else if (!m[5]) {
         return CollapseSpace(m[0]);
       }
       // "2020/01/02(木) 12:34" without the day of the week.
       var sep = m[2] === "年" ? "/" : m[2];
-      return m[1] + sep + (m[3].length < 2 ? "0" : "") + m[3] + sep + (m[4].length < 2 ? "0" : "") + m[4] +
-        " " + hour + ":" + minute + (second ? ":" + second : "");
+      return m[1] + sep + Fc2Two(m[3]) + sep + Fc2Two(m[4]) + " " + hour + ":" + minute + (second ? ":" + second : "");
+    }
+    text = Fc2TextWithoutBody(doc, node, true);
+    var laid = Fc2LaidOutDate(text);
+    if (laid) {
+      apart = Fc2TimeApart(doc, title, text.substring(laid.end));
+      return laid.year + "/" + Fc2Two(laid.month) + "/" + Fc2Two(laid.day) +
+        (apart ? " " + apart[1] + ":" + apart[2] + (apart[3] ? ":" + apart[3] : "") : "");
     }
     var time = AttrOf(doc, "time[datetime]", "datetime", node);
     if (time)
