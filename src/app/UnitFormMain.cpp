@@ -246,6 +246,17 @@ QWidget *TFormMain::CreatePageUrl()
     connect(ListViewCategory, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenuListViewCategory->popup(ListViewCategory->viewport()->mapToGlobal(pos));
     });
+    // As on the comment page: a double click or Enter changes the row, Delete deletes it.
+    connect(ListViewCategory, &QAbstractItemView::doubleClicked, ActionUpdateCategory, &QAction::trigger);
+    const std::pair<QKeyCombination, QAction *> categoryKeys[] = {
+        {QKeyCombination(Qt::Key_Return), ActionUpdateCategory},
+        {QKeyCombination(Qt::Key_Enter), ActionUpdateCategory},
+        {QKeyCombination(Qt::Key_Delete), ActionDeleteCategory},
+    };
+    for (const auto &[key, action] : categoryKeys) {
+        auto *shortcut = new QShortcut(QKeySequence(key), ListViewCategory, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+    }
 
     QToolButton *speedButton7 = MakeActionButton(ActionBlogTypeHelp, page);
     speedButton7->setObjectName(QStringLiteral("SpeedButton7"));

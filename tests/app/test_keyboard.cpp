@@ -3,9 +3,11 @@
 #include "app/UnitFormCategory.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 using Keyboard = AppTest;
@@ -46,4 +48,37 @@ TEST_F(Keyboard, TheCategoryDialogsLabelsFocusTheirFields)
     });
     form.ActionInsertCategory->trigger();
     EXPECT_TRUE(checked);
+}
+
+TEST_F(Keyboard, EnterChangesTheSelectedCategoryAndDeleteDeletesIt)
+{
+    TFormMain &form = Main();
+    WhenModal<TFormCategory>([](TFormCategory *dialog) {
+        dialog->EditName->setText(QStringLiteral("日記"));
+        dialog->EditUrl->setText(QStringLiteral("http://blog.example/diary"));
+        dialog->BtnOk->click();
+    });
+    form.ActionInsertCategory->trigger();
+    FModalTimers.clear();
+    Activate(&form);
+    form.ListViewCategory->setFocus();
+    form.ListViewCategory->setCurrentItem(form.ListViewCategory->topLevelItem(0));
+
+    QString shown;
+    WhenModal<TFormCategory>([&shown](TFormCategory *dialog) {
+        shown = dialog->EditName->text();
+        dialog->EditName->setText(QStringLiteral("旅行"));
+        dialog->BtnOk->click();
+    });
+    QTest::keyClick(form.ListViewCategory, Qt::Key_Return);
+    EXPECT_EQ(shown, QStringLiteral("日記"));
+    EXPECT_EQ(form.ListViewCategory->topLevelItem(0)->text(0), QStringLiteral("旅行"));
+
+    Activate(&form);
+    form.ListViewCategory->setFocus();
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    QTest::keyClick(form.ListViewCategory, Qt::Key_Delete);
+    EXPECT_EQ(TMessageBox::TakeShownTexts(),
+              QStringList{QStringLiteral("選択されているカテゴリを削除します。\nよろしいですか？")});
+    EXPECT_EQ(form.ListViewCategory->topLevelItemCount(), 0);
 }
