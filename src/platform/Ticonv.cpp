@@ -1,15 +1,20 @@
 #include "platform/Ticonv.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
-QString IconvDecode(const QByteArray &bytes, const char *charset, bool *ok)
+QString IconvDecode(const QByteArray &bytes, const char *charset, bool *ok, std::size_t unitSize,
+                    bool *invalid)
 {
     const iconv_t cd = iconv_open("UTF-8", charset);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
+        const int openError = errno;
         if (ok)
             *ok = false;
-        return QString::fromUtf8(bytes);
+        const QString text = QString::fromUtf8(bytes);
+        errno = openError;
+        return text;
     }
     if (ok)
         *ok = true;
@@ -25,10 +30,13 @@ QString IconvDecode(const QByteArray &bytes, const char *charset, bool *ok)
         const size_t result = iconv(cd, &in, &inLeft, &o, &oLeft);
         out.append(buffer, o - buffer);
         if (result == size_t(-1) && errno != E2BIG) {
-            // EILSEQ or a sequence cut off at the end: give up on one byte only.
+            // EILSEQ or a sequence cut off at the end: give up on one code unit only.
             out.append("\xEF\xBF\xBD");
-            ++in;
-            --inLeft;
+            if (invalid)
+                *invalid = true;
+            const std::size_t skip = std::min(unitSize, inLeft);
+            in += skip;
+            inLeft -= skip;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }

@@ -3,8 +3,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
+
 // Decodes bytes written in the iconv character set charset ("CP932", "EUC-JP-MS", ...).
-// A byte that does not decode becomes U+FFFD and decoding goes on after it, so any
-// input yields text. ok is set to false only when iconv does not know charset; the
-// bytes are then read as UTF-8.
-QString IconvDecode(const QByteArray &bytes, const char *charset, bool *ok = nullptr);
+// A sequence that does not decode becomes U+FFFD and decoding goes on unitSize bytes
+// later (one code unit), so any input yields text; invalid, when given, is set then.
+// When iconv does not know charset, ok is set to false (errno says why) and the
+// bytes are read as UTF-8.
+QString IconvDecode(const QByteArray &bytes, const char *charset, bool *ok = nullptr,
+                    std::size_t unitSize = 1, bool *invalid = nullptr);

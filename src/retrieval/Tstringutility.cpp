@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include "platform/Ticonv.h"
 #include "platform/Varnokierror.h"
 #include "retrieval/Encodedetect.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-const QByteArray Utf16Host = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "UTF-16LE" : "UTF-16BE";
 const QByteArray Ucs4Host = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "UTF-32LE" : "UTF-32BE";
 
 QString InitFailedMessage(int step)
@@ -122,22 +122,11 @@ QString Decode(const QByteArray &bytes, TCodePageId codePage, bool *invalid = nu
             *invalid = true;
         return text;
     }
-    TIconv converter(Utf16Host, IconvName(codePage));
-    const size_t unit = UnitSize(codePage);
-    const char16_t replacement = 0xFFFD;
-    QByteArray utf16;
-    const char *in = bytes.constData();
-    size_t inLeft = size_t(bytes.size());
-    while (!converter.Append(in, inLeft, utf16)) {
-        if (invalid)
-            *invalid = true;
-        utf16.append(reinterpret_cast<const char *>(&replacement), sizeof replacement);
-        const size_t skip = std::min(unit, inLeft);
-        in += skip;
-        inLeft -= skip;
-    }
-    QString text(utf16.size() / 2, Qt::Uninitialized);
-    std::memcpy(text.data(), utf16.constData(), size_t(text.size()) * 2);
+    bool known = true;
+    const QString text = IconvDecode(bytes, IconvName(codePage).constData(), &known,
+                                     UnitSize(codePage), invalid);
+    if (!known)
+        throw EVarnokiError(InitFailedMessage(errno == EINVAL ? 2 : 1));
     return text;
 }
 
