@@ -5,7 +5,12 @@
 #include <JavaScriptCore/JavaScript.h>
 #include <jsc/jsc.h>
 
+#include <QElapsedTimer>
+
 #include <cmath>
+#include <cstdio>
+
+#include <unistd.h>
 
 // Exported by JavaScriptCore but declared only in a header the -dev package does not ship.
 extern "C" {
@@ -129,15 +134,41 @@ qsizetype LineStart(const QString &code, int line)
     return pos;
 }
 
+// The process's resident memory in bytes, 0 when it cannot be read.
+qint64 ResidentBytes()
+{
+    std::FILE *file = std::fopen("/proc/self/statm", "r");
+    if (!file)
+        return 0;
+    long long size = 0;
+    long long resident = 0;
+    const int read = std::fscanf(file, "%lld %lld", &size, &resident);
+    std::fclose(file);
+    return read == 2 ? qint64(resident) * qint64(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+// How often a running script is looked at for its time and memory.
+constexpr double CheckIntervalSeconds = 0.05;
+
+enum class TStopReason { None, Time, Memory };
+
 } // namespace
 
 struct TScriptEngine
 {
-    explicit TScriptEngine(std::chrono::milliseconds limit)
+    TScriptEngine(std::chrono::milliseconds limit, qint64 memoryLimitBytes)
         : group((PrepareEngineOptions(), JSContextGroupCreate())),
-          context(JSGlobalContextCreateInGroup(group, nullptr)), timeLimit(limit)
+          context(JSGlobalContextCreateInGroup(group, nullptr)), timeLimit(limit),
+          memoryLimit(memoryLimitBytes)
     {
-        JSContextGroupSetExecutionTimeLimit(group, double(timeLimit.count()) / 1000.0,
+        Arm();
+    }
+
+    // The engine asks once when the interval has passed; asking again means arming it
+    // anew, which it allows from inside the callback.
+    void Arm()
+    {
+        JSContextGroupSetExecutionTimeLimit(group, CheckIntervalSeconds,
                                             &TScriptEngine::OnTimeLimit, this);
     }
     ~TScriptEngine()
@@ -150,20 +181,43 @@ struct TScriptEngine
 
     static bool OnTimeLimit(JSContextRef, void *engine)
     {
-        static_cast<TScriptEngine *>(engine)->timedOut = true;
-        return true;
+        auto *self = static_cast<TScriptEngine *>(engine);
+        if (self->clock.elapsed() >= self->timeLimit.count())
+            self->stopped = TStopReason::Time;
+        else if (ResidentBytes() - self->residentAtStart > self->memoryLimit)
+            self->stopped = TStopReason::Memory;
+        if (self->stopped != TStopReason::None)
+            return true;
+        self->Arm();
+        return false;
+    }
+
+    void StartRun()
+    {
+        stopped = TStopReason::None;
+        residentAtStart = ResidentBytes();
+        clock.start();
+        Arm();
+    }
+
+    // What a stopped script had allocated is garbage now; give it back at once.
+    void EndRun()
+    {
+        if (stopped == TStopReason::Memory)
+            JSGarbageCollect(context);
     }
 
     // Runs the script's top level; false with *error filled on a script error.
     bool Load(const QString &code, TScriptError *error)
     {
-        timedOut = false;
+        StartRun();
         JSValueRef exception = nullptr;
         JSEvaluateScript(context, TJsString(code).Ref(), nullptr, nullptr, 1, &exception);
+        EndRun();
         if (!exception)
             return true;
         *error = Describe(exception);
-        if (!timedOut && error->column == 0
+        if (stopped == TStopReason::None && error->column == 0
             && error->description.startsWith(QLatin1String("SyntaxError:")))
             error->column = FindSyntaxErrorColumn(code, error->line);
         return false;
@@ -175,7 +229,7 @@ struct TScriptEngine
     bool Call(const QString &functionName, const QString &argument, QString *result,
               TScriptError *error)
     {
-        timedOut = false;
+        StartRun();
         JSValueRef exception = nullptr;
         // Evaluating the bare name lets the engine report an undefined function.
         JSValueRef found = JSEvaluateScript(context, TJsString(functionName).Ref(), nullptr,
@@ -196,6 +250,7 @@ struct TScriptEngine
         JSValueRef value = JSValueMakeString(context, text.Ref());
         JSValueRef returned =
             JSObjectCallAsFunction(context, function, nullptr, 1, &value, &exception);
+        EndRun();
         if (!exception && ValueToText(context, returned, *result, &exception))
             return true;
         *error = Describe(exception);
@@ -205,10 +260,16 @@ struct TScriptEngine
     TScriptError Describe(JSValueRef exception)
     {
         TScriptError error;
-        if (timedOut) {
+        if (stopped == TStopReason::Time) {
             error.description =
                 QStringLiteral("スクリプトの実行が制限時間（%1秒）を超えたため中止しました。")
                     .arg(double(timeLimit.count()) / 1000.0);
+            return error;
+        }
+        if (stopped == TStopReason::Memory) {
+            error.description =
+                QStringLiteral("スクリプトが使うメモリが上限（%1 MiB）を超えたため中止しました。")
+                    .arg(memoryLimit / (1024 * 1024));
             return error;
         }
         if (JSValueIsObject(context, exception)) {
@@ -266,12 +327,16 @@ struct TScriptEngine
     JSContextGroupRef group;
     JSGlobalContextRef context;
     std::chrono::milliseconds timeLimit;
-    bool timedOut = false;
+    qint64 memoryLimit;
+    TStopReason stopped = TStopReason::None;
+    QElapsedTimer clock;
+    qint64 residentAtStart = 0;
     bool loadFailed = false;
     TScriptError loadError;
 };
 
-TScriptController::TScriptController(std::chrono::milliseconds timeLimit) : FTimeLimit(timeLimit)
+TScriptController::TScriptController(std::chrono::milliseconds timeLimit, qint64 memoryLimitBytes)
+    : FTimeLimit(timeLimit), FMemoryLimit(memoryLimitBytes)
 {
 }
 
@@ -289,7 +354,7 @@ void TScriptController::Initialize(const QString &language, const QString &code)
                 .arg(language));
     }
     FControl.reset();
-    FControl = std::make_unique<TScriptEngine>(FTimeLimit);
+    FControl = std::make_unique<TScriptEngine>(FTimeLimit, FMemoryLimit);
     FControl->loadFailed = !FControl->Load(code, &FControl->loadError);
 }
 

@@ -13,10 +13,13 @@ class TScriptController
 {
 public:
     static constexpr std::chrono::milliseconds DefaultTimeLimit{10000};
+    static constexpr qint64 DefaultMemoryLimit = qint64(1024) * 1024 * 1024;
 
-    // A single call (or the loading of the script) that runs longer than timeLimit
-    // is stopped and reported as a script error.
-    explicit TScriptController(std::chrono::milliseconds timeLimit = DefaultTimeLimit);
+    // A single call (or the loading of the script) that runs longer than timeLimit, or
+    // during which the process grows by more than memoryLimitBytes, is stopped and
+    // reported as a script error.
+    explicit TScriptController(std::chrono::milliseconds timeLimit = DefaultTimeLimit,
+                               qint64 memoryLimitBytes = DefaultMemoryLimit);
     ~TScriptController();
     TScriptController(const TScriptController &) = delete;
     TScriptController &operator=(const TScriptController &) = delete;
@@ -44,6 +47,7 @@ private:
     void SetError(int line, int column, const QString &description);
 
     std::chrono::milliseconds FTimeLimit;
+    qint64 FMemoryLimit;
     std::unique_ptr<TScriptEngine> FControl;
     int FErrorLine = 0;
     int FErrorColumn = 0;

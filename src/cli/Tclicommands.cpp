@@ -53,9 +53,21 @@ const QString MainUsage = QStringLiteral(
     "終了コード / Exit status: 0 成功 success, 1 エラー error, 2 使い方の誤り bad usage,\n"
     "  130 Ctrl+C でキャンセル cancelled");
 
+// Control characters that a terminal would act on: C0 other than tab and line breaks,
+// DEL and C1 (a blog's titles could otherwise move the cursor, recolour or retitle it).
+bool IsTerminalControl(char16_t c)
+{
+    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0x7F && c <= 0x9F);
+}
+
+QString ControlEscape(char16_t c, const char *form)
+{
+    return QString::asprintf(form, unsigned(c));
+}
+
 void Print(std::FILE *stream, const QString &line)
 {
-    const QByteArray bytes = line.toUtf8();
+    const QByteArray bytes = TerminalSafe(line).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
@@ -399,7 +411,13 @@ int CommandList(const QStringList &args)
                 {QStringLiteral("comment"), entry.GetComment()},
             });
         }
-        const QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Indented);
+        // JSON escapes C0 controls itself; DEL and C1 may stand raw, so escape them too.
+        QString jsonText = QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        QString safe;
+        safe.reserve(jsonText.size());
+        for (const QChar c : jsonText)
+            safe += IsTerminalControl(c.unicode()) ? ControlEscape(c.unicode(), "\\u%04x") : QString(c);
+        const QByteArray json = safe.toUtf8();
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
         std::fflush(stdout);
         return ExitOk;
@@ -550,9 +568,20 @@ QString EscapeField(const QString &text)
         case u'\n': result += QLatin1String("\\n"); break;
         case u'\r': result += QLatin1String("\\r"); break;
         case u'\\': result += QLatin1String("\\\\"); break;
-        default: result += c;
+        default: result += IsTerminalControl(c.unicode()) ? ControlEscape(c.unicode(), "\\x%02X") : QString(c);
         }
     }
+    return result;
+}
+
+QString TerminalSafe(const QString &text)
+{
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return IsTerminalControl(c.unicode()); }))
+        return text;
+    QString result;
+    result.reserve(text.size() + 8);
+    for (const QChar c : text)
+        result += IsTerminalControl(c.unicode()) ? ControlEscape(c.unicode(), "\\x%02X") : QString(c);
     return result;
 }
 

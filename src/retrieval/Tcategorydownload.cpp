@@ -7,6 +7,7 @@
 #include "store/Tldbdb.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 TCategoryDownloadJob::TCategoryDownloadJob(TLdbDb &db, const TBlogConfig &blogConfig,
@@ -30,10 +31,16 @@ bool TCategoryDownloadJob::RunDownload()
     const TFetchControl control = MakeFetchControl(FHost);
     QString currentUrl;
 
+    // The category being walked, until all of its pages were read.
+    int unfinished = -1;
+    auto keptLine = [&] {
+        if (unfinished >= 0 && FKeptRows.contains(unfinished + 1))
+            FHost.AddLog(QStringLiteral("カテゴリ「") + FCategories[unfinished].GetName()
+                         + QStringLiteral("」のリンクは以前のまま残しました。"));
+    };
+
     try {
-        FDb.DeleteCategories();
-        FDb.InsertCategory(0, QStringLiteral(" "), QString());
-        FDb.DeleteCategoryEntries();
+        KeepEarlierLinks();
 
         const QString scriptPath = FBlogConfig.GetScriptPath();
         if (!QFileInfo(scriptPath).isFile())
@@ -49,8 +56,12 @@ bool TCategoryDownloadJob::RunDownload()
                 currentUrl = category.GetUrl();
                 if (FHost.IsCancelled())
                     break;
-                FDb.InsertCategory(i + 1, category.GetName(), currentUrl);
+                unfinished = i;
+                if (!FKeptRows.contains(i + 1))
+                    FDb.InsertCategory(i + 1, category.GetName(), currentUrl);
 
+                // A category's links are replaced only once all of its pages were read.
+                QStringList found;
                 // Next-page links that lead back to a page of this category would
                 // otherwise be followed for ever.
                 QSet<QString> visited;
@@ -72,8 +83,7 @@ bool TCategoryDownloadJob::RunDownload()
                     if (parser.HasError())
                         throw EVarnokiError(parser.GetErrorMessage());
                     FHost.SetEntryProgress(0, int(urls.size()));
-                    if (!urls.isEmpty())
-                        FDb.InsertCategoryEntries(i + 1, urls);
+                    found += urls;
                     FHost.SetEntryProgress(int(urls.size()), int(urls.size()));
                     FHost.AddLog(QStringLiteral("OK: ") + currentUrl + QLatin1Char(' ')
                                  + category.GetName());
@@ -83,11 +93,16 @@ bool TCategoryDownloadJob::RunDownload()
                     if (parser.HasError())
                         throw EVarnokiError(parser.GetErrorMessage());
                 }
+                FDb.DeleteCategoryEntries(i + 1);
+                if (!found.isEmpty())
+                    FDb.InsertCategoryEntries(i + 1, found);
+                unfinished = -1;
                 if (sleepTime > 0)
                     FHost.Wait(sleepTime);
             }
         } catch (const EFetchCancelled &) {
-            // Cancel during a fetch stops at once; what was stored stays.
+            // Cancel during a fetch stops at once; the category keeps its earlier links.
+            keptLine();
         }
         FHost.AddLog(QStringLiteral("終了しました。"));
         return true;
@@ -98,5 +113,43 @@ bool TCategoryDownloadJob::RunDownload()
         FHost.AddLog(QStringLiteral("Error: ") + currentUrl);
         FHost.AddLog(QString::fromLocal8Bit(error.what()));
     }
+    keptLine();
     return false;
+}
+
+void TCategoryDownloadJob::KeepEarlierLinks()
+{
+    // A category that had links under the same URL before (the list may have been
+    // reordered since) gets its row and those links at once, so that it keeps them
+    // when the walk does not finish it. The others get their rows as they are reached.
+    const TCategoryMap earlierCategories = FDb.LoadCategories();
+    const QMap<int, QStringList> earlierLinks = FDb.LoadCategoryEntries();
+    QHash<QString, QStringList> linksByUrl;
+    for (const TCategory &category : earlierCategories) {
+        if (category.GetId() > 0 && !category.GetUrl().isEmpty()
+            && !linksByUrl.contains(category.GetUrl()))
+            linksByUrl.insert(category.GetUrl(), earlierLinks.value(category.GetId()));
+    }
+    QMap<int, QStringList> links;
+    for (int i = 0; i < FCategories.size(); ++i) {
+        const QStringList urls = linksByUrl.value(FCategories[i].GetUrl());
+        if (!urls.isEmpty())
+            links.insert(i + 1, urls);
+    }
+
+    FDb.DeleteCategories();
+    FDb.InsertCategory(0, QStringLiteral(" "), QString());
+    FKeptRows.clear();
+    for (auto it = links.cbegin(); it != links.cend(); ++it) {
+        FDb.InsertCategory(it.key(), FCategories[it.key() - 1].GetName(), FCategories[it.key() - 1].GetUrl());
+        FKeptRows.insert(it.key());
+    }
+    // Rewritten only when the list moved them: a blog's links can run to tens of thousands.
+    QMap<int, QStringList> stored = earlierLinks;
+    stored.removeIf([](const auto &item) { return item.value().isEmpty(); });
+    if (links != stored) {
+        FDb.DeleteCategoryEntries();
+        for (auto it = links.cbegin(); it != links.cend(); ++it)
+            FDb.InsertCategoryEntries(it.key(), it.value());
+    }
 }

@@ -4,6 +4,7 @@
 #include "store/Tproject.h"
 
 #include <QList>
+#include <QSet>
 
 class TDownloadHost;
 class TLdbDb;
@@ -19,8 +20,12 @@ public:
     bool RunDownload();
 
 private:
+    void KeepEarlierLinks();
+
     TLdbDb &FDb;
     TBlogConfig FBlogConfig;
     QList<TCategoryData> FCategories;
     TDownloadHost &FHost;
+    // Ids of the categories that were given their earlier links before the walk.
+    QSet<int> FKeptRows;
 };

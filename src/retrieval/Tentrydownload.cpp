@@ -10,6 +10,12 @@
 #include <QFileInfo>
 #include <QSet>
 
+namespace {
+const QString KeptEarlierEntries =
+    QStringLiteral("取得が最後まで終わらなかったため、以前のエントリー一覧を残し、"
+                   "今回取得したエントリーをその前に加えました。");
+}
+
 TEntryDownloadJob::TEntryDownloadJob(TLdbDb &db, const TBlogConfig &blogConfig,
                                      const QString &blogUrl, bool newEntryOnly,
                                      TDownloadHost &host)
@@ -22,17 +28,22 @@ bool TEntryDownloadJob::RunDownload()
     const int sleepTime = TAppConfig::GetInstance().GetSleepTime();
     const TFetchControl control = MakeFetchControl(FHost);
     QString currentUrl = FBlogUrl;
-    // The network error of the last fetch, added to the error lines so that an
-    // unreachable host is not reported only as a page the script could not read.
-    QString networkError;
+    // A line that says more about the error, such as the network error of the last
+    // fetch, logged after its message.
+    QString detail;
     auto wait = [&] {
         if (sleepTime > 0)
             FHost.Wait(sleepTime);
         FHost.ProcessMessages();
     };
+    // Both modes collect the walk in tmp_entries, so that the entries known before
+    // stay as they were until the walk has ended.
+    bool walkComplete = false;
+    bool hadEntries = false;
 
     try {
-        FDb.DeleteEntries(FNewEntryOnly);
+        FDb.DeleteEntries(true);
+        hadEntries = FDb.GetMaxEntryId(false) > 0;
 
         TEntryParser parser;
         if (!QFileInfo(FBlogConfig.GetScriptPath()).isFile())
@@ -43,11 +54,15 @@ bool TEntryDownloadJob::RunDownload()
         try {
             FHost.ShowUrl(currentUrl);
             FHost.ProcessMessages();
-            const QString top = FetchPageDirect(currentUrl, codePage, control, &networkError);
+            TFetchOutcome outcome;
+            const QString top = FetchPageDirect(currentUrl, codePage, control, &outcome);
+            if (!outcome.Problem().isEmpty()) {
+                detail = outcome.Problem();
+                throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
+            }
             currentUrl = parser.GetRecentEntry(top);
             if (currentUrl.isEmpty())
                 throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
-            networkError.clear();
             FHost.AddLog(QStringLiteral("OK: ") + currentUrl
                          + QStringLiteral(" 最新エントリーのURLを取得しました。"));
             wait();
@@ -60,31 +75,34 @@ bool TEntryDownloadJob::RunDownload()
                     break;
                 if (visited.contains(currentUrl)) {
                     FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + currentUrl);
+                    currentUrl.clear();
                     break;
                 }
                 visited.insert(currentUrl);
 
                 FHost.ShowUrl(currentUrl);
                 FHost.ProcessMessages();
-                const QString page = FetchPageDirect(currentUrl, codePage, control, &networkError);
+                const QString page = FetchPageDirect(currentUrl, codePage, control, &outcome);
                 FHost.ProcessMessages();
+                // A maintenance page or a cut-off page is not an entry.
+                if (!outcome.Problem().isEmpty())
+                    throw EVarnokiError(outcome.Problem());
                 const TParsedEntry entry = parser.Parse(page);
                 if (entry.date.isEmpty() && entry.title.isEmpty())
                     throw EVarnokiError(QStringLiteral("ERROR: ") + currentUrl);
-                networkError.clear();
 
-                const bool known = FDb.ExistsEntry(currentUrl);
-                if (known && FNewEntryOnly)
+                // The walk visits a URL once, so in full mode nothing it stores is known.
+                if (FNewEntryOnly && FDb.ExistsEntry(currentUrl)) {
+                    currentUrl.clear();
                     break;
-                if (!known) {
-                    TDateTime date = 0;
-                    if (const auto parsed = ParseDateText(entry.date))
-                        date = *parsed;
-                    else
-                        FHost.AddLog(QStringLiteral("Error: ") + entry.date
-                                     + QStringLiteral(" は日付ではありません。"));
-                    FDb.InsertEntry(currentUrl, entry.title, date, FNewEntryOnly);
                 }
+                TDateTime date = 0;
+                if (const auto parsed = ParseDateText(entry.date))
+                    date = *parsed;
+                else
+                    FHost.AddLog(QStringLiteral("Error: ") + entry.date
+                                 + QStringLiteral(" は日付ではありません。"));
+                FDb.InsertEntry(currentUrl, entry.title, date, true);
                 FHost.AddLog(QStringLiteral("OK: ") + currentUrl + QLatin1Char(' ') + entry.title);
                 currentUrl = entry.nextUrl;
                 wait();
@@ -92,19 +110,37 @@ bool TEntryDownloadJob::RunDownload()
         } catch (const EFetchCancelled &) {
             // Cancel during a fetch ends the walk as Cancel between pages does.
         }
+        walkComplete = currentUrl.isEmpty();
 
-        if (FNewEntryOnly)
+        if (FNewEntryOnly || !walkComplete)
             FDb.MergeTmpEntries();
+        else
+            FDb.ReplaceEntriesWithTmp();
+        if (!FNewEntryOnly && !walkComplete && hadEntries)
+            FHost.AddLog(KeptEarlierEntries);
         FHost.AddLog(QStringLiteral("終了しました。"));
         return true;
     } catch (const EVarnokiError &error) {
         FHost.AddLog(QStringLiteral("Error: ") + currentUrl);
         FHost.AddLog(error.Message());
-        if (!networkError.isEmpty())
-            FHost.AddLog(networkError);
+        if (!detail.isEmpty())
+            FHost.AddLog(detail);
     } catch (const std::exception &error) {
         FHost.AddLog(QStringLiteral("Error: ") + currentUrl);
         FHost.AddLog(QString::fromLocal8Bit(error.what()));
+    }
+
+    // A failed latest-only walk leaves its finds in tmp_entries for the next run to
+    // discard: merged, they would leave a gap that later latest-only runs never fill.
+    // A failed full walk keeps the earlier list with the new finds in front of it.
+    if (!FNewEntryOnly) {
+        try {
+            FDb.MergeTmpEntries();
+            if (hadEntries)
+                FHost.AddLog(KeptEarlierEntries);
+        } catch (const EVarnokiError &error) {
+            FHost.AddLog(error.Message());
+        }
     }
     return false;
 }

@@ -82,6 +82,9 @@ struct TTransfer
     long Status = 0;
     CURLcode Result = CURLE_OK;
     bool Stalled = false;
+    bool TimedOut = false;
+    bool TooLarge = false;
+    qint64 MaxBody = 0;
     QByteArray CurlError;
     QString RedirectUrl;
 
@@ -97,14 +100,18 @@ struct TTransfer
         }
         return {};
     }
-    bool Failed() const { return Stalled || Result != CURLE_OK; }
+    bool Failed() const { return Stalled || TimedOut || TooLarge || Result != CURLE_OK; }
 };
 
 size_t WriteBody(char *data, size_t size, size_t count, void *user)
 {
     auto *transfer = static_cast<TTransfer *>(user);
-    transfer->Body.append(data, qsizetype(size * count));
     transfer->LastActivityMs = transfer->Clock.elapsed();
+    if (transfer->Body.size() + qint64(size * count) > transfer->MaxBody) {
+        transfer->TooLarge = true;
+        return 0; // aborts the transfer
+    }
+    transfer->Body.append(data, qsizetype(size * count));
     return size * count;
 }
 
@@ -149,6 +156,9 @@ void SetCommonOptions(CURL *easy, TTransfer &transfer, char *errorBuffer,
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(std::max(1, control.ConnectTimeoutMs)));
+    // Refused before any byte of the body when the answer announces its size.
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(control.MaxBodyBytes));
+    transfer.MaxBody = control.MaxBodyBytes;
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
@@ -204,6 +214,10 @@ TTransfer Perform(CURLM *multi, CURL *easy, const QString &url, const TFetchCont
             transfer.Stalled = true;
             break;
         }
+        if (transfer.Clock.elapsed() > control.TotalTimeoutMs) {
+            transfer.TimedOut = true;
+            break;
+        }
     }
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &transfer.Status);
     char *redirect = nullptr;
@@ -218,12 +232,38 @@ TTransfer Perform(CURLM *multi, CURL *easy, const QString &url, const TFetchCont
     return transfer;
 }
 
+QString HttpStatusMessage(const TTransfer &transfer)
+{
+    const QString statusLine = transfer.StatusLine.isEmpty()
+                                   ? QStringLiteral("HTTP ") % QString::number(transfer.Status)
+                                   : QString::fromLatin1(transfer.StatusLine);
+    QString message = QStringLiteral("HTTP エラー: ") % statusLine;
+    if (!transfer.RedirectUrl.isEmpty())
+        message += QStringLiteral("（転送先: ") % transfer.RedirectUrl % QStringLiteral("）");
+    return message;
+}
+
+bool IsSuccess(long status)
+{
+    return status >= 200 && status < 300;
+}
+
 QString NetworkErrorMessage(const TTransfer &transfer, const TFetchControl &control)
 {
     if (transfer.Stalled) {
         return QStringLiteral("通信エラー: ")
                % QString::number((control.StallTimeoutMs + 999) / 1000)
                % QStringLiteral(" 秒間データが届きませんでした。");
+    }
+    if (transfer.TimedOut) {
+        return QStringLiteral("通信エラー: ")
+               % QString::number((control.TotalTimeoutMs + 999) / 1000)
+               % QStringLiteral(" 秒以内にページを読み終えられませんでした。");
+    }
+    if (transfer.TooLarge || transfer.Result == CURLE_FILESIZE_EXCEEDED) {
+        return QStringLiteral("通信エラー: ページが大きすぎます (")
+               % QString::number(double(control.MaxBodyBytes) / (1024 * 1024), 'g', 3)
+               % QStringLiteral(" MiB を超えました)。");
     }
     QString what;
     switch (transfer.Result) {
@@ -386,20 +426,13 @@ QByteArray THttpClient::Get(const QString &url, const TFetchControl &control)
     });
     if (transfer.Failed())
         throw EVarnokiError(NetworkErrorMessage(transfer, control));
-    if (transfer.Status < 200 || transfer.Status >= 300) {
-        const QString statusLine = transfer.StatusLine.isEmpty()
-                                       ? QStringLiteral("HTTP ") % QString::number(transfer.Status)
-                                       : QString::fromLatin1(transfer.StatusLine);
-        QString message = QStringLiteral("HTTP エラー: ") % statusLine;
-        if (!transfer.RedirectUrl.isEmpty())
-            message += QStringLiteral("（転送先: ") % transfer.RedirectUrl % QStringLiteral("）");
-        throw EVarnokiError(message);
-    }
+    if (!IsSuccess(transfer.Status))
+        throw EVarnokiError(HttpStatusMessage(transfer));
     return transfer.Body;
 }
 
 QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control,
-                                QString *networkError)
+                                TFetchOutcome *outcome)
 {
     TDirectState &state = TDirectState::Get();
     const QByteArray agent = QCoreApplication::applicationName().toUtf8();
@@ -421,15 +454,23 @@ QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control
             throw;
         }
     });
-    if (networkError)
-        *networkError = transfer.Failed() ? NetworkErrorMessage(transfer, control) : QString();
+    if (outcome) {
+        outcome->NetworkError = transfer.Failed() ? NetworkErrorMessage(transfer, control) : QString();
+        outcome->Status = transfer.Status;
+        outcome->HttpError = IsSuccess(transfer.Status) ? QString() : HttpStatusMessage(transfer);
+    }
     return transfer.Body;
 }
 
 QString FetchPageDirect(const QString &url, TCodePageId codePage, const TFetchControl &control,
-                        QString *networkError)
+                        TFetchOutcome *outcome)
 {
-    return DecodePage(FetchPageBytesDirect(url, control, networkError), codePage);
+    return DecodePage(FetchPageBytesDirect(url, control, outcome), codePage);
+}
+
+QString TFetchOutcome::Problem() const
+{
+    return NetworkError.isEmpty() ? HttpError : NetworkError;
 }
 
 QString FetchPage(THttpClient &client, const QString &url, TCodePageId codePage,

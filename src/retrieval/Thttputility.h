@@ -26,6 +26,26 @@ struct TFetchControl
     int ConnectTimeoutMs = 30000;
     // The transfer fails when no byte arrives for this long.
     int StallTimeoutMs = 60000;
+    // ...and when the whole page takes longer than this, however slowly the bytes come.
+    int TotalTimeoutMs = 5 * 60 * 1000;
+    // A body larger than this, counted after content decoding, fails the transfer: a
+    // small compressed answer must not grow into gigabytes.
+    qint64 MaxBodyBytes = 32 * 1024 * 1024;
+};
+
+// How a direct fetch ended, beyond its body.
+struct TFetchOutcome
+{
+    // Empty when the transfer completed; otherwise what went wrong, in the program's words.
+    QString NetworkError;
+    // The final answer's status after redirects (0 when none arrived), and the message
+    // naming its status line when that is not 2xx.
+    long Status = 0;
+    QString HttpError;
+
+    // Why the body is not a page of the blog: the network error, or the status when it
+    // is not 2xx; empty for a good page.
+    QString Problem() const;
 };
 
 // Raised by both fetches when IsCancelled answered true during the fetch.
@@ -58,13 +78,13 @@ private:
 };
 
 // The entry download's fetch: a direct connection (never a proxy), redirects followed,
-// cookies shared by every direct fetch of the process, the HTTP status not looked at.
-// Raises only EFetchCancelled; a network failure yields what arrived (usually nothing)
-// and, when networkError is given, a message saying what went wrong (empty on success).
+// cookies and connections shared by every direct fetch of the process. Raises only
+// EFetchCancelled: a network failure yields what arrived (usually nothing) and an error
+// page yields its body; outcome, when given, says which it was.
 QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control = {},
-                                QString *networkError = nullptr);
+                                TFetchOutcome *outcome = nullptr);
 QString FetchPageDirect(const QString &url, TCodePageId codePage,
-                        const TFetchControl &control = {}, QString *networkError = nullptr);
+                        const TFetchControl &control = {}, TFetchOutcome *outcome = nullptr);
 
 // The category download's fetch through the run's client.
 QString FetchPage(THttpClient &client, const QString &url, TCodePageId codePage,

@@ -113,9 +113,23 @@ TEntryList TLdbDb::LoadEntries()
 
 void TLdbDb::MergeTmpEntries()
 {
+    // A full walk that did not end may have met entries that were known before; the
+    // staged row, the newer reading, is the one kept.
+    QSet<QString> staged;
+    Prepare(QStringLiteral("select url from tmp_entries"));
+    Exec();
+    while (FQuery().next())
+        staged.insert(FieldText(FQuery(), QStringLiteral("url")));
     const TEntryList known = LoadEntries();
-    for (const TEntry &entry : known)
-        InsertEntry(entry.GetUrl(), entry.GetTitle(), entry.GetCreatedOn(), true);
+    for (const TEntry &entry : known) {
+        if (!staged.contains(entry.GetUrl()))
+            InsertEntry(entry.GetUrl(), entry.GetTitle(), entry.GetCreatedOn(), true);
+    }
+    ReplaceEntriesWithTmp();
+}
+
+void TLdbDb::ReplaceEntriesWithTmp()
+{
     Prepare(QStringLiteral("delete from entries"));
     Exec();
     Prepare(QStringLiteral("insert into entries select * from tmp_entries"));

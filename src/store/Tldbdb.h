@@ -5,6 +5,7 @@
 #include "store/Tentry.h"
 
 #include <QHash>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QStringList>
 
@@ -43,13 +44,19 @@ public:
     void InsertEntry(const QString &url, const QString &title, TDateTime createdOn, bool tmp);
     bool ExistsEntry(const QString &url);
     TEntryList LoadEntries();
+    // The staged entries, then the known ones that were not staged again, renumbered.
     void MergeTmpEntries();
+    // The staged entries become the entry list.
+    void ReplaceEntriesWithTmp();
 
     // Categories and category links
     void DeleteCategories();
     void InsertCategory(int id, const QString &name, const QString &url);
     TCategoryMap LoadCategories();
     void DeleteCategoryEntries();
+    void DeleteCategoryEntries(int categoryId);
+    // Every category's links, in stored order.
+    QMap<int, QStringList> LoadCategoryEntries();
     void InsertCategoryEntries(int categoryId, const QStringList &urls);
 
     // Comments

@@ -141,7 +141,8 @@ TEST_F(CategoryDownloadTest, ErrorsEndTheWalkKeepingTheLinksFound)
     ASSERT_EQ(host.Log.size(), 3);
     EXPECT_EQ(host.Log[1], QStringLiteral("Error: ") + blog.Url(QStringLiteral("/cat/a?page=2")));
     EXPECT_TRUE(host.Log[2].contains(QStringLiteral("404"))) << host.Log[2].toStdString();
-    EXPECT_EQ(Links().size(), 1);
+    // The first page's links are not stored: the category was not read to its end.
+    EXPECT_TRUE(Links().isEmpty());
 
     TRecordingHost script;
     TCategoryDownloadJob job(*FDb, blog.BlogConfig(QStringLiteral("missing.js")),
@@ -187,4 +188,48 @@ TEST_F(CategoryDownloadTest, OneClientKeepsCookiesAndUsesTheProxy)
     const auto requests = blog.Server.Requests();
     ASSERT_EQ(requests.size(), 2);
     EXPECT_TRUE(requests[1].Header("Cookie").contains("session=abc123"));
+}
+
+TEST_F(CategoryDownloadTest, ACategoryNotReadToItsEndKeepsItsEarlierLinks)
+{
+    TFixtureBlog blog;
+    const QString e1 = blog.Url(QStringLiteral("/e/1")), e2 = blog.Url(QStringLiteral("/e/2")),
+                  e3 = blog.Url(QStringLiteral("/e/3")), e4 = blog.Url(QStringLiteral("/e/4")),
+                  e5 = blog.Url(QStringLiteral("/e/5"));
+    blog.SetPage(QStringLiteral("/cat/a"), ListPage({e1, e2}));
+    blog.SetPage(QStringLiteral("/cat/b"), ListPage({e3}));
+    blog.SetPage(QStringLiteral("/cat/c"), ListPage({e4}));
+    const TCategoryData a = Category(QStringLiteral("A"), blog.Url(QStringLiteral("/cat/a")));
+    const TCategoryData b = Category(QStringLiteral("B"), blog.Url(QStringLiteral("/cat/b")));
+    const TCategoryData c = Category(QStringLiteral("C"), blog.Url(QStringLiteral("/cat/c")));
+    TRecordingHost first;
+    ASSERT_TRUE(Run(blog, {a, b, c}, first));
+    auto sorted = [this] {
+        QList<QPair<int, QString>> links = Links();
+        std::sort(links.begin(), links.end());
+        return links;
+    };
+    ASSERT_EQ(sorted(), (QList<QPair<int, QString>>{{1, e1}, {1, e2}, {2, e3}, {3, e4}}));
+
+    // B now fails on its second page, and the list was reordered: the links follow
+    // their categories to the new ids, C is read anew, A is never reached.
+    blog.SetPage(QStringLiteral("/cat/b"), ListPage({e5}, blog.Url(QStringLiteral("/cat/b?page=2"))));
+    blog.Server.SetRoute("/cat/b?page=2", THttpTestResponse::WithStatus(503, "maintenance"));
+    blog.SetPage(QStringLiteral("/cat/c"), ListPage({e4, e5}));
+    TRecordingHost failed;
+    EXPECT_FALSE(Run(blog, {c, b, a}, failed));
+    EXPECT_EQ(failed.Log.last(), QStringLiteral("カテゴリ「B」のリンクは以前のまま残しました。"));
+    EXPECT_EQ(sorted(), (QList<QPair<int, QString>>{{1, e4}, {1, e5}, {2, e3}, {3, e1}, {3, e2}}));
+    const TCategoryMap stored = FDb->LoadCategories();
+    EXPECT_EQ(stored.keys(), (QList<int>{0, 1, 2, 3}));
+    EXPECT_EQ(stored[3].GetName(), QStringLiteral("A"));
+
+    // Cancel while B is being read: the same.
+    blog.Server.SetRoute("/cat/b?page=2", THttpTestResponse::Stall());
+    TRecordingHost cancelled;
+    cancelled.CancelWhen = [](const TRecordingHost &h) { return h.Urls.size() >= 3; }; // during page 2 of B
+    EXPECT_TRUE(Run(blog, {c, b, a}, cancelled));
+    EXPECT_TRUE(cancelled.Log.contains(QStringLiteral("カテゴリ「B」のリンクは以前のまま残しました。")));
+    EXPECT_EQ(sorted(), (QList<QPair<int, QString>>{{1, e4}, {1, e5}, {2, e3}, {3, e1}, {3, e2}}));
+    blog.Server.ReleaseStalled();
 }

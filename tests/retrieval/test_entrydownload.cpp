@@ -16,6 +16,9 @@ const QList<TPage> ThreeEntries = {
     {QStringLiteral("/entry/1"), QStringLiteral("最初の記事"), QStringLiteral("2024年1月2日 3時4分"), {}},
 };
 
+const QString KeptLine = QStringLiteral("取得が最後まで終わらなかったため、以前のエントリー一覧を残し、"
+                                       "今回取得したエントリーをその前に加えました。");
+
 class EntryDownloadTest : public ProjectTest
 {
 protected:
@@ -188,8 +191,10 @@ TEST_F(EntryDownloadTest, FailuresAreLoggedAsTwoLines)
         TEntryDownloadJob job(*FDb, blog.BlogConfig(QStringLiteral("missing.js")), blog.TopUrl(), false, host);
         EXPECT_FALSE(job.RunDownload());
         EXPECT_EQ(host.Log, (QStringList{QStringLiteral("Error: ") + blog.TopUrl(),
-                                         QStringLiteral("ブログのスクリプトファイルが見つかりません。")}));
-        EXPECT_TRUE(FDb->LoadEntries().isEmpty()); // emptied before anything can fail
+                                         QStringLiteral("ブログのスクリプトファイルが見つかりません。"),
+                                         KeptLine}));
+        EXPECT_EQ(StoredUrls(), QStringList{QStringLiteral("http://old/")});
+        FDb->DeleteEntries(false);
     }
     {
         TFixtureBlog blog;
@@ -215,6 +220,7 @@ TEST_F(EntryDownloadTest, FailuresAreLoggedAsTwoLines)
         QList<TPage> pages = ThreeEntries;
         pages[2].extra = QStringLiteral("BOOM");
         blog.SetEntries(pages);
+        FDb->DeleteEntries(false);
         TRecordingHost script;
         EXPECT_FALSE(Run(blog, false, script));
         ASSERT_EQ(script.Log.size(), 5);
@@ -292,4 +298,113 @@ TEST_F(EntryDownloadTest, UnreachableHostIsNamedInTheErrorLines)
     ASSERT_EQ(host.Log.size(), 3);
     EXPECT_EQ(host.Log[1], QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
     EXPECT_TRUE(host.Log[2].startsWith(QStringLiteral("通信エラー"))) << host.Log[2].toStdString();
+}
+
+namespace {
+// What a walk can meet on its way: each ends a full walk before its last page.
+struct TWalkFailure
+{
+    const char *name;
+    std::function<void(TFixtureBlog &)> arrange;
+    bool cancelled = false;
+};
+
+QString FailingPage(TFixtureBlog &blog)
+{
+    return QStringLiteral("<html><body><h1>工事中</h1><span class=\"date\">2024/05/01</span>"
+                          "<a class=\"prev\" href=\"%1\">前</a></body></html>")
+        .arg(blog.Url(QStringLiteral("/entry/2")));
+}
+
+const TWalkFailure WalkFailures[] = {
+    {"maintenance page", [](TFixtureBlog &blog) {
+         blog.Server.SetRoute("/new/1", THttpTestResponse::WithStatus(503, FailingPage(blog).toUtf8()));
+     }},
+    {"missing page", [](TFixtureBlog &blog) {
+         blog.Server.SetRoute("/new/1", THttpTestResponse::WithStatus(404, FailingPage(blog).toUtf8()));
+     }},
+    {"page cut short", [](TFixtureBlog &blog) {
+         THttpTestResponse cut = THttpTestResponse::Html(FailingPage(blog).toUtf8());
+         cut.Header("Content-Length", QByteArray::number(cut.Body.size() + 500));
+         blog.Server.SetRoute("/new/1", cut);
+     }},
+    {"script error", [](TFixtureBlog &blog) {
+         blog.SetPage(QStringLiteral("/new/1"), FailingPage(blog) + QStringLiteral("BOOM"));
+     }},
+    {"server gone", [](TFixtureBlog &blog) {
+         // The known entry's older link leads to a server that is not there any more.
+         blog.SetPage(QStringLiteral("/entry/3"),
+                      QStringLiteral("<html><body><h1>三（改）</h1><span class=\"date\">2024/03/03</span>"
+                                     "<a class=\"prev\" href=\"http://127.0.0.1:9/new/1\">前</a></body></html>"));
+     }},
+    {"cancel", [](TFixtureBlog &) {}, true},
+};
+} // namespace
+
+TEST_F(EntryDownloadTest, AFullWalkThatDoesNotEndKeepsTheEarlierList)
+{
+    for (const TWalkFailure &failure : WalkFailures) {
+        SCOPED_TRACE(failure.name);
+        FDb->DeleteEntries(false);
+        FDb->DeleteCategoryEntries();
+        TFixtureBlog blog;
+        const QString e1 = blog.Url(QStringLiteral("/entry/1"));
+        const QString e2 = blog.Url(QStringLiteral("/entry/2"));
+        const QString e3 = blog.Url(QStringLiteral("/entry/3"));
+        FDb->InsertEntry(e3, QStringLiteral("三"), 0, false);
+        FDb->InsertEntry(e2, QStringLiteral("二"), 0, false);
+        FDb->InsertEntry(e1, QStringLiteral("一"), 0, false);
+        TEntry commented = FDb->LoadEntries().at(1);
+        commented.SetComment(QStringLiteral("残るコメント"));
+        FDb->SaveComment(commented);
+        FDb->InsertCategoryEntries(1, {e1, e3});
+
+        // Newest first: a new entry, a known one read again, then the page that fails.
+        blog.SetEntries({{QStringLiteral("/new/2"), QStringLiteral("新しい記事"), QStringLiteral("2024/06/01"), {}},
+                         {QStringLiteral("/entry/3"), QStringLiteral("三（改）"), QStringLiteral("2024/03/03"), {}},
+                         {QStringLiteral("/new/1"), QStringLiteral("届かない記事"), QStringLiteral("2024/05/01"), {}},
+                         {QStringLiteral("/entry/2"), QStringLiteral("二"), QStringLiteral("2024/02/02"), {}}});
+        failure.arrange(blog);
+        TRecordingHost host;
+        if (failure.cancelled)
+            host.CancelWhen = [](const TRecordingHost &h) { return h.Log.size() >= 3; };
+        EXPECT_EQ(Run(blog, false, host), failure.cancelled);
+        EXPECT_TRUE(host.Log.contains(KeptLine)) << host.Log.join(u'\n').toStdString();
+
+        const TEntryList entries = FDb->LoadEntries();
+        QStringList rows;
+        for (const TEntry &entry : entries)
+            rows << QStringLiteral("%1 %2 %3 %4 %5")
+                        .arg(entry.GetId())
+                        .arg(entry.GetUrl().mid(blog.Url(QString()).size()), entry.GetTitle(),
+                             entry.GetComment())
+                        .arg(entry.GetCategoryIds().first());
+        EXPECT_EQ(rows, (QStringList{QStringLiteral("1 /new/2 新しい記事  0"),
+                                     QStringLiteral("2 /entry/3 三（改）  1"),
+                                     QStringLiteral("3 /entry/2 二 残るコメント 0"),
+                                     QStringLiteral("4 /entry/1 一  1")}));
+    }
+}
+
+TEST_F(EntryDownloadTest, ErrorPagesEndTheWalkNamingTheirStatus)
+{
+    TFixtureBlog blog;
+    blog.SetEntries(ThreeEntries);
+    blog.Server.SetRoute("/entry/2", THttpTestResponse::WithStatus(503, "<h1>メンテナンス中</h1>"
+                                                                        "<span class=\"date\">2024/01/01</span>"));
+    TRecordingHost host;
+    EXPECT_FALSE(Run(blog, false, host));
+    EXPECT_EQ(host.Log.mid(2), (QStringList{QStringLiteral("Error: ") + blog.Url(QStringLiteral("/entry/2")),
+                                            QStringLiteral("HTTP エラー: HTTP/1.1 503 Service Unavailable")}));
+    EXPECT_EQ(StoredUrls(), QStringList{blog.Url(QStringLiteral("/entry/3"))});
+
+    // The top page too: its status follows the usual message.
+    blog.Server.SetRoute("/", THttpTestResponse::WithStatus(
+                                  403, "<a class=\"latest\" href=\"/entry/3\">最新</a>"));
+    TRecordingHost top;
+    EXPECT_FALSE(Run(blog, false, top));
+    EXPECT_EQ(top.Log.mid(0, 3), (QStringList{QStringLiteral("Error: ") + blog.TopUrl(),
+                                              QStringLiteral("最新エントリーのURLの取得に失敗しました。"),
+                                              QStringLiteral("HTTP エラー: HTTP/1.1 403 Forbidden")}));
+    EXPECT_EQ(StoredUrls(), QStringList{blog.Url(QStringLiteral("/entry/3"))});
 }

@@ -105,12 +105,17 @@ TEST(HttpUtility, DirectFetchReturnsErrorPagesAndFollowsRedirects)
     site.SetRoute("/older", THttpTestResponse::Redirect(QStringLiteral("/new")));
     site.SetRoute("/new", THttpTestResponse::Html("<p>new place</p>"));
 
-    QString networkError = QStringLiteral("stale");
-    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/gone")), NoCodePage, {}, &networkError),
+    TFetchOutcome outcome;
+    outcome.NetworkError = QStringLiteral("stale");
+    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/gone")), NoCodePage, {}, &outcome),
               QStringLiteral("<p>missing page</p>"));
-    EXPECT_TRUE(networkError.isEmpty());
-    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/old")), NoCodePage),
+    EXPECT_TRUE(outcome.NetworkError.isEmpty());
+    EXPECT_EQ(outcome.Status, 404);
+    EXPECT_EQ(outcome.Problem(), QStringLiteral("HTTP エラー: HTTP/1.1 404 Not Found"));
+    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/old")), NoCodePage, {}, &outcome),
               QStringLiteral("<p>new place</p>"));
+    EXPECT_EQ(outcome.Status, 200);
+    EXPECT_TRUE(outcome.Problem().isEmpty());
     EXPECT_EQ(site.RequestCount("/new"), 1);
 }
 
@@ -321,15 +326,16 @@ TEST(HttpUtility, NetworkFailures)
     control.StallTimeoutMs = 300;
     THttpClient client;
 
-    QString networkError;
-    EXPECT_EQ(FetchPageDirect(closed.Url(), NoCodePage, control, &networkError), QString());
+    TFetchOutcome outcome;
+    const QString &networkError = outcome.NetworkError;
+    EXPECT_EQ(FetchPageDirect(closed.Url(), NoCodePage, control, &outcome), QString());
     EXPECT_TRUE(networkError.startsWith(QStringLiteral("通信エラー: サーバーに接続できません。")))
         << networkError.toStdString();
     EXPECT_EQ(ErrorOf([&] { client.Get(closed.Url(), control); }), networkError);
 
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/stall")), NoCodePage, control, &networkError),
+    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/stall")), NoCodePage, control, &outcome),
               QString());
     EXPECT_EQ(networkError, QStringLiteral("通信エラー: 1 秒間データが届きませんでした。"));
     EXPECT_EQ(ErrorOf([&] { client.Get(site.Url(QStringLiteral("/halfway")), control); }), networkError);
@@ -338,13 +344,13 @@ TEST(HttpUtility, NetworkFailures)
     TFullPort full;
     TFetchControl patient;
     patient.ConnectTimeoutMs = 300;
-    EXPECT_EQ(FetchPageDirect(full.Url(), NoCodePage, patient, &networkError), QString());
+    EXPECT_EQ(FetchPageDirect(full.Url(), NoCodePage, patient, &outcome), QString());
     EXPECT_TRUE(networkError.startsWith(QStringLiteral("通信エラー: 時間切れになりました。")))
         << networkError.toStdString();
     EXPECT_LT(clock.elapsed(), 5000);
 
     // Only web addresses are fetched: a page cannot make us read local files.
-    EXPECT_EQ(FetchPageDirect(QStringLiteral("file:///etc/hostname"), NoCodePage, control, &networkError),
+    EXPECT_EQ(FetchPageDirect(QStringLiteral("file:///etc/hostname"), NoCodePage, control, &outcome),
               QString());
     EXPECT_TRUE(networkError.startsWith(QStringLiteral("通信エラー: URL が正しくありません。")))
         << networkError.toStdString();

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -106,7 +107,7 @@ std::optional<THttpTestRequest> ParseRequest(const QByteArray &head)
     return request;
 }
 
-QByteArray Serialise(const THttpTestResponse &response)
+QByteArray Serialise(const THttpTestResponse &response, bool keepAlive)
 {
     QByteArray out = "HTTP/1.1 " + QByteArray::number(response.Status) + ' '
                      + (response.Reason.isEmpty() ? ReasonPhrase(response.Status) : response.Reason)
@@ -116,10 +117,11 @@ QByteArray Serialise(const THttpTestResponse &response)
         hasLength = hasLength || name.compare("Content-Length", Qt::CaseInsensitive) == 0;
         out += name + ": " + value + "\r\n";
     }
-    if (!hasLength)
+    if (!hasLength && !response.Endless)
         out += "Content-Length: " + QByteArray::number(response.Body.size()) + "\r\n";
-    out += "Connection: close\r\n\r\n";
-    out += response.Body;
+    out += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+    if (response.TrickleMs <= 0 && !response.Endless)
+        out += response.Body;
     return out;
 }
 
@@ -190,47 +192,88 @@ struct THttpTestServer::TImpl
     QString Folder;
     QList<THttpTestRequest> Requests;
     std::vector<int> Stalled;
+    bool KeepAlive = false;
+    int Connections = 0;
+    // Connections kept open between the requests of a keep-alive client.
+    std::vector<int> Open;
 
     void Run()
     {
         for (;;) {
-            pollfd fds[2] = {{ListenFd, POLLIN, 0}, {WakeFds[0], POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0)
+            std::vector<pollfd> fds = {{ListenFd, POLLIN, 0}, {WakeFds[0], POLLIN, 0}};
+            for (const int fd : Open)
+                fds.push_back({fd, POLLIN, 0});
+            if (::poll(fds.data(), nfds_t(fds.size()), -1) < 0)
                 continue;
-            if (Stopping)
+            if (Stopping) {
+                for (const int fd : Open)
+                    ::close(fd);
                 return;
+            }
+            for (size_t i = 2; i < fds.size(); ++i) {
+                if (fds[i].revents == 0)
+                    continue;
+                std::erase(Open, fds[i].fd);
+                Serve(fds[i].fd);
+            }
             if (fds[0].revents & POLLIN) {
                 const int client = ::accept(ListenFd, nullptr, nullptr);
-                if (client >= 0)
+                if (client >= 0) {
+                    {
+                        std::lock_guard lock(Mutex);
+                        ++Connections;
+                    }
+                    // A client that never finishes its request must not block the server for good.
+                    timeval timeout{5, 0};
+                    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
                     Serve(client);
+                }
             }
         }
     }
 
     void Serve(int client)
     {
-        // A client that never finishes its request must not block the server for good.
-        timeval timeout{5, 0};
-        ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        const std::optional<THttpTestRequest> request = ParseRequest(ReadRequestHead(client));
+        const QByteArray head = ReadRequestHead(client);
+        if (head.isEmpty()) { // the client closed a kept connection
+            ::close(client);
+            return;
+        }
+        const std::optional<THttpTestRequest> request = ParseRequest(head);
         THttpTestResponse response;
+        bool keepAlive = false;
         if (!request) {
             response = THttpTestResponse::WithStatus(400, "bad request");
         } else {
             {
                 std::lock_guard lock(Mutex);
                 Requests.append(*request);
+                keepAlive = KeepAlive;
             }
             response = Answer(*request);
         }
-        const QByteArray bytes = Serialise(response);
+        keepAlive = keepAlive && response.StallAfter < 0 && !response.Endless;
+        const QByteArray bytes = Serialise(response, keepAlive);
         if (response.StallAfter >= 0) {
             SendAll(client, bytes.constData(), std::min<qsizetype>(response.StallAfter, bytes.size()));
             std::lock_guard lock(Mutex);
             Stalled.push_back(client);
             return;
         }
-        SendAll(client, bytes.constData(), bytes.size());
+        bool sent = SendAll(client, bytes.constData(), bytes.size());
+        if (sent && response.TrickleMs > 0) {
+            for (qsizetype i = 0; sent && i < response.Body.size() && !Stopping; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(response.TrickleMs));
+                sent = SendAll(client, response.Body.constData() + i, 1);
+            }
+        }
+        // Ends when the client gives up and the send fails.
+        while (sent && response.Endless && !Stopping && !response.Body.isEmpty())
+            sent = SendAll(client, response.Body.constData(), response.Body.size());
+        if (sent && keepAlive) {
+            Open.push_back(client);
+            return;
+        }
         ::shutdown(client, SHUT_WR);
         ::close(client);
     }
@@ -336,6 +379,18 @@ void THttpTestServer::SetHandler(const THandler &handler)
 {
     std::lock_guard lock(FImpl->Mutex);
     FImpl->Handler = handler;
+}
+
+void THttpTestServer::SetKeepAlive(bool keepAlive)
+{
+    std::lock_guard lock(FImpl->Mutex);
+    FImpl->KeepAlive = keepAlive;
+}
+
+int THttpTestServer::ConnectionCount() const
+{
+    std::lock_guard lock(FImpl->Mutex);
+    return FImpl->Connections;
 }
 
 void THttpTestServer::ServeFolder(const QString &folder)

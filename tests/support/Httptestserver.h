@@ -11,7 +11,8 @@
 
 // A small HTTP/1.1 server on 127.0.0.1 for tests. It runs on its own thread with plain
 // sockets, so the code under test may block the test's thread while it fetches.
-// Every answer carries "Connection: close": one request per connection.
+// Every answer carries "Connection: close" (one request per connection) unless
+// SetKeepAlive(true) lets a client send request after request on one connection.
 //
 //   THttpTestServer server;                       // listening once constructed
 //   server.SetRoute("/a?x=1", THttpTestResponse::Html("<p>hi</p>"));
@@ -37,6 +38,11 @@ struct THttpTestResponse
     // (status line, headers and body together), then hold the connection open without
     // sending more until ReleaseStalled() or the server's end.
     int StallAfter = -1;
+    // > 0: the body goes out one byte at a time with this pause between bytes.
+    int TrickleMs = 0;
+    // The body is sent again and again without end (and without Content-Length) until
+    // the client goes away.
+    bool Endless = false;
 
     THttpTestResponse &Header(const QByteArray &name, const QByteArray &value);
 
@@ -78,6 +84,10 @@ public:
     void SetRouteSequence(const QByteArray &target, const QList<THttpTestResponse> &responses);
     void SetHandler(const THandler &handler);
     void ServeFolder(const QString &folder);
+    void SetKeepAlive(bool keepAlive);
+
+    // Connections accepted so far.
+    int ConnectionCount() const;
 
     QList<THttpTestRequest> Requests() const;
     int RequestCount(const QByteArray &target) const;
