@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <sys/resource.h>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -200,6 +202,34 @@ TEST(ScriptControllerTest, TimeLimitStopsEndlessScriptsAndTheEngineStaysUsable)
     controller.Initialize(JScript, QStringLiteral("function Ok(s) { return 'ok'; }\nfor (;;) { }\n"));
     EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QString()), QString());
     EXPECT_EQ(controller.GetErrorMessage(), expected);
+}
+
+TEST(ScriptControllerTest, MemoryLimitStopsAllocatingScriptsAndTheEngineStaysUsable)
+{
+    constexpr qint64 limit = 128 * 1024 * 1024;
+    TScriptController controller(10s, limit);
+    controller.Initialize(JScript, QStringLiteral(
+        "function Grow(s) { var a = []; while (1) a.push(new Array(1e6).fill(s)); }\n"
+        "var kept = [];\n"
+        "function Hoard(s) { while (1) kept.push(new Array(1e6).fill(s)); }\n"
+        "function Ok(s) { return 'ok'; }\n"));
+    const QString expected =
+        QStringLiteral("0,0:スクリプトが使うメモリが上限（128 MiB）を超えたため中止しました。");
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const qint64 peakBefore = qint64(usage.ru_maxrss) * 1024;
+
+    // Hoard keeps what it took in a global: the next call starts from there and is
+    // measured from there.
+    for (const QString &function : {QStringLiteral("Grow"), QStringLiteral("Hoard"), QStringLiteral("Grow")}) {
+        EXPECT_EQ(controller.CallFunction(function, QStringLiteral("x")), QString());
+        EXPECT_EQ(controller.GetErrorMessage(), expected) << function.toStdString();
+    }
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QString()), QStringLiteral("ok"));
+    EXPECT_FALSE(controller.HasError());
+    getrusage(RUSAGE_SELF, &usage);
+    // Without the bound the script grows until the machine runs out.
+    EXPECT_LT(qint64(usage.ru_maxrss) * 1024, std::max(peakBefore, qint64(200) * 1024 * 1024) + 3 * limit);
 }
 
 TEST(ScriptControllerTest, FunctionsShareOneGlobalScopeUntilTheNextInitialize)

@@ -263,6 +263,40 @@ TEST_F(CliBlogTest, FailedDownloadKeepsWhatWasStoredAndExitsWithOne)
     ExpectNoWorkingCopies();
 }
 
+TEST_F(CliBlogTest, AMaintenancePageMidWalkKeepsTheEarlierEntriesAndExitsWithOne)
+{
+    NewProject(Blog.TopUrl());
+    ExpectOk(Cli({QStringLiteral("entries"), Project()}));
+    ExpectOk(Cli({QStringLiteral("comment"), Project(), EntryUrl(1), QStringLiteral("大事なメモ")}));
+    Blog.Server.SetRoute("/entry/2", THttpTestResponse::WithStatus(503, "<h1>メンテナンス中</h1>"));
+    const TRun run = Cli({QStringLiteral("entries"), Project()});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("HTTP エラー: HTTP/1.1 503 Service Unavailable"))) << run.Out.toStdString();
+    const QStringList lines = Cli({QStringLiteral("list"), Project()}).Out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines.at(2).endsWith(QStringLiteral("\t大事なメモ"))) << lines.at(2).toStdString();
+    ExpectNoWorkingCopies();
+}
+
+TEST_F(CliBlogTest, ControlCharactersOfAHostileBlogReachTheTerminalEscaped)
+{
+    Blog.SetEntries({{QStringLiteral("/entry/1"), QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J"), QStringLiteral("2024/05/01"), {}}});
+    NewProject(Blog.TopUrl());
+    const TRun entries = Cli({QStringLiteral("entries"), Project()});
+    ExpectOk(entries);
+    EXPECT_TRUE(entries.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J"))) << entries.Out.toStdString();
+    const TRun tsv = Cli({QStringLiteral("list"), Project()});
+    EXPECT_TRUE(tsv.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J"))) << tsv.Out.toStdString();
+    const TRun json = Cli({QStringLiteral("list"), Project(), QStringLiteral("--format"), QStringLiteral("json")});
+    for (const QString &out : {entries.Out, tsv.Out, json.Out}) {
+        EXPECT_FALSE(out.contains(QChar(0x1b)) || out.contains(QChar(0x07)) || out.contains(QChar(0x9b)))
+            << out.toStdString();
+    }
+    // JSON readers still get the title as it was.
+    EXPECT_EQ(QJsonDocument::fromJson(json.Out.toUtf8()).array().at(0).toObject().value(QStringLiteral("title")).toString(),
+              QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J"));
+}
+
 TEST_F(CliBlogTest, CtrlCCancelsTheDownloadAndSavesWhatCame)
 {
     Blog.Server.SetRoute("/entry/1", THttpTestResponse::Stall());

@@ -387,3 +387,55 @@ TEST(HttpUtility, TestServerServesAFolder)
     EXPECT_TRUE(ErrorOf([&] { client.Get(site.Url(QStringLiteral("/entry/2.html")), {}); })
                     .contains(QStringLiteral("404")));
 }
+
+TEST(HttpUtility, PagesAreBoundedInSizeAndTime)
+{
+    THttpTestServer site;
+    // 8 MiB that travel as some 8 KB of deflate.
+    THttpTestResponse bomb = THttpTestResponse::Html(qCompress(QByteArray(8 * 1024 * 1024, 'a'), 9).mid(4));
+    bomb.Header("Content-Encoding", "deflate");
+    site.SetRoute("/bomb", bomb);
+    site.SetRoute("/declared", THttpTestResponse::Html(QByteArray(2 * 1024 * 1024, 'b')));
+    THttpTestResponse endless = THttpTestResponse::Html(QByteArray(64 * 1024, 'c'));
+    endless.Endless = true;
+    site.SetRoute("/endless", endless);
+    THttpTestResponse trickle = THttpTestResponse::Html(QByteArray(200, 'd'));
+    trickle.TrickleMs = 20; // always some byte arriving, never the end in time
+    site.SetRoute("/trickle", trickle);
+    site.SetRoute("/small", THttpTestResponse::Html(QByteArray(1000, 'e')));
+
+    TFetchControl control;
+    control.MaxBodyBytes = 1024 * 1024;
+    control.TotalTimeoutMs = 1000;
+    const QString tooLarge = QStringLiteral("通信エラー: ページが大きすぎます (1 MiB を超えました)。");
+    const QString tooSlow = QStringLiteral("通信エラー: 1 秒以内にページを読み終えられませんでした。");
+    THttpClient client;
+    const std::pair<const char *, QString> cases[] = {
+        {"/bomb", tooLarge}, {"/declared", tooLarge}, {"/endless", tooLarge}, {"/trickle", tooSlow}};
+    for (const auto &[path, message] : cases) {
+        SCOPED_TRACE(path);
+        TFetchOutcome outcome;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_LE(FetchPageBytesDirect(site.Url(QString::fromLatin1(path)), control, &outcome).size(),
+                  control.MaxBodyBytes);
+        EXPECT_EQ(outcome.NetworkError, message);
+        EXPECT_EQ(outcome.Problem(), message);
+        EXPECT_EQ(ErrorOf([&] { client.Get(site.Url(QString::fromLatin1(path)), control); }), message);
+        EXPECT_LT(clock.elapsed(), 4000);
+    }
+    TFetchOutcome outcome;
+    EXPECT_EQ(FetchPageBytesDirect(site.Url(QStringLiteral("/small")), control, &outcome).size(), 1000);
+    EXPECT_TRUE(outcome.Problem().isEmpty());
+}
+
+TEST(HttpUtility, DirectFetchesReuseTheirConnection)
+{
+    THttpTestServer site;
+    site.SetKeepAlive(true);
+    for (int i = 1; i <= 5; ++i)
+        site.SetRoute("/entry/" + QByteArray::number(i), THttpTestResponse::Html("entry " + QByteArray::number(i)));
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(FetchPageBytesDirect(site.Url(QStringLiteral("/entry/%1").arg(i))), "entry " + QByteArray::number(i));
+    EXPECT_EQ(site.ConnectionCount(), 1);
+}
