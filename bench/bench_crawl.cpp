@@ -1,5 +1,5 @@
-// Crawls a 2,000-entry blog served on 127.0.0.1 with the entry download job and
-// compares the time with plain sequential fetching of the same pages.
+// Crawls a 2,000-entry blog served on 127.0.0.1 (keep-alive) with the entry download
+// job and compares the time with plain sequential fetching of the same pages.
 #include "Fixtureblog.h"
 #include "Testpaths.h"
 
@@ -12,6 +12,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
@@ -49,6 +52,8 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
 
     TFixtureBlog blog;
+    // Real servers keep connections open; so does curl between the pages of one run.
+    blog.Server.SetKeepAlive(true);
     const QString base = blog.Url(QString());
     blog.Server.SetHandler([&](const THttpTestRequest &request) -> std::optional<THttpTestResponse> {
         const QByteArray target = request.Target;
@@ -65,7 +70,26 @@ int main(int argc, char **argv)
     for (int n = count; n >= 1; --n)
         FetchPageBytesDirect(base + QStringLiteral("/entry/%1").arg(n));
     const qint64 plain = timer.elapsed();
-    out << "plain sequential fetch of " << count << " pages: " << plain << " ms" << Qt::endl;
+    out << "plain sequential fetch of " << count << " pages: " << plain << " ms, "
+        << blog.Server.ConnectionCount() << " connection(s)" << Qt::endl;
+
+    // The same pages with the curl program, which keeps one connection for all of them.
+    qint64 curlMs = -1;
+    const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
+    QTemporaryDir dir;
+    if (!curl.isEmpty() && dir.isValid()) {
+        QFile config(dir.filePath(QStringLiteral("urls.txt")));
+        config.open(QIODevice::WriteOnly);
+        for (int n = count; n >= 1; --n)
+            config.write(QStringLiteral("url = \"%1/entry/%2\"\noutput = \"/dev/null\"\n").arg(base).arg(n).toUtf8());
+        config.close();
+        QProcess process;
+        timer.restart();
+        process.start(curl, {QStringLiteral("-s"), QStringLiteral("-K"), config.fileName()});
+        process.waitForFinished(-1);
+        curlMs = timer.elapsed();
+        out << "curl fetching the same pages: " << curlMs << " ms" << Qt::endl;
+    }
 
     TAppConfig::GetInstance().SetSleepTime(0);
     TLdbDb db;
@@ -77,7 +101,11 @@ int main(int argc, char **argv)
     const qint64 crawl = timer.elapsed();
     out << "entry download of " << count << " entries: " << crawl << " ms ("
         << (ok ? "ok" : "error") << ", " << db.LoadEntries().size() << " stored)" << Qt::endl;
-    out << "ratio: " << QString::number(double(crawl) / qMax<qint64>(plain, 1), 'f', 2) << Qt::endl;
+    out << "connections of both runs: " << blog.Server.ConnectionCount() << Qt::endl;
+    out << "ratio to the plain fetch: " << QString::number(double(crawl) / qMax<qint64>(plain, 1), 'f', 2)
+        << Qt::endl;
+    if (curlMs >= 0)
+        out << "ratio to curl: " << QString::number(double(crawl) / qMax<qint64>(curlMs, 1), 'f', 2) << Qt::endl;
 
     const QString work = db.GetWorkFileName();
     db.Close();

@@ -173,6 +173,8 @@ struct TScriptEngine
     }
     ~TScriptEngine()
     {
+        if (lastArgumentValue)
+            JSValueUnprotect(context, lastArgumentValue);
         JSGlobalContextRelease(context);
         JSContextGroupRelease(group);
     }
@@ -182,9 +184,14 @@ struct TScriptEngine
     static bool OnTimeLimit(JSContextRef, void *engine)
     {
         auto *self = static_cast<TScriptEngine *>(engine);
+        // Measured from the first look, not from the start: reading it costs more than a
+        // typical call, and what a script can take in one interval is small.
+        const qint64 resident = ResidentBytes();
+        if (self->residentAtStart < 0)
+            self->residentAtStart = resident;
         if (self->clock.elapsed() >= self->timeLimit.count())
             self->stopped = TStopReason::Time;
-        else if (ResidentBytes() - self->residentAtStart > self->memoryLimit)
+        else if (resident - self->residentAtStart > self->memoryLimit)
             self->stopped = TStopReason::Memory;
         if (self->stopped != TStopReason::None)
             return true;
@@ -194,10 +201,12 @@ struct TScriptEngine
 
     void StartRun()
     {
+        // A stopped run left the engine without a next look.
+        if (stopped != TStopReason::None)
+            Arm();
         stopped = TStopReason::None;
-        residentAtStart = ResidentBytes();
+        residentAtStart = -1;
         clock.start();
-        Arm();
     }
 
     // What a stopped script had allocated is garbage now; give it back at once.
@@ -231,9 +240,12 @@ struct TScriptEngine
     {
         StartRun();
         JSValueRef exception = nullptr;
-        // Evaluating the bare name lets the engine report an undefined function.
-        JSValueRef found = JSEvaluateScript(context, TJsString(functionName).Ref(), nullptr,
-                                            nullptr, 1, &exception);
+        JSValueRef found = FindGlobalFunction(functionName);
+        // Evaluating the bare name finds functions declared with let or const, and lets
+        // the engine report an undefined one.
+        if (!found)
+            found = JSEvaluateScript(context, TJsString(functionName).Ref(), nullptr, nullptr, 1,
+                                     &exception);
         if (exception) {
             *error = Describe(exception);
             return false;
@@ -246,8 +258,7 @@ struct TScriptEngine
             error->description = QStringLiteral("「%1」は関数ではありません。").arg(functionName);
             return false;
         }
-        TJsString text(NormaliseLineBreaks(argument));
-        JSValueRef value = JSValueMakeString(context, text.Ref());
+        JSValueRef value = ArgumentValue(argument);
         JSValueRef returned =
             JSObjectCallAsFunction(context, function, nullptr, 1, &value, &exception);
         EndRun();
@@ -255,6 +266,38 @@ struct TScriptEngine
             return true;
         *error = Describe(exception);
         return false;
+    }
+
+    // A function property of the global object, found without compiling anything;
+    // nullptr when there is none.
+    JSValueRef FindGlobalFunction(const QString &name)
+    {
+        JSObjectRef global = JSContextGetGlobalObject(context);
+        TJsString property(name);
+        JSValueRef exception = nullptr;
+        if (!JSObjectHasProperty(context, global, property.Ref()))
+            return nullptr;
+        JSValueRef value = JSObjectGetProperty(context, global, property.Ref(), &exception);
+        if (exception || !JSValueIsObject(context, value)
+            || !JSObjectIsFunction(context, JSValueToObject(context, value, nullptr)))
+            return nullptr;
+        return value;
+    }
+
+    // The parsers call several functions on one page in a row; the script string is
+    // made once for them (script strings cannot be changed, so sharing one is safe).
+    JSValueRef ArgumentValue(const QString &argument)
+    {
+        if (lastArgumentValue && argument.size() == lastArgument.size()
+            && (argument.constData() == lastArgument.constData() || argument == lastArgument))
+            return lastArgumentValue;
+        if (lastArgumentValue)
+            JSValueUnprotect(context, lastArgumentValue);
+        TJsString text(NormaliseLineBreaks(argument));
+        lastArgumentValue = JSValueMakeString(context, text.Ref());
+        JSValueProtect(context, lastArgumentValue);
+        lastArgument = argument;
+        return lastArgumentValue;
     }
 
     TScriptError Describe(JSValueRef exception)
@@ -331,6 +374,8 @@ struct TScriptEngine
     TStopReason stopped = TStopReason::None;
     QElapsedTimer clock;
     qint64 residentAtStart = 0;
+    QString lastArgument;
+    JSValueRef lastArgumentValue = nullptr;
     bool loadFailed = false;
     TScriptError loadError;
 };

@@ -71,6 +71,7 @@ QSqlQuery &TLdbDb::FQuery()
 
 void TLdbDb::Connect(const QString &fileName)
 {
+    FNextEntryId[0] = FNextEntryId[1] = 0;
     FDatabase.setDatabaseName(fileName);
     if (!FDatabase.open()) {
         const QString message = FDatabase.lastError().text();
@@ -91,6 +92,7 @@ void TLdbDb::Close()
         return;
     FQueryObject = nullptr;
     FStatements.clear();
+    FNextEntryId[0] = FNextEntryId[1] = 0;
     const bool committed = FDatabase.commit();
     const QString message = FDatabase.lastError().text();
     FDatabase.close();

@@ -89,4 +89,6 @@ private:
     QSqlQuery *FQueryObject = nullptr;
     QString FFileName;
     QString FWorkFileName;
+    // Id of the next InsertEntry into entries [0] and tmp_entries [1]; 0 when unknown.
+    int FNextEntryId[2] = {0, 0};
 };

@@ -336,3 +336,21 @@ TEST(ScriptControllerTest, CallWithoutScriptIsAnErrorNotACrash)
     EXPECT_TRUE(controller.HasError());
     EXPECT_FALSE(controller.GetErrorMessage().isEmpty());
 }
+
+TEST(ScriptControllerTest, FunctionsOfEveryDeclarationFormSeeEachPageAsGiven)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral(
+        "function Echo(s) { return s; }\n"
+        "const Shout = function (s) { return s.toUpperCase(); };\n"
+        "let Count = s => String(s.length);\n"));
+    // Pages of one length, and one page object changed in place, are not mixed up.
+    QString page = QStringLiteral("page-a");
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Echo"), page), QStringLiteral("page-a"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Echo"), QStringLiteral("page-b")), QStringLiteral("page-b"));
+    page[5] = u'c';
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Echo"), page), QStringLiteral("page-c"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Shout"), page), QStringLiteral("PAGE-C"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Count"), page), QStringLiteral("6"));
+    EXPECT_FALSE(controller.HasError());
+}
