@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <optional>
+
 namespace {
 const QString KeptEarlierEntries =
     QStringLiteral("取得が最後まで終わらなかったため、以前のエントリー一覧を残し、"
@@ -70,6 +72,9 @@ bool TEntryDownloadJob::RunDownload()
             // A blog whose older-entry links lead back to a page already seen would
             // otherwise be walked for ever.
             QSet<QString> visited;
+            // The next page, asked for while this one is stored when no wait is set
+            // between pages: the round trip then costs the walk nothing.
+            std::optional<TDirectFetch> next;
             while (!currentUrl.isEmpty()) {
                 if (FHost.IsCancelled())
                     break;
@@ -82,7 +87,9 @@ bool TEntryDownloadJob::RunDownload()
 
                 FHost.ShowUrl(currentUrl);
                 FHost.ProcessMessages();
-                const QString page = FetchPageDirect(currentUrl, codePage, control, &outcome);
+                TDirectFetch fetch = next ? std::move(*next) : TDirectFetch(currentUrl, control);
+                next.reset();
+                const QString page = DecodePage(fetch.Finish(&outcome), codePage);
                 FHost.ProcessMessages();
                 // A maintenance page or a cut-off page is not an entry.
                 if (!outcome.Problem().isEmpty())
@@ -96,6 +103,8 @@ bool TEntryDownloadJob::RunDownload()
                     currentUrl.clear();
                     break;
                 }
+                if (sleepTime <= 0 && !entry.nextUrl.isEmpty() && !visited.contains(entry.nextUrl))
+                    next.emplace(entry.nextUrl, control);
                 TDateTime date = 0;
                 if (const auto parsed = ParseDateText(entry.date))
                     date = *parsed;

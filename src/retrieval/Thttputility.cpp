@@ -174,62 +174,126 @@ bool AskCancelled(const TFetchControl &control)
     return control.IsCancelled && control.IsCancelled();
 }
 
-// Runs the transfer of easy on multi, letting events run and watching Cancel and the
-// stall limit between slices.
-TTransfer Perform(CURLM *multi, CURL *easy, const QString &url, const TFetchControl &control)
+// One transfer of easy on multi. The request goes out when it is made; Complete runs it
+// to its end, letting events run and watching Cancel and the limits between slices.
+// Destroyed unfinished, it abandons the transfer.
+class TRunningTransfer
 {
-    TTransfer transfer;
-    char errorBuffer[CURL_ERROR_SIZE] = {};
-    SetCommonOptions(easy, transfer, errorBuffer, control);
-    const QByteArray urlBytes = UrlBytes(url);
-    curl_easy_setopt(easy, CURLOPT_URL, urlBytes.constData());
-
-    transfer.Clock.start();
-    curl_multi_add_handle(multi, easy);
-    bool cancelled = false;
-    for (;;) {
+public:
+    TRunningTransfer(CURLM *multi, CURL *easy, bool ownsEasy, const QString &url,
+                     const TFetchControl &control)
+        : FMulti(multi), FEasy(easy), FOwnsEasy(ownsEasy), FUrl(UrlBytes(url))
+    {
+        SetCommonOptions(FEasy, FTransfer, FErrorBuffer, control);
+        curl_easy_setopt(FEasy, CURLOPT_URL, FUrl.constData());
+        FTransfer.Clock.start();
+        curl_multi_add_handle(FMulti, FEasy);
+        FAdded = true;
         int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            transfer.Result = CURLE_FAILED_INIT;
-            break;
-        }
-        int queued = 0;
-        bool done = false;
-        while (CURLMsg *message = curl_multi_info_read(multi, &queued)) {
-            if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-                transfer.Result = message->data.result;
-                done = true;
-            }
-        }
-        if (done)
-            break;
-        curl_multi_poll(multi, nullptr, 0, PollSliceMs, nullptr);
-        if (control.ProcessEvents)
-            control.ProcessEvents();
-        if (AskCancelled(control)) {
-            cancelled = true;
-            break;
-        }
-        if (transfer.Clock.elapsed() - transfer.LastActivityMs > control.StallTimeoutMs) {
-            transfer.Stalled = true;
-            break;
-        }
-        if (transfer.Clock.elapsed() > control.TotalTimeoutMs) {
-            transfer.TimedOut = true;
-            break;
+        curl_multi_perform(FMulti, &running);
+    }
+    ~TRunningTransfer()
+    {
+        if (FAdded)
+            curl_multi_remove_handle(FMulti, FEasy);
+        if (FOwnsEasy) {
+            curl_easy_cleanup(FEasy);
+        } else {
+            // The client's handle outlives this object.
+            curl_easy_setopt(FEasy, CURLOPT_ERRORBUFFER, nullptr);
+            curl_easy_setopt(FEasy, CURLOPT_WRITEDATA, nullptr);
+            curl_easy_setopt(FEasy, CURLOPT_HEADERDATA, nullptr);
         }
     }
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &transfer.Status);
-    char *redirect = nullptr;
-    if (curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK && redirect)
-        transfer.RedirectUrl = QString::fromUtf8(redirect);
-    curl_multi_remove_handle(multi, easy);
-    transfer.CurlError = QByteArray(errorBuffer);
-    // The client's handle outlives this frame.
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
-    if (cancelled)
-        throw EFetchCancelled();
-    return transfer;
+    TRunningTransfer(const TRunningTransfer &) = delete;
+    TRunningTransfer &operator=(const TRunningTransfer &) = delete;
+
+    TTransfer Complete(const TFetchControl &control)
+    {
+        TTransfer &transfer = FTransfer;
+        bool cancelled = false;
+        for (;;) {
+            // Asked first too, so that Cancel pressed before the answer came is honoured
+            // however fast the answer then is.
+            if (AskCancelled(control)) {
+                cancelled = true;
+                break;
+            }
+            int running = 0;
+            if (curl_multi_perform(FMulti, &running) != CURLM_OK) {
+                transfer.Result = CURLE_FAILED_INIT;
+                break;
+            }
+            int queued = 0;
+            bool done = false;
+            while (CURLMsg *message = curl_multi_info_read(FMulti, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == FEasy) {
+                    transfer.Result = message->data.result;
+                    done = true;
+                }
+            }
+            if (done)
+                break;
+            curl_multi_poll(FMulti, nullptr, 0, PollSliceMs, nullptr);
+            if (control.ProcessEvents)
+                control.ProcessEvents();
+            if (transfer.Clock.elapsed() - transfer.LastActivityMs > control.StallTimeoutMs) {
+                transfer.Stalled = true;
+                break;
+            }
+            if (transfer.Clock.elapsed() > control.TotalTimeoutMs) {
+                transfer.TimedOut = true;
+                break;
+            }
+        }
+        curl_easy_getinfo(FEasy, CURLINFO_RESPONSE_CODE, &transfer.Status);
+        char *redirect = nullptr;
+        if (curl_easy_getinfo(FEasy, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK && redirect)
+            transfer.RedirectUrl = QString::fromUtf8(redirect);
+        curl_multi_remove_handle(FMulti, FEasy);
+        FAdded = false;
+        transfer.CurlError = QByteArray(FErrorBuffer);
+        if (cancelled)
+            throw EFetchCancelled();
+        return std::move(transfer);
+    }
+
+private:
+    CURLM *FMulti;
+    CURL *FEasy;
+    bool FOwnsEasy;
+    bool FAdded = false;
+    QByteArray FUrl;
+    TTransfer FTransfer;
+    char FErrorBuffer[CURL_ERROR_SIZE] = {};
+};
+
+TTransfer Perform(CURLM *multi, CURL *easy, const QString &url, const TFetchControl &control)
+{
+    return TRunningTransfer(multi, easy, false, url, control).Complete(control);
+}
+
+// A handle of the direct fetch: the process's cookies and connections, no proxy,
+// redirects followed.
+CURL *NewDirectHandle()
+{
+    TDirectState &state = TDirectState::Get();
+    CURL *easy = curl_easy_init();
+    if (!easy)
+        throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
+    const QByteArray agent = QCoreApplication::applicationName().toUtf8(); // libcurl keeps a copy
+    curl_easy_setopt(easy, CURLOPT_SHARE, state.Share);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
+    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
+    return easy;
+}
+
+std::unique_ptr<TRunningTransfer> StartDirect(const QString &url, const TFetchControl &control)
+{
+    return std::make_unique<TRunningTransfer>(TDirectState::Get().Multi, NewDirectHandle(), true,
+                                              url, control);
 }
 
 QString HttpStatusMessage(const TTransfer &transfer)
@@ -353,12 +417,12 @@ void WaitForRetry(qint64 ms, const TFetchControl &control)
         throw EFetchCancelled();
 }
 
-// One page, fetched again after each Retry-After wait the server asks for.
+// One page, fetched again (by once) after each Retry-After wait the server asks for.
 template <typename PerformOnce>
-TTransfer PerformWithRetry(const QString &url, const TFetchControl &control, PerformOnce once)
+TTransfer RetryWhenAsked(TTransfer transfer, const QString &url, const TFetchControl &control,
+                         PerformOnce once)
 {
     for (int waits = 0;; ++waits) {
-        TTransfer transfer = once();
         const qint64 ms = waits < MaxRetryAfterWaits ? RetryAfterMs(transfer) : -1;
         if (ms < 0)
             return transfer;
@@ -369,6 +433,7 @@ TTransfer PerformWithRetry(const QString &url, const TFetchControl &control, Per
                         % QStringLiteral(" 秒待ってから取得し直します。"));
         }
         WaitForRetry(ms, control);
+        transfer = once();
     }
 }
 
@@ -421,9 +486,8 @@ void THttpClient::SetProxy(const QString &server, int port)
 
 QByteArray THttpClient::Get(const QString &url, const TFetchControl &control)
 {
-    const TTransfer transfer = PerformWithRetry(url, control, [&] {
-        return Perform(FImpl->Multi, FImpl->Easy, url, control);
-    });
+    auto once = [&] { return Perform(FImpl->Multi, FImpl->Easy, url, control); };
+    const TTransfer transfer = RetryWhenAsked(once(), url, control, once);
     if (transfer.Failed())
         throw EVarnokiError(NetworkErrorMessage(transfer, control));
     if (!IsSuccess(transfer.Status))
@@ -431,28 +495,35 @@ QByteArray THttpClient::Get(const QString &url, const TFetchControl &control)
     return transfer.Body;
 }
 
-QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control,
-                                TFetchOutcome *outcome)
+struct TDirectFetch::TImpl
 {
-    TDirectState &state = TDirectState::Get();
-    const QByteArray agent = QCoreApplication::applicationName().toUtf8();
-    const TTransfer transfer = PerformWithRetry(url, control, [&] {
-        CURL *easy = curl_easy_init();
-        if (!easy)
-            throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
-        curl_easy_setopt(easy, CURLOPT_SHARE, state.Share);
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
-        curl_easy_setopt(easy, CURLOPT_PROXY, "");
-        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
-        try {
-            TTransfer result = Perform(state.Multi, easy, url, control);
-            curl_easy_cleanup(easy);
-            return result;
-        } catch (...) {
-            curl_easy_cleanup(easy);
-            throw;
-        }
+    QString Url;
+    TFetchControl Control;
+    std::unique_ptr<TRunningTransfer> First;
+};
+
+TDirectFetch::TDirectFetch(const QString &url, const TFetchControl &control)
+    : FImpl(std::make_unique<TImpl>())
+{
+    FImpl->Url = url;
+    FImpl->Control = control;
+    FImpl->First = StartDirect(url, control);
+}
+
+TDirectFetch::~TDirectFetch() = default;
+TDirectFetch::TDirectFetch(TDirectFetch &&) noexcept = default;
+TDirectFetch &TDirectFetch::operator=(TDirectFetch &&) noexcept = default;
+
+QByteArray TDirectFetch::Finish(TFetchOutcome *outcome)
+{
+    const QString &url = FImpl->Url;
+    const TFetchControl &control = FImpl->Control;
+    if (!FImpl->First)
+        throw EVarnokiError(QStringLiteral("取得はすでに終わっています: ") + url);
+    TTransfer first = FImpl->First->Complete(control);
+    FImpl->First.reset();
+    const TTransfer transfer = RetryWhenAsked(std::move(first), url, control, [&] {
+        return StartDirect(url, control)->Complete(control);
     });
     if (outcome) {
         outcome->NetworkError = transfer.Failed() ? NetworkErrorMessage(transfer, control) : QString();
@@ -460,6 +531,12 @@ QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control
         outcome->HttpError = IsSuccess(transfer.Status) ? QString() : HttpStatusMessage(transfer);
     }
     return transfer.Body;
+}
+
+QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control,
+                                TFetchOutcome *outcome)
+{
+    return TDirectFetch(url, control).Finish(outcome);
 }
 
 QString FetchPageDirect(const QString &url, TCodePageId codePage, const TFetchControl &control,

@@ -77,6 +77,24 @@ private:
     std::unique_ptr<TImpl> FImpl;
 };
 
+// A direct fetch (below) whose request goes out when it is made, so that the caller can
+// do other work until it needs the page. Destroyed unfinished, it abandons the request.
+class TDirectFetch
+{
+public:
+    TDirectFetch(const QString &url, const TFetchControl &control);
+    ~TDirectFetch();
+    TDirectFetch(TDirectFetch &&) noexcept;
+    TDirectFetch &operator=(TDirectFetch &&) noexcept;
+
+    // Waits for the page, once; raises only EFetchCancelled.
+    QByteArray Finish(TFetchOutcome *outcome = nullptr);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
+};
+
 // The entry download's fetch: a direct connection (never a proxy), redirects followed,
 // cookies and connections shared by every direct fetch of the process. Raises only
 // EFetchCancelled: a network failure yields what arrived (usually nothing) and an error
