@@ -17,4 +17,15 @@ if(NOT rc EQUAL 0)
   file(REMOVE ${tmp})
   message(FATAL_ERROR "isql-fb failed (${rc}): ${out}${err}")
 endif()
+# Projects are worked on in a private copy that is committed after every page of a
+# download; waiting for the disk at each commit would cost more than the download.
+# The saved project file is written and synced by the program itself.
+execute_process(COMMAND ${GFIX} -write async -user SYSDBA ${tmp}
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  file(REMOVE ${tmp})
+  message(FATAL_ERROR "gfix failed (${rc}): ${out}${err}")
+endif()
+# Shipped data is read by every user of an installed program.
+file(CHMOD ${tmp} PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 file(RENAME ${tmp} ${OUTPUT})

@@ -2,6 +2,7 @@
 # the two empty databases, generated from their readable schema files.
 
 find_program(ISQL_FB isql-fb REQUIRED)
+find_program(GFIX gfix REQUIRED)
 find_program(SQLITE3 sqlite3 REQUIRED)
 
 set(VARNOKI_DB_DIR ${VARNOKI_BIN_DIR}/db)
@@ -12,6 +13,7 @@ add_custom_command(
   OUTPUT ${VARNOKI_FDB}
   COMMAND ${CMAKE_COMMAND}
           -DISQL=${ISQL_FB}
+          -DGFIX=${GFIX}
           -DSCHEMA=${CMAKE_SOURCE_DIR}/data/db/varnoki.sql
           -DOUTPUT=${VARNOKI_FDB}
           -DLOCKDIR=${CMAKE_BINARY_DIR}/firebird-lock

@@ -58,6 +58,8 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
         {QMessageBox::Save, u"保存する(&S)"},
         {QMessageBox::Discard, u"保存しない(&N)"},
         {QMessageBox::Cancel, u"キャンセル"},
+        {QMessageBox::Yes, u"復元する(&R)"},
+        {QMessageBox::No, u"破棄する(&D)"},
     };
     for (const auto &[button, caption] : captions) {
         if (QAbstractButton *b = box.button(button))
@@ -71,6 +73,12 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
     }
     box.exec();
     return box.standardButton(box.clickedButton());
+}
+
+QMessageBox::StandardButton TMessageBox::AskRestore(QWidget *parent, const QString &text)
+{
+    return Show(parent, QMessageBox::Question, GetApplicationTitle(), text,
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
 }
 
 QMessageBox::StandardButton TMessageBox::Confirm(QWidget *parent, const QString &text)

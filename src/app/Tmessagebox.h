@@ -17,6 +17,8 @@ public:
     static void ShowError(QWidget *parent, const QString &text);
     // Save, Discard or Cancel for unsaved changes.
     static QMessageBox::StandardButton AskSaveChanges(QWidget *parent);
+    // Yes (restore) or No (discard) for work a process left unsaved.
+    static QMessageBox::StandardButton AskRestore(QWidget *parent, const QString &text);
 
     static void SetTestMode(bool on);
     static void SetNextAnswer(QMessageBox::StandardButton answer);

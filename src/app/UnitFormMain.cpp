@@ -20,8 +20,10 @@
 #include "platform/Tapptitle.h"
 #include "platform/Varnokierror.h"
 #include "store/Tldbdb.h"
+#include "store/Tworkingcopy.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -443,6 +445,7 @@ void TFormMain::InitializeOnIdle()
     }
 
     ActionFileNewExecute();
+    OfferRecovery();
 }
 
 TLdbDb &TFormMain::Db()
@@ -576,12 +579,47 @@ void TFormMain::closeEvent(QCloseEvent *event)
 
 void TFormMain::FormClose()
 {
-    if (!FDb)
-        return;
-    const QString workFile = FDb->GetWorkFileName();
+    // The database object removes its working copy, unless it keeps it for recovery.
     FDb.reset();
-    if (!workFile.isEmpty())
-        QFile::remove(workFile);
+}
+
+void TFormMain::KeepWorkAndQuit()
+{
+    RunGuarded(nullptr, [this] {
+        if (FDb && (FModified || FDb->HasUnsavedChanges())) {
+            // Settings typed since the last save live in the widgets until now.
+            GatherProject(FProject);
+            FProject.Write(*FDb);
+            FDb->KeepForRecovery();
+        }
+    });
+    FormClose();
+    QCoreApplication::exit(0);
+}
+
+void TFormMain::OfferRecovery()
+{
+    for (const TUnsavedWork &work : FindUnsavedWork()) {
+        const QString project = work.ProjectFileName.isEmpty()
+                                    ? QStringLiteral("（保存されていない新規プロジェクト）")
+                                    : QDir::toNativeSeparators(work.ProjectFileName);
+        const QString text =
+            QStringLiteral("前回、保存されずに終了したプロジェクトがあります。復元しますか？\n\n%1\n%2")
+                .arg(project, QLocale::system().toString(work.LastChange, QLocale::ShortFormat));
+        if (TMessageBox::AskRestore(this, text) != QMessageBox::Yes) {
+            DiscardUnsavedWork(work);
+            continue;
+        }
+        Db().Restore(work);
+        TProject restored;
+        restored.Read(Db());
+        FProject = restored;
+        ShowProject(FProject);
+        SetCaption(work.ProjectFileName);
+        SetModified(true);
+        // One at a time: the others are offered at the next start.
+        return;
+    }
 }
 
 void TFormMain::RestoreWindowState()

@@ -33,6 +33,9 @@ public:
 
     // Whether the deferred start-up has run (whatever its outcome).
     bool IsInitialized() const { return FInitialized; }
+    // For a logout, kill or Ctrl+C: nothing is asked; unsaved work is kept as a
+    // working copy that the next start offers to restore, and the program ends.
+    void KeepWorkAndQuit();
     // Whether the project changed since it was created, opened or saved.
     bool IsModified() const { return FModified; }
     const TProject &GetProject() const { return FProject; }
@@ -131,6 +134,8 @@ private:
     QString ProjectFolder() const;
     void AddCategoryRow(const QString &name, const QString &url);
     void FormClose();
+    // Offers to restore work that an earlier run left unsaved, or to discard it.
+    void OfferRecovery();
     void RestoreWindowState();
     void SaveWindowState();
 

@@ -23,9 +23,11 @@ void OnTerminationSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
 }
 
-// A logout, kill or Ctrl+C ends the program the way closing it does, so that the
-// working copy is removed; nothing is asked. The database engine catches these
-// signals for itself when it starts, so this is installed again after the start-up.
+TFormMain *MainForm = nullptr;
+
+// A logout, kill or Ctrl+C ends the program without asking anything: unsaved work is
+// kept for the next start to restore. The database engine catches these signals for
+// itself when it starts, so this is installed again after the start-up.
 void QuitOnTerminationSignals()
 {
     if (SignalPipe[0] < 0) {
@@ -35,7 +37,10 @@ void QuitOnTerminationSignals()
         QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
             char byte;
             [[maybe_unused]] const ssize_t read = ::read(SignalPipe[0], &byte, 1);
-            QApplication::quit();
+            if (MainForm)
+                MainForm->KeepWorkAndQuit();
+            else
+                QCoreApplication::exit(0);
         });
     }
     struct sigaction action = {};
@@ -65,6 +70,7 @@ int main(int argc, char **argv)
     std::unique_ptr<TFormMain> form;
     if (!RunGuarded(nullptr, [&form] { form = std::make_unique<TFormMain>(); }))
         return 1;
+    MainForm = form.get();
     QObject::connect(form.get(), &TFormMain::Initialized, &app, &QuitOnTerminationSignals);
     form->show();
     int result = 1;

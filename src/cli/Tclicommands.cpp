@@ -48,6 +48,7 @@ const QString MainUsage = QStringLiteral(
     "  list PROJECT [--format tsv|json]   エントリーの一覧を表示します\n"
     "  comment PROJECT URL TEXT           エントリーのコメントを設定して保存します\n"
     "  make PROJECT HTMLFILE [--wait]     HTMLファイルを作成します\n"
+    "  recover [PROJECT] [--discard]      保存されずに終わった作業内容を一覧・復元します\n"
     "\n"
     "各コマンドの説明 / Help on a command: varnoki-cli COMMAND --help\n"
     "終了コード / Exit status: 0 成功 success, 1 エラー error, 2 使い方の誤り bad usage,\n"
@@ -151,6 +152,43 @@ int RunJobAndSave(TCliProject &project, const std::function<bool(TConsoleHost &)
     const bool cancelled = host.IsCancelled();
     project.Save();
     return Finish(ok, cancelled);
+}
+
+int CommandRecover(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("discard"), QString()});
+    ParseArguments(parser, QStringLiteral("recover"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli recover [PROJECT] [--discard]\n"
+                                  "保存されずに終わった作業内容 (異常終了やシグナルで終わったときのもの) を一覧します。\n"
+                                  "PROJECT を指定すると、そのプロジェクトの最新の作業内容で PROJECT を保存し直します。\n"
+                                  "--discard: PROJECT の作業内容を復元せずに削除します。\n"
+                                  "Lists unsaved work left by runs that ended without saving; with PROJECT, saves its\n"
+                                  "newest unsaved work into PROJECT (--discard removes it instead)."),
+                   0, 1);
+    const QList<TUnsavedWork> found = FindUnsavedWork();
+    if (parser.positionalArguments().isEmpty()) {
+        for (const TUnsavedWork &work : found)
+            PrintOut(EscapeField(work.WorkFileName) + QLatin1Char('\t')
+                     + work.LastChange.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t')
+                     + EscapeField(work.ProjectFileName));
+        return ExitOk;
+    }
+    const QString fileName = AbsolutePath(parser.positionalArguments().at(0));
+    const auto work = std::find_if(found.cbegin(), found.cend(), [&fileName](const TUnsavedWork &work) {
+        return work.ProjectFileName == fileName;
+    });
+    if (work == found.cend())
+        throw EUsageError(QStringLiteral("このプロジェクトの保存されていない作業内容はありません: ")
+                          + QDir::toNativeSeparators(fileName));
+    if (parser.isSet(QStringLiteral("discard"))) {
+        DiscardUnsavedWork(*work);
+        return ExitOk;
+    }
+    TCliProject project;
+    project.Restore(*work);
+    project.Save();
+    return ExitOk;
 }
 
 int CommandBlogTypes(const QStringList &args)
@@ -308,7 +346,7 @@ int CommandShow(const QStringList &args)
                                   "Shows the settings, one per line, tab-separated as above."),
                    1, 1);
     TCliProject project;
-    project.Open(parser.positionalArguments().at(0));
+    project.Open(parser.positionalArguments().at(0), false);
     const TProject &model = project.Project();
     auto line = [](const QStringList &fields) {
         QStringList escaped;
@@ -392,7 +430,7 @@ int CommandList(const QStringList &args)
         throw EUsageError(QStringLiteral("--format には tsv か json を指定してください: ") + format);
 
     TCliProject project;
-    project.Open(parser.positionalArguments().at(0));
+    project.Open(parser.positionalArguments().at(0), false);
     const TEntryList entries = project.Db().LoadEntries();
     const TCategoryMap categories = project.Db().LoadCategories();
     auto dateText = [](const TEntry &entry) {
@@ -501,7 +539,7 @@ int CommandMake(const QStringList &args)
                    2, 2);
     const QStringList positional = parser.positionalArguments();
     TCliProject project;
-    project.Open(positional.at(0));
+    project.Open(positional.at(0), false);
     const TProject &model = project.Project();
     const THtmlTemplate htmlTemplate = FindTemplate(model.GetHtmlTemplateName());
     // The template's program runs in its own folder, so a relative path would land there.
@@ -543,6 +581,7 @@ const QList<TCommand> &Commands()
         {QStringLiteral("list"), CommandList},
         {QStringLiteral("comment"), CommandComment},
         {QStringLiteral("make"), CommandMake},
+        {QStringLiteral("recover"), CommandRecover},
     };
     return commands;
 }

@@ -1,6 +1,8 @@
 #include "cli/Tcliproject.h"
 
+#include "cli/Tclicommands.h"
 #include "platform/Tappdirs.h"
+#include "platform/Tprojectlock.h"
 #include "store/Tldbdb.h"
 
 #include <QDir>
@@ -14,25 +16,35 @@ TCliProject::TCliProject()
 {
 }
 
-TCliProject::~TCliProject()
-{
-    const QString workFile = FDb->GetWorkFileName();
-    FDb.reset();
-    if (!workFile.isEmpty())
-        QFile::remove(workFile);
-}
+TCliProject::~TCliProject() = default;
 
-void TCliProject::Open(const QString &fileName)
+void TCliProject::Open(const QString &fileName, bool forChanges)
 {
     const QString path = AbsolutePath(fileName);
     if (!QFileInfo(path).isFile())
         throw EUsageError(QStringLiteral("プロジェクトファイルが見つかりません: ")
                           + QDir::toNativeSeparators(path));
     try {
-        FProject.Load(path, *FDb);
+        FProject.Load(path, *FDb, forChanges);
+    } catch (const EProjectBusy &) {
+        throw;
     } catch (const EVarnokiError &error) {
         throw EUsageError(error.Message());
     }
+    for (const TUnsavedWork &work : FindUnsavedWork()) {
+        if (work.ProjectFileName == path)
+            PrintErr(QStringLiteral("このプロジェクトには保存されずに終わった作業内容があります (%1、%2)。"
+                                    "varnoki-cli recover %3 で復元できます。")
+                         .arg(QDir::toNativeSeparators(work.WorkFileName),
+                              work.LastChange.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                              QDir::toNativeSeparators(path)));
+    }
+}
+
+void TCliProject::Restore(const TUnsavedWork &work)
+{
+    FDb->Restore(work);
+    FProject.Read(*FDb);
 }
 
 void TCliProject::CreateNew()

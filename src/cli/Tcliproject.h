@@ -4,6 +4,7 @@
 #include "output/Ttemplatemanager.h"
 #include "platform/Varnokierror.h"
 #include "store/Tproject.h"
+#include "store/Tworkingcopy.h"
 
 #include <memory>
 
@@ -26,8 +27,12 @@ public:
     TCliProject(const TCliProject &) = delete;
     TCliProject &operator=(const TCliProject &) = delete;
 
-    // Opens an existing project file; a missing or unreadable file is a usage error.
-    void Open(const QString &fileName);
+    // Opens an existing project file, for changes with its lock (a project another
+    // process holds raises EProjectBusy); a missing or unreadable file is a usage
+    // error. Unsaved work of the project left by an earlier run is pointed out.
+    void Open(const QString &fileName, bool forChanges = true);
+    // Takes up unsaved work left by an earlier run.
+    void Restore(const TUnsavedWork &work);
     // Starts a new project from the shipped empty project database.
     void CreateNew();
     // Saves to fileName, or to the file the project came from when it is empty.

@@ -8,6 +8,12 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString GetTempDirectory()
 {
     const QString path = QDir::tempPath();
@@ -17,9 +23,27 @@ QString GetTempDirectory()
                                                                    : path + QLatin1Char('/'));
 }
 
+QString GetPrivateTempDirectory()
+{
+    const QString path = GetTempDirectory() + QStringLiteral("varnoki-") + QString::number(::getuid());
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        throw EVarnokiError(QStringLiteral("作業用フォルダーを作成できません: %1\n%2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    // Working copies are the user's projects: a folder someone else made in the shared
+    // temporary folder, or one others may enter, is not used.
+    struct stat info = {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        throw EVarnokiError(QStringLiteral("作業用フォルダーが他のユーザーのものであるため使えません: %1")
+                                .arg(path));
+    if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        throw EVarnokiError(QStringLiteral("作業用フォルダーを自分だけのものにできません: %1").arg(path));
+    return path + QLatin1Char('/');
+}
+
 QString CreateTempFile(const QString &folder, const QString &prefix)
 {
-    QString dir = folder.isEmpty() ? GetTempDirectory() : folder;
+    QString dir = folder.isEmpty() ? GetPrivateTempDirectory() : folder;
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     // Names are tried until one can be created exclusively, as the Windows service does.
@@ -28,7 +52,7 @@ QString CreateTempFile(const QString &folder, const QString &prefix)
         const QString path = dir + prefix + QString::number(number, 16).toUpper()
                              + QStringLiteral(".tmp");
         QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
             return path;
         if (file.exists())
             continue;
@@ -81,7 +105,8 @@ bool ReplaceFileWithCopy(const QString &source, const QString &target, QString *
     if (!in.open(QIODevice::ReadOnly))
         return fail(in.errorString());
     QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a failing write reports the system's reason at once.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(out.errorString());
     QByteArray buffer;
     while (!in.atEnd()) {
@@ -89,8 +114,11 @@ bool ReplaceFileWithCopy(const QString &source, const QString &target, QString *
         if (buffer.isEmpty() && in.error() != QFileDevice::NoError)
             break;
         if (out.write(buffer) != buffer.size()) {
+            // Cancelling replaces the system's reason with its own.
+            const int error = errno;
+            const QString why = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : out.errorString();
             out.cancelWriting();
-            return fail(out.errorString());
+            return fail(why);
         }
     }
     if (in.error() != QFileDevice::NoError) {

@@ -6,8 +6,12 @@
 // The user's temporary folder, ending with a path delimiter.
 QString GetTempDirectory();
 
-// Creates a new, empty file named prefix + hexadecimal number + ".tmp" in folder
-// (the temporary folder when folder is empty) and returns its full path.
+// The user's own folder in the temporary folder (mode 0700), made on first use, ending
+// with a path delimiter. Raises when another user owns it.
+QString GetPrivateTempDirectory();
+
+// Creates a new, empty file (mode 0600) named prefix + hexadecimal number + ".tmp" in
+// folder (the private temporary folder when folder is empty) and returns its full path.
 QString CreateTempFile(const QString &folder, const QString &prefix);
 QString CreateTempFile();
 

@@ -96,6 +96,7 @@ bool TCategoryDownloadJob::RunDownload()
                 FDb.DeleteCategoryEntries(i + 1);
                 if (!found.isEmpty())
                     FDb.InsertCategoryEntries(i + 1, found);
+                FDb.Commit();
                 unfinished = -1;
                 if (sleepTime > 0)
                     FHost.Wait(sleepTime);

@@ -112,6 +112,8 @@ bool TEntryDownloadJob::RunDownload()
                     FHost.AddLog(QStringLiteral("Error: ") + entry.date
                                  + QStringLiteral(" は日付ではありません。"));
                 FDb.InsertEntry(currentUrl, entry.title, date, true);
+                // A crash or kill loses at most the page in flight.
+                FDb.Commit();
                 FHost.AddLog(QStringLiteral("OK: ") + currentUrl + QLatin1Char(' ') + entry.title);
                 currentUrl = entry.nextUrl;
                 wait();
@@ -125,6 +127,7 @@ bool TEntryDownloadJob::RunDownload()
             FDb.MergeTmpEntries();
         else
             FDb.ReplaceEntriesWithTmp();
+        FDb.Commit();
         if (!FNewEntryOnly && !walkComplete && hadEntries)
             FHost.AddLog(KeptEarlierEntries);
         FHost.AddLog(QStringLiteral("終了しました。"));
@@ -145,6 +148,7 @@ bool TEntryDownloadJob::RunDownload()
     if (!FNewEntryOnly) {
         try {
             FDb.MergeTmpEntries();
+            FDb.Commit();
             if (hadEntries)
                 FHost.AddLog(KeptEarlierEntries);
         } catch (const EVarnokiError &error) {

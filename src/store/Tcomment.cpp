@@ -14,4 +14,6 @@ void TLdbDb::SaveComment(const TEntry &entry)
     FQuery().bindValue(QStringLiteral(":COMMENT"), entry.GetComment());
     Exec();
     FQuery().finish();
+    // A comment is typed by hand: it survives a crash from the moment it is stored.
+    Commit();
 }

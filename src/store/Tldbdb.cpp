@@ -1,6 +1,7 @@
 #include "store/Tldbdb.h"
 
 #include "platform/Tfileutility.h"
+#include "platform/Tprojectlock.h"
 #include "platform/Varnokierror.h"
 
 #include <QAtomicInt>
@@ -24,11 +25,10 @@ const char *const ProjectTables[] = {"ENTRIES",    "TMP_ENTRIES",      "COMMENTS
 void TLdbDb::PrepareEngine()
 {
     // The embedded engine keeps lock files in a shared folder by default, which
-    // another user may own; a per-user folder avoids that.
+    // another user may own or read; the user's private folder avoids both.
     if (qEnvironmentVariableIsSet("FIREBIRD_LOCK"))
         return;
-    const QString lockDir = QDir::tempPath() + QStringLiteral("/varnoki-firebird-")
-                            + QString::number(::getuid());
+    const QString lockDir = GetPrivateTempDirectory() + QStringLiteral("firebird");
     QDir().mkpath(lockDir);
     qputenv("FIREBIRD_LOCK", QFile::encodeName(lockDir));
 }
@@ -37,6 +37,7 @@ TLdbDb::TLdbDb()
 {
     PrepareEngine();
     FWorkFileName = CreateTempFile();
+    WriteWorkingCopyInfo(FWorkFileName, QString(), false);
     FConnectionName = QStringLiteral("varnoki-project-%1").arg(ConnectionCounter.fetchAndAddRelaxed(1));
     FDatabase = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), FConnectionName);
     FDatabase.setUserName(QStringLiteral("SYSDBA"));
@@ -55,6 +56,71 @@ TLdbDb::~TLdbDb()
     FStatements.clear();
     FDatabase = QSqlDatabase();
     QSqlDatabase::removeDatabase(FConnectionName);
+    if (!FKeepWorkingCopy) {
+        QFile::remove(FWorkFileName);
+        RemoveWorkingCopyInfo(FWorkFileName);
+    }
+}
+
+void TLdbDb::SetChanged(bool changed)
+{
+    if (FChanged == changed)
+        return;
+    FChanged = changed;
+    WriteWorkingCopyInfo(FWorkFileName, FSavedFileName, changed);
+}
+
+void TLdbDb::SetSaved(const QString &fileName)
+{
+    FSavedFileName = fileName;
+    FChanged = true;
+    SetChanged(false);
+}
+
+std::unique_ptr<TProjectLock> TLdbDb::LockFor(const QString &fileName)
+{
+    if (FLock && FLock->GetFileName() == QFileInfo(fileName).absoluteFilePath())
+        return nullptr; // held already
+    auto lock = std::make_unique<TProjectLock>();
+    lock->Acquire(fileName);
+    return lock;
+}
+
+void TLdbDb::KeepForRecovery()
+{
+    Commit();
+    SetChanged(true);
+    FKeepWorkingCopy = true;
+}
+
+void TLdbDb::Restore(const TUnsavedWork &work)
+{
+    std::unique_ptr<TProjectLock> lock =
+        work.ProjectFileName.isEmpty() ? nullptr : LockFor(work.ProjectFileName);
+    CheckProjectDatabase(work.WorkFileName, work.WorkFileName);
+    const bool wasConnected = IsConnected();
+    Close();
+    QFile::remove(FWorkFileName);
+    if (!QFile::rename(work.WorkFileName, FWorkFileName)) {
+        if (wasConnected)
+            QFile::copy(work.WorkFileName, FWorkFileName);
+        throw EVarnokiError(QStringLiteral("作業用ファイルを置き換えられません: %1")
+                                .arg(QDir::toNativeSeparators(FWorkFileName)));
+    }
+    RemoveWorkingCopyInfo(work.WorkFileName);
+    Connect(FWorkFileName);
+    // A download that was cut off kept its finds apart; they join the entries as they
+    // do when a download fails.
+    if (GetMaxEntryId(true) > 0) {
+        MergeTmpEntries();
+        Commit();
+    }
+    if (lock)
+        FLock = std::move(lock);
+    FFileName = work.ProjectFileName.isEmpty() ? FWorkFileName : work.ProjectFileName;
+    FSavedFileName = work.ProjectFileName;
+    FChanged = false;
+    SetChanged(true);
 }
 
 bool TLdbDb::IsConnected() const
@@ -84,6 +150,16 @@ void TLdbDb::Connect(const QString &fileName)
         throw EVarnokiError(message);
     }
     FWorkFileName = fileName;
+}
+
+void TLdbDb::Commit()
+{
+    if (!FDatabase.isOpen())
+        return;
+    // Retaining keeps the transaction, and with it every prepared statement, usable.
+    Prepare(QStringLiteral("commit retain"));
+    Exec();
+    SetChanged(true);
 }
 
 void TLdbDb::Close()
@@ -131,8 +207,11 @@ void TLdbDb::CheckProjectDatabase(const QString &path, const QString &shownName)
                                 .arg(QDir::toNativeSeparators(shownName), problem));
 }
 
-void TLdbDb::Open(const QString &fileName)
+void TLdbDb::Open(const QString &fileName, bool forChanges)
 {
+    std::unique_ptr<TProjectLock> lock =
+        forChanges && fileName != FWorkFileName ? LockFor(fileName) : nullptr;
+    const bool wasConnected = IsConnected();
     Close();
     if (fileName != FWorkFileName) {
         // The file is copied and checked beside the working copy first, so that a
@@ -154,29 +233,51 @@ void TLdbDb::Open(const QString &fileName)
                                         .arg(QDir::toNativeSeparators(FWorkFileName)));
         } catch (...) {
             QFile::remove(staging);
-            if (QFileInfo::exists(FWorkFileName))
-                Connect(FWorkFileName);
+            // Only a project that was open is reconnected: the empty file of a fresh
+            // working copy would replace the real error with the engine's.
+            if (wasConnected) {
+                try {
+                    Connect(FWorkFileName);
+                } catch (const EVarnokiError &) {
+                }
+            }
             throw;
         }
     }
     Connect(FWorkFileName);
+    if (fileName != FWorkFileName) {
+        if (lock)
+            FLock = std::move(lock);
+        else if (!forChanges)
+            FLock.reset();
+        SetSaved(forChanges ? fileName : QString());
+    }
     FFileName = fileName;
 }
 
 void TLdbDb::CreateFromEmpty(const QString &emptyDb)
 {
+    const bool wasConnected = IsConnected();
     Close();
     // The copy replaces the working copy in one rename, so a failure leaves the
     // previous project connected instead of no file at all.
     if (!QFileInfo(emptyDb).isFile() || !ReplaceFileWithCopy(emptyDb, FWorkFileName, nullptr)) {
-        Connect(FWorkFileName);
+        if (wasConnected)
+            Connect(FWorkFileName);
         throw EVarnokiError(QStringLiteral("データファイルの作成に失敗しました。"));
     }
-    Open(FWorkFileName);
+    try {
+        Open(FWorkFileName);
+    } catch (const EVarnokiError &) {
+        throw EVarnokiError(QStringLiteral("データファイルの作成に失敗しました。"));
+    }
+    FLock.reset();
+    SetSaved(QString());
 }
 
 void TLdbDb::CopyTo(const QString &fileName)
 {
+    std::unique_ptr<TProjectLock> lock = LockFor(fileName);
     Close();
     QString why;
     const bool copied = ReplaceFileWithCopy(FWorkFileName, fileName, &why);
@@ -184,6 +285,9 @@ void TLdbDb::CopyTo(const QString &fileName)
     if (!copied)
         throw EVarnokiError(QStringLiteral("プロジェクトファイルを保存できませんでした: %1\n%2")
                                 .arg(QDir::toNativeSeparators(fileName), why));
+    if (lock)
+        FLock = std::move(lock);
+    SetSaved(fileName);
 }
 
 void TLdbDb::Prepare(const QString &sql)

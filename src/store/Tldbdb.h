@@ -3,6 +3,7 @@
 #include "platform/Tdatetime.h"
 #include "store/Tcategory.h"
 #include "store/Tentry.h"
+#include "store/Tworkingcopy.h"
 
 #include <QHash>
 #include <QMap>
@@ -12,6 +13,7 @@
 #include <memory>
 
 class QSqlQuery;
+class TProjectLock;
 
 // The project database: a private working copy in the temporary folder, one
 // connection and one transaction that Close commits. The table operations live in
@@ -27,13 +29,26 @@ public:
     QString GetFileName() const { return FFileName; }
     QString GetWorkFileName() const { return FWorkFileName; }
 
-    void Open(const QString &fileName);
+    // forChanges takes the project file's lock (raising when another process holds
+    // it); read-only users (listings, making the table of contents) open without it.
+    void Open(const QString &fileName, bool forChanges = true);
     // Replaces the working copy with the empty project database emptyDb and connects
     // to it; on failure the working copy keeps what it held.
     void CreateFromEmpty(const QString &emptyDb);
+    // Saves the working copy to fileName, taking that file's lock first.
     void CopyTo(const QString &fileName);
+    // Makes the working copy of unsaved work left behind by an ended process this
+    // project's (its project file's lock taken); it then counts as changed.
+    void Restore(const TUnsavedWork &work);
+    // Keeps the working copy, committed, when this object goes, for a later Restore.
+    void KeepForRecovery();
     void Close();
+    // Makes what was written so far part of the working copy's file, so that a crash
+    // keeps it; the connection stays open.
+    void Commit();
     bool IsConnected() const;
+    // Whether the working copy holds committed changes not saved to a project file.
+    bool HasUnsavedChanges() const { return FChanged; }
 
     void SetConfig(const QString &name, const QString &value);
 
@@ -80,6 +95,10 @@ public:
 
 private:
     void Connect(const QString &fileName);
+    void SetChanged(bool changed);
+    // The working copy matches fileName (empty: a project never saved).
+    void SetSaved(const QString &fileName);
+    std::unique_ptr<TProjectLock> LockFor(const QString &fileName);
     void RaiseQueryError(const QString &what) const;
     void CheckProjectDatabase(const QString &path, const QString &shownName);
 
@@ -89,6 +108,12 @@ private:
     QSqlQuery *FQueryObject = nullptr;
     QString FFileName;
     QString FWorkFileName;
+    std::unique_ptr<TProjectLock> FLock;
+    // Whether the working copy holds committed changes that were not saved.
+    bool FChanged = false;
+    bool FKeepWorkingCopy = false;
+    // The file a restored working copy would be saved to.
+    QString FSavedFileName;
     // Id of the next InsertEntry into entries [0] and tmp_entries [1]; 0 when unknown.
     int FNextEntryId[2] = {0, 0};
 };

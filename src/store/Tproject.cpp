@@ -17,10 +17,15 @@ void TProject::AddCategory(const QString &name, const QString &url)
     FCategories.append(TCategoryData{name.toUtf8(), url.toUtf8()});
 }
 
-void TProject::Load(const QString &fileName, TLdbDb &db)
+void TProject::Load(const QString &fileName, TLdbDb &db, bool forChanges)
+{
+    db.Open(fileName, forChanges);
+    Read(db);
+}
+
+void TProject::Read(TLdbDb &db)
 {
     FEntryUrl.clear();
-    db.Open(fileName);
 
     db.Prepare(QStringLiteral("select * from config"));
     db.Exec();
@@ -61,6 +66,13 @@ void TProject::Load(const QString &fileName, TLdbDb &db)
 
 void TProject::Save(const QString &fileName, TLdbDb &db)
 {
+    Write(db);
+    db.CopyTo(fileName);
+    FFileName = fileName;
+}
+
+void TProject::Write(TLdbDb &db)
+{
     db.SetConfig(QStringLiteral("entry_url"), FEntryUrl);
     db.SetConfig(QStringLiteral("html_template_name"), FHtmlTemplateName);
     db.SetConfig(QStringLiteral("blog_type_name"), FBlogTypeName);
@@ -80,7 +92,4 @@ void TProject::Save(const QString &fileName, TLdbDb &db)
         db.Exec();
     }
     query.finish();
-
-    db.CopyTo(fileName);
-    FFileName = fileName;
 }

@@ -41,8 +41,14 @@ public:
     THtmlValues GetHtmlValues() const { return FHtmlValues; }
     void SetHtmlValues(const THtmlValues &values) { FHtmlValues = values; }
 
-    void Load(const QString &fileName, TLdbDb &db);
+    // Opens fileName into db's working copy (for changes: with its lock) and reads it.
+    void Load(const QString &fileName, TLdbDb &db, bool forChanges = true);
+    // Reads the settings of the project db holds; its file is db's.
+    void Read(TLdbDb &db);
+    // Writes the settings into db's working copy, then saves it to fileName.
     void Save(const QString &fileName, TLdbDb &db);
+    // Writes the settings into db's working copy only.
+    void Write(TLdbDb &db);
 
 private:
     QString FFileName;

@@ -131,6 +131,21 @@ protected:
     void ExpectNoWorkingCopies()
     {
         EXPECT_EQ(QDir(Path(QStringLiteral("tmp"))).entryList(QDir::Files), QStringList());
+        EXPECT_EQ(QDir(PrivateTemp()).entryList(QDir::Files), QStringList());
+    }
+
+    // Where the commands keep their working copies.
+    QString PrivateTemp() const { return Path(QStringLiteral("tmp/varnoki-%1").arg(::getuid())); }
+
+    // Starts a crawl and returns once it has stored the page lastBeforeStall.
+    void StartStalledCrawl(QProcess &process, const QString &lastBeforeStall)
+    {
+        Start(process, {QStringLiteral("entries"), Project()});
+        QByteArray out;
+        const QByteArray line = (QStringLiteral("OK: ") + lastBeforeStall + QLatin1Char(' ')).toUtf8();
+        while (!out.contains(line) && process.waitForReadyRead(60000))
+            out += process.readAllStandardOutput();
+        ASSERT_TRUE(out.contains(line)) << out.toStdString();
     }
 
     QTemporaryDir FDir;
@@ -295,6 +310,72 @@ TEST_F(CliBlogTest, ControlCharactersOfAHostileBlogReachTheTerminalEscaped)
     // JSON readers still get the title as it was.
     EXPECT_EQ(QJsonDocument::fromJson(json.Out.toUtf8()).array().at(0).toObject().value(QStringLiteral("title")).toString(),
               QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J"));
+}
+
+TEST_F(CliBlogTest, ASecondWriterIsRefusedWhileACrawlHoldsTheProject)
+{
+    Blog.Server.SetRoute("/entry/1", THttpTestResponse::Stall());
+    NewProject(Blog.TopUrl());
+    QProcess crawl;
+    StartStalledCrawl(crawl, EntryUrl(2));
+    const QByteArray before = ReadAll(Project());
+
+    const TRun comment = Cli({QStringLiteral("comment"), Project(), EntryUrl(3), QStringLiteral("x")});
+    EXPECT_EQ(comment.Status, 1);
+    EXPECT_TRUE(comment.Err.contains(Project()) && comment.Err.contains(QStringLiteral("PID %1").arg(crawl.processId())))
+        << comment.Err.toStdString();
+    EXPECT_EQ(ReadAll(Project()), before);
+    // Reading goes on meanwhile.
+    ExpectOk(Cli({QStringLiteral("show"), Project()}));
+
+    ::kill(pid_t(crawl.processId()), SIGINT);
+    ASSERT_TRUE(crawl.waitForFinished(60000));
+    ExpectOk(Cli({QStringLiteral("comment"), Project(), EntryUrl(3), QStringLiteral("x")}));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("work/.blog.FDB.lock"))));
+}
+
+TEST_F(CliBlogTest, AKilledCrawlIsRecovered)
+{
+    QList<TFixtureBlog::TPage> pages;
+    for (int n = 120; n >= 1; --n)
+        pages.append({QStringLiteral("/entry/%1").arg(n), QStringLiteral("記事%1").arg(n), QStringLiteral("2024/01/01"), {}});
+    Blog.SetEntries(pages);
+    Blog.Server.SetRoute("/entry/20", THttpTestResponse::Stall());
+    NewProject(Blog.TopUrl());
+    QProcess crawl;
+    StartStalledCrawl(crawl, EntryUrl(21)); // 100 entries stored
+    ::kill(pid_t(crawl.processId()), SIGKILL);
+    ASSERT_TRUE(crawl.waitForFinished(60000));
+    EXPECT_EQ(crawl.exitStatus(), QProcess::CrashExit);
+
+    // Any command on the project points the unsaved work out; recover takes it up.
+    const TRun list = Cli({QStringLiteral("list"), Project()});
+    EXPECT_EQ(list.Out, QString());
+    EXPECT_TRUE(list.Err.contains(QStringLiteral("varnoki-cli recover"))) << list.Err.toStdString();
+    const TRun listed = Cli({QStringLiteral("recover")});
+    ExpectOk(listed);
+    EXPECT_TRUE(listed.Out.endsWith(QStringLiteral("\t") + Project() + QStringLiteral("\n"))) << listed.Out.toStdString();
+    ExpectOk(Cli({QStringLiteral("recover"), Project()}));
+    const QStringList lines = Cli({QStringLiteral("list"), Project()}).Out.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_GE(lines.size(), 100);
+    EXPECT_TRUE(lines.first().contains(EntryUrl(120)));
+    EXPECT_TRUE(lines.at(99).contains(EntryUrl(21)));
+    ExpectNoWorkingCopies();
+}
+
+TEST_F(CliTest, AFileThatIsNoProjectIsNamedSo)
+{
+    NewProject(QStringLiteral("http://127.0.0.1:9/"));
+    const QByteArray project = ReadAll(Project());
+    WriteBytes(Path(QStringLiteral("work/text.FDB")), "this is not a database\n");
+    WriteBytes(Path(QStringLiteral("work/cut.FDB")), project.left(project.size() / 2));
+    for (const QString &name : {QStringLiteral("text.FDB"), QStringLiteral("cut.FDB")}) {
+        const TRun run = Cli({QStringLiteral("show"), Path(QStringLiteral("work/") + name)});
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_TRUE(run.Err.startsWith(QStringLiteral("プロジェクトファイルとして開けません: ") + Path(QStringLiteral("work/") + name)))
+            << run.Err.toStdString();
+    }
+    ExpectNoWorkingCopies();
 }
 
 TEST_F(CliBlogTest, CtrlCCancelsTheDownloadAndSavesWhatCame)

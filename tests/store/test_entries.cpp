@@ -149,7 +149,7 @@ TEST_F(EntriesTest, LongTextsRoundTrip)
 
     FDb->CopyTo(Path(QStringLiteral("long.FDB")));
     TLdbDb other;
-    other.Open(Path(QStringLiteral("long.FDB")));
+    other.Open(Path(QStringLiteral("long.FDB")), false);
     const TEntry loaded = other.LoadEntries().first();
     EXPECT_EQ(loaded.GetUrl(), url);
     EXPECT_EQ(loaded.GetTitle(), title);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// A working copy that a process left behind with changes it never saved.
+struct TUnsavedWork
+{
+    QString WorkFileName;
+    QString ProjectFileName; // empty for a project that was never saved
+    QDateTime LastChange;
+};
+
+// What is known of a working copy is kept beside it ("<copy>.info": the owning process
+// and the project file), so that one left behind by a process that ended without
+// saving can be found and restored.
+void WriteWorkingCopyInfo(const QString &workFileName, const QString &projectFileName, bool changed);
+void RemoveWorkingCopyInfo(const QString &workFileName);
+
+// The working copies in the private temporary folder whose process has ended: those
+// with unsaved changes are returned, newest first; the others are removed.
+QList<TUnsavedWork> FindUnsavedWork();
+// Removes a working copy that will not be restored.
+void DiscardUnsavedWork(const TUnsavedWork &work);
