@@ -78,7 +78,7 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
 QMessageBox::StandardButton TMessageBox::AskRestore(QWidget *parent, const QString &text)
 {
     return Show(parent, QMessageBox::Question, GetApplicationTitle(), text,
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
 }
 
 QMessageBox::StandardButton TMessageBox::Confirm(QWidget *parent, const QString &text)

@@ -17,7 +17,8 @@ public:
     static void ShowError(QWidget *parent, const QString &text);
     // Save, Discard or Cancel for unsaved changes.
     static QMessageBox::StandardButton AskSaveChanges(QWidget *parent);
-    // Yes (restore) or No (discard) for work a process left unsaved.
+    // Yes (restore), No (discard) or Cancel (decide at the next start) for work a
+    // process left unsaved.
     static QMessageBox::StandardButton AskRestore(QWidget *parent, const QString &text);
 
     static void SetTestMode(bool on);

@@ -606,7 +606,10 @@ void TFormMain::OfferRecovery()
         const QString text =
             QStringLiteral("前回、保存されずに終了したプロジェクトがあります。復元しますか？\n\n%1\n%2")
                 .arg(project, QLocale::system().toString(work.LastChange, QLocale::ShortFormat));
-        if (TMessageBox::AskRestore(this, text) != QMessageBox::Yes) {
+        const QMessageBox::StandardButton answer = TMessageBox::AskRestore(this, text);
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::No) {
             DiscardUnsavedWork(work);
             continue;
         }

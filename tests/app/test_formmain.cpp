@@ -11,6 +11,11 @@
 #include "platform/Tappconfig.h"
 #include "platform/Tdatetime.h"
 #include "store/Tldbdb.h"
+#include "store/Tproject.h"
+#include "store/Tworkingcopy.h"
+#include "Projectfixture.h"
+
+#include <QFileInfo>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -451,4 +456,68 @@ TEST_F(MainWindow, OpeningAFileWithoutSettingsDoesNotKeepThePreviousProjects)
     EXPECT_EQ(form.GetProject().GetFileName(), bare);
     EXPECT_TRUE(form.GetProject().GetBlogTypeName().isEmpty());
     EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, OffersToRestoreWorkThatACrashLeftUnsaved)
+{
+    const QString file = TempPath(QStringLiteral("crashed.FDB"));
+    auto leaveUnsavedWork = [&file](const QString &url) {
+        TLdbDb db;
+        db.CreateFromEmpty(TestPaths::EmptyProjectDb());
+        TProject project;
+        project.SetEntryUrl(url);
+        project.Save(file, db);
+        db.InsertEntry(url + QStringLiteral("entry/1"), QStringLiteral("保存前の記事"), 0, false);
+        db.KeepForRecovery();
+        MarkOwnerEnded(db.GetWorkFileName());
+        return db.GetWorkFileName();
+    };
+    const QString work = leaveUnsavedWork(QStringLiteral("http://127.0.0.1:9/restored/"));
+    TMessageBox::TakeShownTexts();
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    TFormMain &form = Main();
+    const QStringList shown = TMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("前回、保存されずに終了したプロジェクトがあります。復元しますか？")));
+    EXPECT_TRUE(shown[0].contains(file)) << shown[0].toStdString();
+    EXPECT_EQ(form.EditEntryUrl->text(), QStringLiteral("http://127.0.0.1:9/restored/"));
+    EXPECT_TRUE(form.IsModified());
+    EXPECT_EQ(form.windowTitle(), QLatin1Char('*') + Title + QStringLiteral(" - crashed.FDB"));
+    ASSERT_EQ(form.GetDb()->LoadEntries().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(work));
+
+    // Saving writes the restored work into its project file.
+    form.ActionFileSave->trigger();
+    EXPECT_FALSE(form.IsModified());
+    TLdbDb reader;
+    reader.Open(file, false);
+    EXPECT_EQ(reader.LoadEntries().size(), 1);
+}
+
+TEST_F(MainWindow, UnsavedWorkCanBeDiscardedOrLeftForLater)
+{
+    const QString file = TempPath(QStringLiteral("later.FDB"));
+    QString work;
+    {
+        TLdbDb db;
+        db.CreateFromEmpty(TestPaths::EmptyProjectDb());
+        db.CopyTo(file);
+        db.InsertEntry(QStringLiteral("http://127.0.0.1:9/1"), QStringLiteral("t"), 0, false);
+        work = db.GetWorkFileName();
+        db.KeepForRecovery();
+    }
+    MarkOwnerEnded(work);
+    {
+        TFormMain later; // the question dismissed: asked again next time
+        later.show();
+        while (!later.IsInitialized())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        EXPECT_TRUE(QFileInfo::exists(work));
+        EXPECT_TRUE(later.GetDb()->LoadEntries().isEmpty());
+        later.close();
+    }
+    TMessageBox::SetNextAnswer(QMessageBox::No);
+    Main();
+    EXPECT_FALSE(QFileInfo::exists(work));
+    EXPECT_TRUE(FindUnsavedWork().isEmpty());
 }

@@ -17,29 +17,6 @@
 namespace {
 using WorkingCopyTest = ProjectTest;
 
-// The id of a process that has ended.
-pid_t EndedProcess()
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
-    return pid;
-}
-
-// Makes the working copy's owner look like a process that ended.
-void OrphanInfo(const QString &workFile)
-{
-    QFile info(workFile + QStringLiteral(".info"));
-    ASSERT_TRUE(info.open(QIODevice::ReadOnly));
-    QByteArray text = info.readAll();
-    info.close();
-    const qsizetype from = text.indexOf("pid=") + 4;
-    text.replace(from, text.indexOf('\n', from) - from, QByteArray::number(EndedProcess()));
-    ASSERT_TRUE(info.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    info.write(text);
-}
-
 int Mode(const QString &path)
 {
     struct stat info = {};
@@ -140,7 +117,7 @@ TEST_F(WorkingCopyTest, UnsavedWorkOfAnEndedProcessIsRestored)
     project.Save(file, *crashed);
     // Saved work is not offered.
     const QString savedWork = crashed->GetWorkFileName();
-    OrphanInfo(savedWork);
+    MarkOwnerEnded(savedWork);
     EXPECT_TRUE(FindUnsavedWork().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(savedWork)); // and is cleared away
     crashed = std::make_unique<TLdbDb>();
@@ -155,7 +132,7 @@ TEST_F(WorkingCopyTest, UnsavedWorkOfAnEndedProcessIsRestored)
     crashed.reset();
     ASSERT_TRUE(QFileInfo::exists(work));
     EXPECT_EQ(FindUnsavedWork().size(), 0); // its process (this one) is still running
-    OrphanInfo(work);
+    MarkOwnerEnded(work);
 
     const QList<TUnsavedWork> found = FindUnsavedWork();
     ASSERT_EQ(found.size(), 1);

@@ -1,5 +1,10 @@
 #include "Projectfixture.h"
 
+#include <QFile>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "Testpaths.h"
 
 #include <QFile>
@@ -27,4 +32,20 @@ int ProjectTest::Count(const QString &sql)
     const int result = query.next() ? query.value(0).toInt() : -1;
     query.finish();
     return result;
+}
+
+void MarkOwnerEnded(const QString &workFileName)
+{
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    QFile info(workFileName + QStringLiteral(".info"));
+    ASSERT_TRUE(info.open(QIODevice::ReadOnly));
+    QByteArray text = info.readAll();
+    info.close();
+    const qsizetype from = text.indexOf("pid=") + 4;
+    text.replace(from, text.indexOf('\n', from) - from, QByteArray::number(ended));
+    ASSERT_TRUE(info.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    info.write(text);
 }

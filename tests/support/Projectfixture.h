@@ -8,6 +8,9 @@
 
 #include <memory>
 
+// Makes a working copy's owner look like a process that has ended, as after a crash.
+void MarkOwnerEnded(const QString &workFileName);
+
 // A fresh project in a working copy, and a temporary folder for files to save.
 class ProjectTest : public ::testing::Test
 {
