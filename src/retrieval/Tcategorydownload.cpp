@@ -47,6 +47,7 @@ bool TCategoryDownloadJob::RunDownload()
             throw EVarnokiError(QStringLiteral("スクリプトファイルが見つかりません。\n") + scriptPath);
         TCategoryParser parser;
         parser.Initialize(FBlogConfig.GetLanguage(), ReadScriptFile(scriptPath));
+        LogScriptLoadWarning(FHost, parser.GetLoadWarning());
 
         try {
             for (int i = 0; i < count; ++i) {

@@ -17,6 +17,14 @@ TFetchControl MakeFetchControl(TDownloadHost &host)
     return control;
 }
 
+void LogScriptLoadWarning(TDownloadHost &host, const QString &warning)
+{
+    if (!warning.isEmpty())
+        host.AddLog(QStringLiteral("Warning: スクリプトの読み込み中にエラーが起きましたが、"
+                                   "スクリプトの関数はそのまま使います: ")
+                    + warning);
+}
+
 QString ReadScriptFile(const QString &path)
 {
     // Scripts are small; anything this large is not a script and would only stall.

@@ -37,5 +37,8 @@ struct TFetchControl;
 // through the host.
 TFetchControl MakeFetchControl(TDownloadHost &host);
 
+// Logs a script's load warning (TScriptController::GetLoadWarning), when there is one.
+void LogScriptLoadWarning(TDownloadHost &host, const QString &warning);
+
 // A blog type's script as text: decoded like the INI files, lines joined with CR LF.
 QString ReadScriptFile(const QString &path);

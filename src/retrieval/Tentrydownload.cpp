@@ -51,6 +51,7 @@ bool TEntryDownloadJob::RunDownload()
         if (!QFileInfo(FBlogConfig.GetScriptPath()).isFile())
             throw EVarnokiError(QStringLiteral("ブログのスクリプトファイルが見つかりません。"));
         parser.Initialize(FBlogConfig.GetLanguage(), ReadScriptFile(FBlogConfig.GetScriptPath()));
+        LogScriptLoadWarning(FHost, parser.GetLoadWarning());
         const TCodePageId codePage = TCodePage::GetInstance()->GetCodePage(FBlogConfig.GetEncode());
 
         try {

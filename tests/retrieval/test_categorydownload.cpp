@@ -92,6 +92,21 @@ TEST_F(CategoryDownloadTest, WalksEveryPageOfEveryCategory)
     EXPECT_EQ(FDb->LoadEntries().first().GetCategoryIds(), (QList<int>{1, 3}));
 }
 
+TEST_F(CategoryDownloadTest, AnOldScriptWhoseFirstLineFailsStillReadsTheCategories)
+{
+    TFixtureBlog blog;
+    const QString a = blog.Url(QStringLiteral("/e/a"));
+    blog.SetPage(QStringLiteral("/cat/diary"), ListPage({a}));
+    TRecordingHost host;
+    TCategoryDownloadJob job(*FDb, blog.OldStyleBlogConfig(),
+                             {Category(QStringLiteral("日記"), blog.Url(QStringLiteral("/cat/diary")))}, host);
+    EXPECT_TRUE(job.RunDownload()) << host.Log.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(host.Log.size(), 3);
+    EXPECT_TRUE(host.Log[0].startsWith(QStringLiteral("Warning: "))) << host.Log[0].toStdString();
+    EXPECT_TRUE(host.Log[0].contains(QStringLiteral("ActiveXObject")));
+    EXPECT_EQ(Links(), (QList<QPair<int, QString>>{{1, a}}));
+}
+
 TEST_F(CategoryDownloadTest, EmptyListLeavesOnlyThePlaceholder)
 {
     FDb->InsertCategoryEntries(4, {QStringLiteral("http://old/")});

@@ -69,6 +69,26 @@ TEST_F(EntryDownloadTest, FullWalkStoresEveryEntryNewestFirst)
     EXPECT_TRUE(host.Waits.isEmpty()); // SleepTime 0
 }
 
+TEST_F(EntryDownloadTest, AnOldScriptWhoseFirstLineFailsStillReadsTheBlog)
+{
+    TFixtureBlog blog;
+    blog.SetEntries(ThreeEntries);
+    TRecordingHost host;
+    TEntryDownloadJob job(*FDb, blog.OldStyleBlogConfig(), blog.TopUrl(), false, host);
+    EXPECT_TRUE(job.RunDownload()) << host.Log.join(QLatin1Char('\n')).toStdString();
+
+    ASSERT_EQ(host.Log.size(), 6);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Warning: .*: 1,\\d+:ReferenceError: .*ActiveXObject"))
+                    .match(host.Log[0])
+                    .hasMatch())
+        << host.Log[0].toStdString();
+    EXPECT_TRUE(host.Log[1].startsWith(QStringLiteral("OK: ")));
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+    EXPECT_EQ(StoredUrls(), (QStringList{blog.Url(QStringLiteral("/entry/3")), blog.Url(QStringLiteral("/entry/2")),
+                                         blog.Url(QStringLiteral("/entry/1"))}));
+    EXPECT_EQ(FDb->LoadEntries().at(1).GetTitle(), QStringLiteral("二つ目"));
+}
+
 TEST_F(EntryDownloadTest, FullWalkReplacesWhatWasStored)
 {
     FDb->InsertEntry(QStringLiteral("http://old/"), QStringLiteral("old"), 0, false);
