@@ -73,6 +73,18 @@ bool ValueToText(JSContextRef ctx, JSValueRef value, QString &text, JSValueRef *
     return true;
 }
 
+// A thrown value whose text is empty: say what it was, so that a message is never blank.
+QString DescribeSilentValue(JSContextRef ctx, JSValueRef value)
+{
+    if (JSValueIsNull(ctx, value))
+        return QStringLiteral("スクリプトが null を投げました。");
+    if (JSValueIsUndefined(ctx, value))
+        return QStringLiteral("スクリプトが undefined を投げました。");
+    if (JSValueIsString(ctx, value))
+        return QStringLiteral("スクリプトが空の文字列を投げました。");
+    return QStringLiteral("スクリプトが文字列にすると空になる値を投げました。");
+}
+
 QString ErrorText(int line, int column, const QString &description)
 {
     return QString::number(line) + u',' + QString::number(column) + u':' + description;
@@ -333,6 +345,8 @@ struct TScriptEngine
         JSValueRef ignored = nullptr;
         if (!ValueToText(context, exception, error.description, &ignored))
             error.description = QStringLiteral("スクリプトで原因不明のエラーが発生しました。");
+        else if (error.description.isEmpty())
+            error.description = DescribeSilentValue(context, exception);
         return error;
     }
 

@@ -213,6 +213,40 @@ TEST(ScriptControllerTest, ScriptWhoseTopLevelThrowsKeepsItsFunctions)
     EXPECT_EQ(controller.GetLoadWarning(), QString());
 }
 
+TEST(ScriptControllerTest, ThrownValuesThatAreNotErrorsGiveAMessage)
+{
+    // The engine records no position for a value that is not an Error object.
+    const struct {
+        const char *thrown;
+        QString message;
+    } cases[] = {
+        {"'oops'", QStringLiteral("0,0:oops")},
+        {"42", QStringLiteral("0,0:42")},
+        {"false", QStringLiteral("0,0:false")},
+        {"null", QStringLiteral("0,0:スクリプトが null を投げました。")},
+        {"undefined", QStringLiteral("0,0:スクリプトが undefined を投げました。")},
+        {"''", QStringLiteral("0,0:スクリプトが空の文字列を投げました。")},
+        {"{ toString: function () { return ''; } }",
+         QStringLiteral("0,0:スクリプトが文字列にすると空になる値を投げました。")},
+        {"{ line: 9, column: 4, toString: function () { return 'own'; } }", QStringLiteral("9,4:own")},
+    };
+    for (const auto &c : cases) {
+        const QString thrown = QLatin1String(c.thrown);
+        TScriptController controller;
+        controller.Initialize(JScript, QStringLiteral("function F(s) {\n  throw ") + thrown
+                                           + QStringLiteral(";\n}\n"));
+        EXPECT_EQ(controller.CallFunction(QStringLiteral("F"), QString()), QString());
+        EXPECT_TRUE(controller.HasError());
+        EXPECT_EQ(controller.GetErrorMessage(), c.message) << c.thrown;
+
+        // The same value thrown by the top-level code is the load warning.
+        controller.Initialize(JScript, QStringLiteral("function F(s) { return 'f'; }\nthrow ") + thrown
+                                           + QStringLiteral(";\n"));
+        EXPECT_EQ(controller.GetLoadWarning(), c.message) << c.thrown;
+        EXPECT_EQ(controller.CallFunction(QStringLiteral("F"), QString()), QStringLiteral("f"));
+    }
+}
+
 TEST(ScriptControllerTest, TimeLimitStopsEndlessScriptsAndTheEngineStaysUsable)
 {
     TScriptController controller(200ms);
