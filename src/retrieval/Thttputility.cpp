@@ -2,7 +2,6 @@
 
 #include "retrieval/Tstringutility.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QLocale>
@@ -23,7 +22,9 @@ constexpr int PollSliceMs = 20;
 constexpr long MaxRedirects = 20;
 
 const char *const ClientAccept = "Accept: text/html, */*";
-const char *const ClientUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
+// One plain ASCII agent for both fetches that names the program: servers refuse
+// non-ASCII header values, and bad-bot lists refuse the agents of HTTP libraries.
+const char *const UserAgent = "Varnoki/" VARNOKI_VERSION " (+blog table of contents)";
 
 void InitCurlOnce()
 {
@@ -281,9 +282,8 @@ CURL *NewDirectHandle()
     CURL *easy = curl_easy_init();
     if (!easy)
         throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
-    const QByteArray agent = QCoreApplication::applicationName().toUtf8(); // libcurl keeps a copy
     curl_easy_setopt(easy, CURLOPT_SHARE, state.Share);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, UserAgent);
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
@@ -462,7 +462,7 @@ THttpClient::THttpClient()
         throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
     FImpl->RequestHeaders = curl_slist_append(nullptr, ClientAccept);
     curl_easy_setopt(FImpl->Easy, CURLOPT_HTTPHEADER, FImpl->RequestHeaders);
-    curl_easy_setopt(FImpl->Easy, CURLOPT_USERAGENT, ClientUserAgent);
+    curl_easy_setopt(FImpl->Easy, CURLOPT_USERAGENT, UserAgent);
     curl_easy_setopt(FImpl->Easy, CURLOPT_FOLLOWLOCATION, 0L);
     SetProxy(QString(), 0);
 }

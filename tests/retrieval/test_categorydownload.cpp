@@ -86,6 +86,10 @@ TEST_F(CategoryDownloadTest, WalksEveryPageOfEveryCategory)
     EXPECT_EQ(stored[2].GetUrl(), QString());
     EXPECT_EQ(host.Waits, (QList<int>{40, 40, 40})); // one per category, after its last page
     EXPECT_EQ(host.CategoryProgress.last(), qMakePair(3, 3));
+    const QList<THttpTestRequest> requests = blog.Server.Requests();
+    ASSERT_EQ(requests.size(), 4);
+    for (const THttpTestRequest &request : requests)
+        EXPECT_EQ(request.Header("User-Agent"), "Varnoki/" VARNOKI_VERSION " (+blog table of contents)");
 
     // The links reach the entries through their URLs.
     FDb->InsertEntry(b, QStringLiteral("b"), 0, false);

@@ -67,6 +67,10 @@ TEST_F(EntryDownloadTest, FullWalkStoresEveryEntryNewestFirst)
               QDateTime(QDate(2024, 1, 2), QTime(3, 4), Qt::UTC));
     EXPECT_EQ(host.Urls.first(), blog.TopUrl());
     EXPECT_TRUE(host.Waits.isEmpty()); // SleepTime 0
+    const QList<THttpTestRequest> requests = blog.Server.Requests();
+    ASSERT_EQ(requests.size(), 4);
+    for (const THttpTestRequest &request : requests)
+        EXPECT_EQ(request.Header("User-Agent"), "Varnoki/" VARNOKI_VERSION " (+blog table of contents)");
 }
 
 TEST_F(EntryDownloadTest, AnOldScriptWhoseFirstLineFailsStillReadsTheBlog)

@@ -19,6 +19,9 @@
 
 namespace {
 
+// What both fetches send: plain ASCII naming the program and its version.
+const QByteArray ExpectedUserAgent = "Varnoki/" VARNOKI_VERSION " (+blog table of contents)";
+
 // A port on 127.0.0.1 that refuses connections: bound, never listening.
 class TClosedPort
 {
@@ -182,7 +185,7 @@ TEST(HttpUtility, RequestHeadersAndCookies)
         const THttpTestRequest second = site.Requests().at(1);
         EXPECT_EQ(second.RequestLine, "GET /page HTTP/1.1");
         EXPECT_EQ(second.Header("Accept"), "text/html, */*");
-        EXPECT_EQ(second.Header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+        EXPECT_EQ(second.Header("User-Agent"), ExpectedUserAgent);
         EXPECT_TRUE(second.Header("Cookie").contains("clientsid=42"));
     }
     {
@@ -193,6 +196,7 @@ TEST(HttpUtility, RequestHeadersAndCookies)
         EXPECT_FALSE(site.Requests().at(0).Header("Cookie").contains("clientsid"));
     }
 
+    // The window program's title is not ASCII; it stays out of the header.
     const QString title = QCoreApplication::applicationName();
     QCoreApplication::setApplicationName(QStringLiteral("ブログ目次作成ソフト Varnoki"));
     site.ClearRequests();
@@ -200,7 +204,7 @@ TEST(HttpUtility, RequestHeadersAndCookies)
     FetchPageDirect(site.Url(QStringLiteral("/page")), NoCodePage);
     QCoreApplication::setApplicationName(title);
     const THttpTestRequest direct = site.Requests().at(1);
-    EXPECT_EQ(QString::fromUtf8(direct.Header("User-Agent")), QStringLiteral("ブログ目次作成ソフト Varnoki"));
+    EXPECT_EQ(direct.Header("User-Agent"), ExpectedUserAgent);
     EXPECT_TRUE(direct.Header("Cookie").contains("directsid=7"));
     EXPECT_FALSE(direct.Header("Cookie").contains("clientsid"));
 }
