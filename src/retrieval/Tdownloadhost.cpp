@@ -1,5 +1,6 @@
 #include "retrieval/Tdownloadhost.h"
 
+#include "platform/Tappconfig.h"
 #include "platform/Tinifile.h"
 #include "platform/Varnokierror.h"
 #include "retrieval/Thttputility.h"
@@ -14,6 +15,11 @@ TFetchControl MakeFetchControl(TDownloadHost &host)
     control.ProcessEvents = [&host] { host.ProcessMessages(); };
     control.Log = [&host](const QString &line) { host.AddLog(line); };
     control.Wait = [&host](int milliseconds) { host.Wait(milliseconds); };
+    const TAppConfig &config = TAppConfig::GetInstance();
+    if (config.GetUseProxy()) {
+        control.ProxyServer = config.GetProxyServer();
+        control.ProxyPort = config.GetProxyPort();
+    }
     return control;
 }
 

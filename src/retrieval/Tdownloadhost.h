@@ -34,7 +34,7 @@ public:
 struct TFetchControl;
 
 // The fetch callbacks that route Cancel, event processing, waits and log lines
-// through the host.
+// through the host, and the proxy when the settings turn it on.
 TFetchControl MakeFetchControl(TDownloadHost &host);
 
 // Logs a script's load warning (TScriptController::GetLoadWarning), when there is one.

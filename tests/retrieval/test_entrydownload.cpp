@@ -1,4 +1,5 @@
 #include "Fixtureblog.h"
+#include "Httptestproxy.h"
 #include "Projectfixture.h"
 #include "Recordinghost.h"
 
@@ -91,6 +92,32 @@ TEST_F(EntryDownloadTest, AnOldScriptWhoseFirstLineFailsStillReadsTheBlog)
     EXPECT_EQ(StoredUrls(), (QStringList{blog.Url(QStringLiteral("/entry/3")), blog.Url(QStringLiteral("/entry/2")),
                                          blog.Url(QStringLiteral("/entry/1"))}));
     EXPECT_EQ(FDb->LoadEntries().at(1).GetTitle(), QStringLiteral("二つ目"));
+}
+
+TEST_F(EntryDownloadTest, TheProxyOfTheSettingsCarriesEveryFetch)
+{
+    TFixtureBlog blog;
+    blog.SetEntries(ThreeEntries);
+    THttpTestProxy proxy;
+    TAppConfig &config = TAppConfig::GetInstance();
+    config.SetProxyServer(QStringLiteral("127.0.0.1"));
+    config.SetProxyPort(proxy.Port());
+    const QStringList targets = {blog.TopUrl(), blog.Url(QStringLiteral("/entry/3")),
+                                 blog.Url(QStringLiteral("/entry/2")), blog.Url(QStringLiteral("/entry/1"))};
+
+    for (const bool useProxy : {false, true}) {
+        SCOPED_TRACE(useProxy ? "proxy on" : "proxy off");
+        config.SetUseProxy(useProxy);
+        blog.Server.ClearRequests();
+        TRecordingHost host;
+        EXPECT_TRUE(Run(blog, false, host)) << host.Log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(StoredUrls(), targets.mid(1));
+        EXPECT_EQ(blog.Server.Requests().size(), 4);
+        QStringList proxied;
+        for (const THttpTestRequest &request : proxy.Requests())
+            proxied << QString::fromUtf8(request.Target);
+        EXPECT_EQ(proxied, useProxy ? targets : QStringList());
+    }
 }
 
 TEST_F(EntryDownloadTest, FullWalkReplacesWhatWasStored)

@@ -209,10 +209,11 @@ TEST(HttpUtility, RequestHeadersAndCookies)
     EXPECT_FALSE(direct.Header("Cookie").contains("clientsid"));
 }
 
-TEST(HttpUtility, OnlyTheClientUsesTheProxyAndOnlyWhenTold)
+TEST(HttpUtility, BothFetchesUseTheProxyOnlyWhenTold)
 {
     THttpTestServer site;
     site.SetRoute("/page?id=1", THttpTestResponse::Html("through"));
+    site.SetRoute("/moved", THttpTestResponse::Redirect(site.Url(QStringLiteral("/page?id=1")), 301));
     THttpTestProxy proxy;
     // The environment must not route anything: only the settings do.
     const QByteArray environmentProxy = "http://127.0.0.1:" + QByteArray::number(proxy.Port());
@@ -236,6 +237,17 @@ TEST(HttpUtility, OnlyTheClientUsesTheProxyAndOnlyWhenTold)
     ASSERT_EQ(proxy.Requests().size(), 1);
     EXPECT_EQ(proxy.Requests().at(0).Target, site.Url(QStringLiteral("/page?id=1")).toUtf8());
     EXPECT_EQ(site.RequestCount("/page?id=1"), 3);
+
+    // The direct fetch follows a redirect through the proxy too.
+    TFetchControl control;
+    control.ProxyServer = QStringLiteral("127.0.0.1");
+    control.ProxyPort = proxy.Port();
+    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/moved")), NoCodePage, control),
+              QStringLiteral("through"));
+    ASSERT_EQ(proxy.Requests().size(), 3);
+    EXPECT_EQ(proxy.Requests().at(1).Target, site.Url(QStringLiteral("/moved")).toUtf8());
+    EXPECT_EQ(proxy.Requests().at(2).Target, site.Url(QStringLiteral("/page?id=1")).toUtf8());
+    EXPECT_EQ(proxy.Requests().at(2).Header("User-Agent"), ExpectedUserAgent);
 }
 
 TEST(HttpUtility, RetryAfterIsWaitedOutAndBounded)
