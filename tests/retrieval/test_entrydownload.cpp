@@ -252,7 +252,7 @@ TEST_F(EntryDownloadTest, FailuresAreLoggedAsTwoLines)
         blog.SetPage(QStringLiteral("/"), QStringLiteral("<html>no link</html>"));
         TRecordingHost empty;
         EXPECT_FALSE(Run(blog, false, empty));
-        EXPECT_EQ(empty.Log, (QStringList{QStringLiteral("Error: "),
+        EXPECT_EQ(empty.Log, (QStringList{QStringLiteral("Error: ") + blog.TopUrl(),
                                           QStringLiteral("最新エントリーのURLの取得に失敗しました。")}));
     }
     {
