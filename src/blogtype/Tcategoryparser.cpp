@@ -34,6 +34,11 @@ void TCategoryParser::Initialize(const QString &language, const QString &script)
     FScriptController->Initialize(language, script);
 }
 
+QString TCategoryParser::GetLoadWarning() const
+{
+    return FScriptController->GetLoadWarning();
+}
+
 QStringList TCategoryParser::GetEntryUrl(const QString &page)
 {
     return SplitLines(FScriptController->CallFunction(QStringLiteral("GetEntryUrl"), page));

@@ -20,6 +20,8 @@ public:
     TCategoryParser &operator=(const TCategoryParser &) = delete;
 
     void Initialize(const QString &language, const QString &script);
+    // See TScriptController::GetLoadWarning.
+    QString GetLoadWarning() const;
 
     // The entry URLs of the page, one per line of the script's result, untrimmed.
     QStringList GetEntryUrl(const QString &page);

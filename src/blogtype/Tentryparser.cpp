@@ -30,6 +30,11 @@ void TEntryParser::Initialize(const QString &language, const QString &script)
     FScriptController->Initialize(language, script);
 }
 
+QString TEntryParser::GetLoadWarning() const
+{
+    return FScriptController->GetLoadWarning();
+}
+
 QString TEntryParser::Call(const QString &functionName, const QString &page)
 {
     const QString result = FScriptController->CallFunction(functionName, page);

@@ -27,6 +27,8 @@ public:
     TEntryParser &operator=(const TEntryParser &) = delete;
 
     void Initialize(const QString &language, const QString &script);
+    // See TScriptController::GetLoadWarning.
+    QString GetLoadWarning() const;
 
     QString GetRecentEntry(const QString &page);
     QString GetDate(const QString &page);

@@ -73,6 +73,23 @@ bool ValueToText(JSContextRef ctx, JSValueRef value, QString &text, JSValueRef *
     return true;
 }
 
+// A thrown value whose text is empty: say what it was, so that a message is never blank.
+QString DescribeSilentValue(JSContextRef ctx, JSValueRef value)
+{
+    if (JSValueIsNull(ctx, value))
+        return QStringLiteral("スクリプトが null を投げました。");
+    if (JSValueIsUndefined(ctx, value))
+        return QStringLiteral("スクリプトが undefined を投げました。");
+    if (JSValueIsString(ctx, value))
+        return QStringLiteral("スクリプトが空の文字列を投げました。");
+    return QStringLiteral("スクリプトが文字列にすると空になる値を投げました。");
+}
+
+QString ErrorText(int line, int column, const QString &description)
+{
+    return QString::number(line) + u',' + QString::number(column) + u':' + description;
+}
+
 int IntProperty(JSContextRef ctx, JSObjectRef object, const QString &name)
 {
     JSValueRef exception = nullptr;
@@ -216,20 +233,23 @@ struct TScriptEngine
             JSGarbageCollect(context);
     }
 
-    // Runs the script's top level; false with *error filled on a script error.
-    bool Load(const QString &code, TScriptError *error)
+    // Runs the script's top level. A failure is kept in loadError; loadCompiled tells
+    // whether the script got as far as running, which declares its functions.
+    void Load(const QString &code)
     {
         StartRun();
         JSValueRef exception = nullptr;
-        JSEvaluateScript(context, TJsString(code).Ref(), nullptr, nullptr, 1, &exception);
+        const TJsString script(code);
+        JSEvaluateScript(context, script.Ref(), nullptr, nullptr, 1, &exception);
         EndRun();
-        if (!exception)
-            return true;
-        *error = Describe(exception);
-        if (stopped == TStopReason::None && error->column == 0
-            && error->description.startsWith(QLatin1String("SyntaxError:")))
-            error->column = FindSyntaxErrorColumn(code, error->line);
-        return false;
+        loadFailed = exception != nullptr;
+        if (!loadFailed)
+            return;
+        loadError = Describe(exception);
+        loadCompiled = stopped != TStopReason::None
+                       || JSCheckScriptSyntax(context, script.Ref(), nullptr, 1, nullptr);
+        if (!loadCompiled && loadError.column == 0)
+            loadError.column = FindSyntaxErrorColumn(code, loadError.line);
     }
 
     // Calls a global function directly rather than evaluating name("literal"): every
@@ -246,16 +266,18 @@ struct TScriptEngine
         if (!found)
             found = JSEvaluateScript(context, TJsString(functionName).Ref(), nullptr, nullptr, 1,
                                      &exception);
-        if (exception) {
-            *error = Describe(exception);
-            return false;
-        }
-        JSObjectRef function =
-            JSValueIsObject(context, found) ? JSValueToObject(context, found, nullptr) : nullptr;
+        JSObjectRef function = !exception && JSValueIsObject(context, found)
+                                   ? JSValueToObject(context, found, nullptr)
+                                   : nullptr;
         if (!function || !JSObjectIsFunction(context, function)) {
-            error->line = 0;
-            error->column = 0;
-            error->description = QStringLiteral("「%1」は関数ではありません。").arg(functionName);
+            // A script that stopped while loading may not have got to this function;
+            // its own error says why better than a missing name does.
+            if (loadFailed)
+                *error = loadError;
+            else if (exception)
+                *error = Describe(exception);
+            else
+                *error = {0, 0, QStringLiteral("「%1」は関数ではありません。").arg(functionName)};
             return false;
         }
         JSValueRef value = ArgumentValue(argument);
@@ -323,6 +345,8 @@ struct TScriptEngine
         JSValueRef ignored = nullptr;
         if (!ValueToText(context, exception, error.description, &ignored))
             error.description = QStringLiteral("スクリプトで原因不明のエラーが発生しました。");
+        else if (error.description.isEmpty())
+            error.description = DescribeSilentValue(context, exception);
         return error;
     }
 
@@ -377,6 +401,7 @@ struct TScriptEngine
     QString lastArgument;
     JSValueRef lastArgumentValue = nullptr;
     bool loadFailed = false;
+    bool loadCompiled = false;
     TScriptError loadError;
 };
 
@@ -400,7 +425,15 @@ void TScriptController::Initialize(const QString &language, const QString &code)
     }
     FControl.reset();
     FControl = std::make_unique<TScriptEngine>(FTimeLimit, FMemoryLimit);
-    FControl->loadFailed = !FControl->Load(code, &FControl->loadError);
+    FControl->Load(code);
+}
+
+QString TScriptController::GetLoadWarning() const
+{
+    if (!FControl || !FControl->loadFailed || !FControl->loadCompiled)
+        return QString();
+    const TScriptError &error = FControl->loadError;
+    return ErrorText(error.line, error.column, error.description);
 }
 
 QString TScriptController::CallFunction(const QString &functionName, const QString &argument)
@@ -410,9 +443,9 @@ QString TScriptController::CallFunction(const QString &functionName, const QStri
         SetError(0, 0, QStringLiteral("スクリプトが読み込まれていません。"));
         return QString();
     }
-    TScriptError error = FControl->loadError;
+    TScriptError error;
     QString result;
-    if (!FControl->loadFailed && FControl->Call(functionName, argument, &result, &error))
+    if (FControl->Call(functionName, argument, &result, &error))
         return result;
     SetError(error.line, error.column, error.description);
     return QString();
@@ -438,8 +471,7 @@ QString TScriptController::GetErrorMessage() const
 {
     if (!FHasError)
         return QString();
-    return QString::number(FErrorLine) + u',' + QString::number(FErrorColumn) + u':'
-        + FErrorDescription;
+    return ErrorText(FErrorLine, FErrorColumn, FErrorDescription);
 }
 
 QString TScriptController::QuoteString(const QString &text)

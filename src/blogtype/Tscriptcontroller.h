@@ -25,9 +25,15 @@ public:
     TScriptController &operator=(const TScriptController &) = delete;
 
     // Discards any earlier script. Raises for a language other than JScript,
-    // JavaScript or ECMAScript; a script that fails to load makes every call fail
-    // with that error.
+    // JavaScript or ECMAScript. Errors of the script itself do not raise: a call of a
+    // function it never got to define reports the error that stopped it.
     void Initialize(const QString &language, const QString &code);
+
+    // "line,column:description" of an error that the script's top-level code raised
+    // while it loaded, or empty text. Such a script keeps the functions it declares
+    // (old scripts often start with objects only their host had), so calls still run;
+    // a script that does not compile declares nothing and gives empty text here.
+    QString GetLoadWarning() const;
 
     // Calls the script's global function with one string argument, argument with
     // every line break turned into one LF (the value of QuoteString(argument)), and

@@ -23,12 +23,10 @@ bool TCategoryDownloadJob::RunDownload()
     FHost.SetCategoryProgress(0, count);
     FHost.SetEntryProgress(0, 0);
 
-    const TAppConfig &config = TAppConfig::GetInstance();
-    THttpClient client;
-    if (config.GetUseProxy())
-        client.SetProxy(config.GetProxyServer(), config.GetProxyPort());
-    const int sleepTime = config.GetSleepTime();
     const TFetchControl control = MakeFetchControl(FHost);
+    THttpClient client;
+    client.SetProxy(control.ProxyServer, control.ProxyPort);
+    const int sleepTime = TAppConfig::GetInstance().GetSleepTime();
     QString currentUrl;
 
     // The category being walked, until all of its pages were read.
@@ -47,6 +45,7 @@ bool TCategoryDownloadJob::RunDownload()
             throw EVarnokiError(QStringLiteral("スクリプトファイルが見つかりません。\n") + scriptPath);
         TCategoryParser parser;
         parser.Initialize(FBlogConfig.GetLanguage(), ReadScriptFile(scriptPath));
+        LogScriptLoadWarning(FHost, parser.GetLoadWarning());
 
         try {
             for (int i = 0; i < count; ++i) {

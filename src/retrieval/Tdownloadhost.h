@@ -34,8 +34,11 @@ public:
 struct TFetchControl;
 
 // The fetch callbacks that route Cancel, event processing, waits and log lines
-// through the host.
+// through the host, and the proxy when the settings turn it on.
 TFetchControl MakeFetchControl(TDownloadHost &host);
+
+// Logs a script's load warning (TScriptController::GetLoadWarning), when there is one.
+void LogScriptLoadWarning(TDownloadHost &host, const QString &warning);
 
 // A blog type's script as text: decoded like the INI files, lines joined with CR LF.
 QString ReadScriptFile(const QString &path);

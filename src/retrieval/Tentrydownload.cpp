@@ -51,6 +51,7 @@ bool TEntryDownloadJob::RunDownload()
         if (!QFileInfo(FBlogConfig.GetScriptPath()).isFile())
             throw EVarnokiError(QStringLiteral("ブログのスクリプトファイルが見つかりません。"));
         parser.Initialize(FBlogConfig.GetLanguage(), ReadScriptFile(FBlogConfig.GetScriptPath()));
+        LogScriptLoadWarning(FHost, parser.GetLoadWarning());
         const TCodePageId codePage = TCodePage::GetInstance()->GetCodePage(FBlogConfig.GetEncode());
 
         try {
@@ -62,9 +63,11 @@ bool TEntryDownloadJob::RunDownload()
                 detail = outcome.Problem();
                 throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
             }
-            currentUrl = parser.GetRecentEntry(top);
-            if (currentUrl.isEmpty())
+            // The error lines of a top page without a newest entry name the top page.
+            const QString recent = parser.GetRecentEntry(top);
+            if (recent.isEmpty())
                 throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
+            currentUrl = recent;
             FHost.AddLog(QStringLiteral("OK: ") + currentUrl
                          + QStringLiteral(" 最新エントリーのURLを取得しました。"));
             wait();

@@ -2,7 +2,6 @@
 
 #include "retrieval/Tstringutility.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QLocale>
@@ -23,7 +22,9 @@ constexpr int PollSliceMs = 20;
 constexpr long MaxRedirects = 20;
 
 const char *const ClientAccept = "Accept: text/html, */*";
-const char *const ClientUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
+// One plain ASCII agent for both fetches that names the program: servers refuse
+// non-ASCII header values, and bad-bot lists refuse the agents of HTTP libraries.
+const char *const UserAgent = "Varnoki/" VARNOKI_VERSION " (+blog table of contents)";
 
 void InitCurlOnce()
 {
@@ -169,6 +170,16 @@ void SetCommonOptions(CURL *easy, TTransfer &transfer, char *errorBuffer,
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
 }
 
+// A plain HTTP proxy, or none for an empty server. Set either way, so that curl never
+// takes one from the *_proxy environment variables.
+void SetProxyOptions(CURL *easy, const QString &server, int port)
+{
+    curl_easy_setopt(easy, CURLOPT_PROXY, server.toUtf8().constData()); // libcurl keeps a copy
+    curl_easy_setopt(easy, CURLOPT_PROXYPORT, long(port));
+    curl_easy_setopt(easy, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
+}
+
 bool AskCancelled(const TFetchControl &control)
 {
     return control.IsCancelled && control.IsCancelled();
@@ -273,18 +284,17 @@ TTransfer Perform(CURLM *multi, CURL *easy, const QString &url, const TFetchCont
     return TRunningTransfer(multi, easy, false, url, control).Complete(control);
 }
 
-// A handle of the direct fetch: the process's cookies and connections, no proxy,
-// redirects followed.
-CURL *NewDirectHandle()
+// A handle of the direct fetch: the process's cookies and connections, the control's
+// proxy, redirects followed.
+CURL *NewDirectHandle(const TFetchControl &control)
 {
     TDirectState &state = TDirectState::Get();
     CURL *easy = curl_easy_init();
     if (!easy)
         throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
-    const QByteArray agent = QCoreApplication::applicationName().toUtf8(); // libcurl keeps a copy
     curl_easy_setopt(easy, CURLOPT_SHARE, state.Share);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, UserAgent);
+    SetProxyOptions(easy, control.ProxyServer, control.ProxyPort);
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
     return easy;
@@ -292,8 +302,8 @@ CURL *NewDirectHandle()
 
 std::unique_ptr<TRunningTransfer> StartDirect(const QString &url, const TFetchControl &control)
 {
-    return std::make_unique<TRunningTransfer>(TDirectState::Get().Multi, NewDirectHandle(), true,
-                                              url, control);
+    return std::make_unique<TRunningTransfer>(TDirectState::Get().Multi, NewDirectHandle(control),
+                                              true, url, control);
 }
 
 QString HttpStatusMessage(const TTransfer &transfer)
@@ -449,7 +459,6 @@ struct THttpClient::TImpl
     CURLM *Multi = nullptr;
     CURL *Easy = nullptr;
     curl_slist *RequestHeaders = nullptr;
-    QByteArray Proxy;
 };
 
 THttpClient::THttpClient()
@@ -462,7 +471,7 @@ THttpClient::THttpClient()
         throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
     FImpl->RequestHeaders = curl_slist_append(nullptr, ClientAccept);
     curl_easy_setopt(FImpl->Easy, CURLOPT_HTTPHEADER, FImpl->RequestHeaders);
-    curl_easy_setopt(FImpl->Easy, CURLOPT_USERAGENT, ClientUserAgent);
+    curl_easy_setopt(FImpl->Easy, CURLOPT_USERAGENT, UserAgent);
     curl_easy_setopt(FImpl->Easy, CURLOPT_FOLLOWLOCATION, 0L);
     SetProxy(QString(), 0);
 }
@@ -476,12 +485,7 @@ THttpClient::~THttpClient()
 
 void THttpClient::SetProxy(const QString &server, int port)
 {
-    // An explicit empty proxy also keeps curl away from the *_proxy environment variables.
-    FImpl->Proxy = server.toUtf8();
-    curl_easy_setopt(FImpl->Easy, CURLOPT_PROXY, FImpl->Proxy.constData());
-    curl_easy_setopt(FImpl->Easy, CURLOPT_PROXYPORT, long(port));
-    curl_easy_setopt(FImpl->Easy, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
-    curl_easy_setopt(FImpl->Easy, CURLOPT_NOPROXY, "");
+    SetProxyOptions(FImpl->Easy, server, port);
 }
 
 QByteArray THttpClient::Get(const QString &url, const TFetchControl &control)

@@ -28,6 +28,10 @@ struct TFetchControl
     int StallTimeoutMs = 60000;
     // ...and when the whole page takes longer than this, however slowly the bytes come.
     int TotalTimeoutMs = 5 * 60 * 1000;
+    // The plain HTTP proxy of the direct fetches; an empty server connects directly.
+    // (THttpClient is given its own once per run.)
+    QString ProxyServer;
+    int ProxyPort = 0;
     // A body larger than this, counted after content decoding, fails the transfer: a
     // small compressed answer must not grow into gigabytes.
     qint64 MaxBodyBytes = 32 * 1024 * 1024;
@@ -95,8 +99,9 @@ private:
     std::unique_ptr<TImpl> FImpl;
 };
 
-// The entry download's fetch: a direct connection (never a proxy), redirects followed,
-// cookies and connections shared by every direct fetch of the process. Raises only
+// The entry download's fetch: a handle of its own (through the control's proxy, if any),
+// redirects followed, cookies and connections shared by every direct fetch of the
+// process. Raises only
 // EFetchCancelled: a network failure yields what arrived (usually nothing) and an error
 // page yields its body; outcome, when given, says which it was.
 QByteArray FetchPageBytesDirect(const QString &url, const TFetchControl &control = {},

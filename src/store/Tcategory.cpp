@@ -16,8 +16,8 @@ void TLdbDb::InsertCategory(int id, const QString &name, const QString &url)
     Prepare(QStringLiteral("INSERT INTO categories (id, name, url) VALUES (:ID, :NAME, :URL)"));
     QSqlQuery &query = FQuery();
     query.bindValue(QStringLiteral(":ID"), id);
-    query.bindValue(QStringLiteral(":NAME"), name);
-    query.bindValue(QStringLiteral(":URL"), url);
+    BindText(QStringLiteral(":NAME"), name);
+    BindText(QStringLiteral(":URL"), url);
     Exec();
     query.finish();
 }

@@ -39,7 +39,7 @@ void TLdbDb::InsertCategoryEntries(int categoryId, const QStringList &urls)
     QSqlQuery &query = FQuery();
     for (const QString &url : urls) {
         query.bindValue(QStringLiteral(":ID"), categoryId);
-        query.bindValue(QStringLiteral(":URL"), url);
+        BindText(QStringLiteral(":URL"), url);
         Exec();
     }
     query.finish();

@@ -7,11 +7,11 @@ void TLdbDb::SaveComment(const TEntry &entry)
 {
     CheckUrl(entry.GetUrl());
     Prepare(QStringLiteral("delete from comments where url=:URL"));
-    FQuery().bindValue(QStringLiteral(":URL"), entry.GetUrl());
+    BindText(QStringLiteral(":URL"), entry.GetUrl());
     Exec();
     Prepare(QStringLiteral("insert into comments(url,comment) values(:URL, :COMMENT)"));
-    FQuery().bindValue(QStringLiteral(":URL"), entry.GetUrl());
-    FQuery().bindValue(QStringLiteral(":COMMENT"), entry.GetComment());
+    BindText(QStringLiteral(":URL"), entry.GetUrl());
+    BindText(QStringLiteral(":COMMENT"), entry.GetComment());
     Exec();
     FQuery().finish();
     // A comment is typed by hand: it survives a crash from the moment it is stored.

@@ -41,8 +41,8 @@ void TLdbDb::InsertEntry(const QString &url, const QString &title, TDateTime cre
             + QStringLiteral(" (id, url, title, created_on)  VALUES (:ID, :URL, :TITLE, :DATE)"));
     QSqlQuery &query = FQuery();
     query.bindValue(QStringLiteral(":ID"), id);
-    query.bindValue(QStringLiteral(":URL"), url);
-    query.bindValue(QStringLiteral(":TITLE"), title);
+    BindText(QStringLiteral(":URL"), url);
+    BindText(QStringLiteral(":TITLE"), title);
     query.bindValue(QStringLiteral(":DATE"), DateTimeToQDateTime(createdOn));
     Exec();
     query.finish();
@@ -53,7 +53,7 @@ bool TLdbDb::ExistsEntry(const QString &url)
 {
     Prepare(QStringLiteral("select count(*) as cnt from entries where url=:URL"));
     QSqlQuery &query = FQuery();
-    query.bindValue(QStringLiteral(":URL"), url);
+    BindText(QStringLiteral(":URL"), url);
     Exec();
     const bool exists = query.next() && query.value(QStringLiteral("cnt")).toInt() > 0;
     query.finish();

@@ -312,6 +312,12 @@ void TLdbDb::Prepare(const QString &sql)
     FQueryObject = statement.get();
 }
 
+void TLdbDb::BindText(const QString &placeholder, const QString &text)
+{
+    // Qt binds a null QString as NULL, which Firebird keeps apart from empty text.
+    FQuery().bindValue(placeholder, text.isNull() ? QStringLiteral("") : text);
+}
+
 void TLdbDb::Exec()
 {
     QSqlQuery &query = FQuery();
@@ -348,11 +354,11 @@ void TLdbDb::CheckUrl(const QString &url)
 void TLdbDb::SetConfig(const QString &name, const QString &value)
 {
     Prepare(QStringLiteral("delete from config where name = :KEY"));
-    FQuery().bindValue(QStringLiteral(":KEY"), name);
+    BindText(QStringLiteral(":KEY"), name);
     Exec();
     Prepare(QStringLiteral("insert into config(name,data) values(:KEY, :VALUE)"));
-    FQuery().bindValue(QStringLiteral(":KEY"), name);
-    FQuery().bindValue(QStringLiteral(":VALUE"), value);
+    BindText(QStringLiteral(":KEY"), name);
+    BindText(QStringLiteral(":VALUE"), value);
     Exec();
     FQuery().finish();
 }

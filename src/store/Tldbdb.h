@@ -80,6 +80,9 @@ public:
     // The statement object of the table operations: the one last prepared.
     QSqlQuery &FQuery();
 
+    // Binds a text parameter of the current statement; empty text is stored as empty
+    // text, never as NULL.
+    void BindText(const QString &placeholder, const QString &text);
     // Runs the current statement; raises the engine's message on failure.
     void Exec();
     // Makes sql the current statement. Each statement text is prepared once per

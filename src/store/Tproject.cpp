@@ -87,8 +87,8 @@ void TProject::Write(TLdbDb &db)
     db.Prepare(QStringLiteral("insert into html(name,data) values (:NAME,:DATA)"));
     QSqlQuery &query = db.FQuery();
     for (auto it = FHtmlValues.cbegin(); it != FHtmlValues.cend(); ++it) {
-        query.bindValue(QStringLiteral(":NAME"), it.key());
-        query.bindValue(QStringLiteral(":DATA"), it.value());
+        db.BindText(QStringLiteral(":NAME"), it.key());
+        db.BindText(QStringLiteral(":DATA"), it.value());
         db.Exec();
     }
     query.finish();

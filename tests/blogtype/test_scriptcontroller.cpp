@@ -138,6 +138,8 @@ TEST(ScriptControllerTest, SyntaxErrorIsReportedAtEveryCallWithLineAndColumn)
     for (const auto &c : cases) {
         TScriptController controller;
         EXPECT_NO_THROW(controller.Initialize(JScript, c.code));
+        // Nothing of a script that does not compile runs: the calls say why.
+        EXPECT_EQ(controller.GetLoadWarning(), QString());
         for (int call = 0; call < 2; ++call) {
             EXPECT_EQ(controller.CallFunction(QStringLiteral("A"), QStringLiteral("x")), QString());
             EXPECT_TRUE(controller.HasError());
@@ -178,6 +180,73 @@ TEST(ScriptControllerTest, RuntimeErrorsCarryLineAndColumnAndTheNextCallRecovers
     EXPECT_EQ(controller.GetErrorMessage(), QString());
 }
 
+TEST(ScriptControllerTest, ScriptWhoseTopLevelThrowsKeepsItsFunctions)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral(
+        "var http = new ActiveXObject(\"Microsoft.XMLHTTP\");\r\n"
+        "function GetTitle(s) { return /<h1>(.*)<\\/h1>/.exec(s)[1]; }\r\n"
+        "function Fetch(s) { return http.responseText; }\r\n"
+        "const Later = function (s) { return s; };\r\n"));
+    const QString loadError = controller.GetLoadWarning();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^1,[1-9][0-9]*:ReferenceError: .*ActiveXObject"))
+                    .match(loadError)
+                    .hasMatch())
+        << loadError.toStdString();
+
+    for (int call = 0; call < 2; ++call) {
+        EXPECT_EQ(controller.CallFunction(QStringLiteral("GetTitle"), QStringLiteral("<h1>題名</h1>")),
+                  QStringLiteral("題名"));
+        EXPECT_FALSE(controller.HasError()) << controller.GetErrorMessage().toStdString();
+    }
+    // A function that needs what the first line failed to make fails on its own line.
+    controller.CallFunction(QStringLiteral("Fetch"), QString());
+    EXPECT_TRUE(controller.GetErrorMessage().startsWith(QLatin1String("3,"))) << controller.GetErrorMessage().toStdString();
+    // Functions the script never got to define, or never had, report what stopped it.
+    for (const QString &function : {QStringLiteral("Later"), QStringLiteral("GetNextUrl")}) {
+        EXPECT_EQ(controller.CallFunction(function, QString()), QString());
+        EXPECT_EQ(controller.GetErrorMessage(), loadError) << function.toStdString();
+    }
+    EXPECT_EQ(controller.GetLoadWarning(), loadError);
+
+    controller.Initialize(JScript, QStringLiteral("function GetTitle(s) { return s; }\n"));
+    EXPECT_EQ(controller.GetLoadWarning(), QString());
+}
+
+TEST(ScriptControllerTest, ThrownValuesThatAreNotErrorsGiveAMessage)
+{
+    // The engine records no position for a value that is not an Error object.
+    const struct {
+        const char *thrown;
+        QString message;
+    } cases[] = {
+        {"'oops'", QStringLiteral("0,0:oops")},
+        {"42", QStringLiteral("0,0:42")},
+        {"false", QStringLiteral("0,0:false")},
+        {"null", QStringLiteral("0,0:スクリプトが null を投げました。")},
+        {"undefined", QStringLiteral("0,0:スクリプトが undefined を投げました。")},
+        {"''", QStringLiteral("0,0:スクリプトが空の文字列を投げました。")},
+        {"{ toString: function () { return ''; } }",
+         QStringLiteral("0,0:スクリプトが文字列にすると空になる値を投げました。")},
+        {"{ line: 9, column: 4, toString: function () { return 'own'; } }", QStringLiteral("9,4:own")},
+    };
+    for (const auto &c : cases) {
+        const QString thrown = QLatin1String(c.thrown);
+        TScriptController controller;
+        controller.Initialize(JScript, QStringLiteral("function F(s) {\n  throw ") + thrown
+                                           + QStringLiteral(";\n}\n"));
+        EXPECT_EQ(controller.CallFunction(QStringLiteral("F"), QString()), QString());
+        EXPECT_TRUE(controller.HasError());
+        EXPECT_EQ(controller.GetErrorMessage(), c.message) << c.thrown;
+
+        // The same value thrown by the top-level code is the load warning.
+        controller.Initialize(JScript, QStringLiteral("function F(s) { return 'f'; }\nthrow ") + thrown
+                                           + QStringLiteral(";\n"));
+        EXPECT_EQ(controller.GetLoadWarning(), c.message) << c.thrown;
+        EXPECT_EQ(controller.CallFunction(QStringLiteral("F"), QString()), QStringLiteral("f"));
+    }
+}
+
 TEST(ScriptControllerTest, TimeLimitStopsEndlessScriptsAndTheEngineStaysUsable)
 {
     TScriptController controller(200ms);
@@ -198,9 +267,14 @@ TEST(ScriptControllerTest, TimeLimitStopsEndlessScriptsAndTheEngineStaysUsable)
     EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QString()), QStringLiteral("ok"));
     EXPECT_FALSE(controller.HasError());
 
-    // An endless loop while the script loads fails every call instead of hanging.
-    controller.Initialize(JScript, QStringLiteral("function Ok(s) { return 'ok'; }\nfor (;;) { }\n"));
-    EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QString()), QString());
+    // An endless loop while the script loads is stopped too; the functions it declares
+    // still run, and one it never got to define fails with the stop.
+    controller.Initialize(JScript, QStringLiteral(
+        "function Ok(s) { return 'ok'; }\nfor (;;) { }\nvar Late = function (s) { return s; };\n"));
+    EXPECT_EQ(controller.GetLoadWarning(), expected);
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Ok"), QString()), QStringLiteral("ok"));
+    EXPECT_FALSE(controller.HasError());
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Late"), QString()), QString());
     EXPECT_EQ(controller.GetErrorMessage(), expected);
 }
 

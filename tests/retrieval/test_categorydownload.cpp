@@ -86,10 +86,29 @@ TEST_F(CategoryDownloadTest, WalksEveryPageOfEveryCategory)
     EXPECT_EQ(stored[2].GetUrl(), QString());
     EXPECT_EQ(host.Waits, (QList<int>{40, 40, 40})); // one per category, after its last page
     EXPECT_EQ(host.CategoryProgress.last(), qMakePair(3, 3));
+    const QList<THttpTestRequest> requests = blog.Server.Requests();
+    ASSERT_EQ(requests.size(), 4);
+    for (const THttpTestRequest &request : requests)
+        EXPECT_EQ(request.Header("User-Agent"), "Varnoki/" VARNOKI_VERSION " (+blog table of contents)");
 
     // The links reach the entries through their URLs.
     FDb->InsertEntry(b, QStringLiteral("b"), 0, false);
     EXPECT_EQ(FDb->LoadEntries().first().GetCategoryIds(), (QList<int>{1, 3}));
+}
+
+TEST_F(CategoryDownloadTest, AnOldScriptWhoseFirstLineFailsStillReadsTheCategories)
+{
+    TFixtureBlog blog;
+    const QString a = blog.Url(QStringLiteral("/e/a"));
+    blog.SetPage(QStringLiteral("/cat/diary"), ListPage({a}));
+    TRecordingHost host;
+    TCategoryDownloadJob job(*FDb, blog.OldStyleBlogConfig(),
+                             {Category(QStringLiteral("日記"), blog.Url(QStringLiteral("/cat/diary")))}, host);
+    EXPECT_TRUE(job.RunDownload()) << host.Log.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(host.Log.size(), 3);
+    EXPECT_TRUE(host.Log[0].startsWith(QStringLiteral("Warning: "))) << host.Log[0].toStdString();
+    EXPECT_TRUE(host.Log[0].contains(QStringLiteral("ActiveXObject")));
+    EXPECT_EQ(Links(), (QList<QPair<int, QString>>{{1, a}}));
 }
 
 TEST_F(CategoryDownloadTest, EmptyListLeavesOnlyThePlaceholder)

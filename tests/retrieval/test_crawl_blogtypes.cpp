@@ -155,7 +155,7 @@ TEST_P(CrawlTest, BlogTypeOfAnotherServiceStopsWithItsUsualMessages)
 
     TRecordingHost host;
     EXPECT_FALSE(DownloadEntries(config, false, host));
-    EXPECT_EQ(host.Log, (QStringList{QStringLiteral("Error: "),
+    EXPECT_EQ(host.Log, (QStringList{QStringLiteral("Error: ") + Url(Site().top),
                                      QStringLiteral("最新エントリーのURLの取得に失敗しました。")}));
     EXPECT_TRUE(FDb->LoadEntries().isEmpty());
 

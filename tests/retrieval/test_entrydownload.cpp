@@ -1,4 +1,5 @@
 #include "Fixtureblog.h"
+#include "Httptestproxy.h"
 #include "Projectfixture.h"
 #include "Recordinghost.h"
 
@@ -67,6 +68,56 @@ TEST_F(EntryDownloadTest, FullWalkStoresEveryEntryNewestFirst)
               QDateTime(QDate(2024, 1, 2), QTime(3, 4), Qt::UTC));
     EXPECT_EQ(host.Urls.first(), blog.TopUrl());
     EXPECT_TRUE(host.Waits.isEmpty()); // SleepTime 0
+    const QList<THttpTestRequest> requests = blog.Server.Requests();
+    ASSERT_EQ(requests.size(), 4);
+    for (const THttpTestRequest &request : requests)
+        EXPECT_EQ(request.Header("User-Agent"), "Varnoki/" VARNOKI_VERSION " (+blog table of contents)");
+}
+
+TEST_F(EntryDownloadTest, AnOldScriptWhoseFirstLineFailsStillReadsTheBlog)
+{
+    TFixtureBlog blog;
+    blog.SetEntries(ThreeEntries);
+    TRecordingHost host;
+    TEntryDownloadJob job(*FDb, blog.OldStyleBlogConfig(), blog.TopUrl(), false, host);
+    EXPECT_TRUE(job.RunDownload()) << host.Log.join(QLatin1Char('\n')).toStdString();
+
+    ASSERT_EQ(host.Log.size(), 6);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Warning: .*: 1,\\d+:ReferenceError: .*ActiveXObject"))
+                    .match(host.Log[0])
+                    .hasMatch())
+        << host.Log[0].toStdString();
+    EXPECT_TRUE(host.Log[1].startsWith(QStringLiteral("OK: ")));
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+    EXPECT_EQ(StoredUrls(), (QStringList{blog.Url(QStringLiteral("/entry/3")), blog.Url(QStringLiteral("/entry/2")),
+                                         blog.Url(QStringLiteral("/entry/1"))}));
+    EXPECT_EQ(FDb->LoadEntries().at(1).GetTitle(), QStringLiteral("二つ目"));
+}
+
+TEST_F(EntryDownloadTest, TheProxyOfTheSettingsCarriesEveryFetch)
+{
+    TFixtureBlog blog;
+    blog.SetEntries(ThreeEntries);
+    THttpTestProxy proxy;
+    TAppConfig &config = TAppConfig::GetInstance();
+    config.SetProxyServer(QStringLiteral("127.0.0.1"));
+    config.SetProxyPort(proxy.Port());
+    const QStringList targets = {blog.TopUrl(), blog.Url(QStringLiteral("/entry/3")),
+                                 blog.Url(QStringLiteral("/entry/2")), blog.Url(QStringLiteral("/entry/1"))};
+
+    for (const bool useProxy : {false, true}) {
+        SCOPED_TRACE(useProxy ? "proxy on" : "proxy off");
+        config.SetUseProxy(useProxy);
+        blog.Server.ClearRequests();
+        TRecordingHost host;
+        EXPECT_TRUE(Run(blog, false, host)) << host.Log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(StoredUrls(), targets.mid(1));
+        EXPECT_EQ(blog.Server.Requests().size(), 4);
+        QStringList proxied;
+        for (const THttpTestRequest &request : proxy.Requests())
+            proxied << QString::fromUtf8(request.Target);
+        EXPECT_EQ(proxied, useProxy ? targets : QStringList());
+    }
 }
 
 TEST_F(EntryDownloadTest, FullWalkReplacesWhatWasStored)
@@ -201,7 +252,7 @@ TEST_F(EntryDownloadTest, FailuresAreLoggedAsTwoLines)
         blog.SetPage(QStringLiteral("/"), QStringLiteral("<html>no link</html>"));
         TRecordingHost empty;
         EXPECT_FALSE(Run(blog, false, empty));
-        EXPECT_EQ(empty.Log, (QStringList{QStringLiteral("Error: "),
+        EXPECT_EQ(empty.Log, (QStringList{QStringLiteral("Error: ") + blog.TopUrl(),
                                           QStringLiteral("最新エントリーのURLの取得に失敗しました。")}));
     }
     {

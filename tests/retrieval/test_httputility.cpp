@@ -19,6 +19,9 @@
 
 namespace {
 
+// What both fetches send: plain ASCII naming the program and its version.
+const QByteArray ExpectedUserAgent = "Varnoki/" VARNOKI_VERSION " (+blog table of contents)";
+
 // A port on 127.0.0.1 that refuses connections: bound, never listening.
 class TClosedPort
 {
@@ -182,7 +185,7 @@ TEST(HttpUtility, RequestHeadersAndCookies)
         const THttpTestRequest second = site.Requests().at(1);
         EXPECT_EQ(second.RequestLine, "GET /page HTTP/1.1");
         EXPECT_EQ(second.Header("Accept"), "text/html, */*");
-        EXPECT_EQ(second.Header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+        EXPECT_EQ(second.Header("User-Agent"), ExpectedUserAgent);
         EXPECT_TRUE(second.Header("Cookie").contains("clientsid=42"));
     }
     {
@@ -193,6 +196,7 @@ TEST(HttpUtility, RequestHeadersAndCookies)
         EXPECT_FALSE(site.Requests().at(0).Header("Cookie").contains("clientsid"));
     }
 
+    // The window program's title is not ASCII; it stays out of the header.
     const QString title = QCoreApplication::applicationName();
     QCoreApplication::setApplicationName(QStringLiteral("ブログ目次作成ソフト Varnoki"));
     site.ClearRequests();
@@ -200,15 +204,16 @@ TEST(HttpUtility, RequestHeadersAndCookies)
     FetchPageDirect(site.Url(QStringLiteral("/page")), NoCodePage);
     QCoreApplication::setApplicationName(title);
     const THttpTestRequest direct = site.Requests().at(1);
-    EXPECT_EQ(QString::fromUtf8(direct.Header("User-Agent")), QStringLiteral("ブログ目次作成ソフト Varnoki"));
+    EXPECT_EQ(direct.Header("User-Agent"), ExpectedUserAgent);
     EXPECT_TRUE(direct.Header("Cookie").contains("directsid=7"));
     EXPECT_FALSE(direct.Header("Cookie").contains("clientsid"));
 }
 
-TEST(HttpUtility, OnlyTheClientUsesTheProxyAndOnlyWhenTold)
+TEST(HttpUtility, BothFetchesUseTheProxyOnlyWhenTold)
 {
     THttpTestServer site;
     site.SetRoute("/page?id=1", THttpTestResponse::Html("through"));
+    site.SetRoute("/moved", THttpTestResponse::Redirect(site.Url(QStringLiteral("/page?id=1")), 301));
     THttpTestProxy proxy;
     // The environment must not route anything: only the settings do.
     const QByteArray environmentProxy = "http://127.0.0.1:" + QByteArray::number(proxy.Port());
@@ -232,6 +237,17 @@ TEST(HttpUtility, OnlyTheClientUsesTheProxyAndOnlyWhenTold)
     ASSERT_EQ(proxy.Requests().size(), 1);
     EXPECT_EQ(proxy.Requests().at(0).Target, site.Url(QStringLiteral("/page?id=1")).toUtf8());
     EXPECT_EQ(site.RequestCount("/page?id=1"), 3);
+
+    // The direct fetch follows a redirect through the proxy too.
+    TFetchControl control;
+    control.ProxyServer = QStringLiteral("127.0.0.1");
+    control.ProxyPort = proxy.Port();
+    EXPECT_EQ(FetchPageDirect(site.Url(QStringLiteral("/moved")), NoCodePage, control),
+              QStringLiteral("through"));
+    ASSERT_EQ(proxy.Requests().size(), 3);
+    EXPECT_EQ(proxy.Requests().at(1).Target, site.Url(QStringLiteral("/moved")).toUtf8());
+    EXPECT_EQ(proxy.Requests().at(2).Target, site.Url(QStringLiteral("/page?id=1")).toUtf8());
+    EXPECT_EQ(proxy.Requests().at(2).Header("User-Agent"), ExpectedUserAgent);
 }
 
 TEST(HttpUtility, RetryAfterIsWaitedOutAndBounded)

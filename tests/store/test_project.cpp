@@ -90,6 +90,52 @@ TEST_F(ProjectModelTest, SetConfigReplacesAndEmptyListKeepsPlaceholder)
     EXPECT_EQ(FDb->LoadCategories().keys(), QList<int>{0});
 }
 
+TEST_F(ProjectModelTest, EmptyTextsAreStoredAsEmptyTextNotNull)
+{
+    // Every text left empty by the program: settings, the placeholder row, a category
+    // without a URL, a template value, an entry title and a comment.
+    TProject project;
+    project.AddCategory(QStringLiteral("URL なし"), QString());
+    project.SetHtmlValues({{QStringLiteral("k"), QString()}});
+    FDb->InsertEntry(QStringLiteral("http://e/1"), QString(), 0, false);
+    TEntry entry = FDb->LoadEntries().first();
+    entry.SetComment(QString());
+    FDb->SaveComment(entry);
+    project.Save(Path(QStringLiteral("empty-texts.FDB")), *FDb);
+
+    const struct {
+        const char *table;
+        const char *column;
+        int rows;
+    } columns[] = {
+        {"config", "data", 3},   {"categories", "url", 2}, {"html", "data", 1},
+        {"entries", "title", 1}, {"comments", "comment", 1},
+    };
+    for (const auto &c : columns) {
+        const QString table = QLatin1String(c.table), column = QLatin1String(c.column);
+        EXPECT_EQ(Count(QStringLiteral("select count(*) from %1 where %2 is null").arg(table, column)), 0)
+            << c.table << "." << c.column;
+        EXPECT_EQ(Count(QStringLiteral("select count(*) from %1 where char_length(%2) = 0").arg(table, column)),
+                  c.rows)
+            << c.table << "." << c.column;
+    }
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from categories where id = 0 and name = ' ' and url = ''")), 1);
+
+    // Another reader of the saved file sees the same.
+    QProcess isql;
+    isql.setProcessChannelMode(QProcess::MergedChannels);
+    isql.start(QStringLiteral("isql-fb"),
+               {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"),
+                QStringLiteral("-password"), QStringLiteral("quietpond"), Path(QStringLiteral("empty-texts.FDB"))});
+    isql.write("set list on;\n"
+               "select '[' || url || ']' from categories where id = 0;\n"
+               "select '[' || comment || ']' from comments;\n");
+    isql.closeWriteChannel();
+    ASSERT_TRUE(isql.waitForFinished(60000));
+    const QByteArray output = isql.readAll();
+    EXPECT_EQ(output.count("[]"), 2) << output.constData();
+}
+
 TEST_F(ProjectModelTest, LoadSkipsIncompleteCategoriesAndTakesLastHtmlRow)
 {
     FDb->InsertCategory(1, QStringLiteral("no url"), QString());

@@ -51,3 +51,14 @@ TBlogConfig TFixtureBlog::BlogConfig(const QString &scriptFile)
                 FDir.filePath(QStringLiteral("fixture.js")));
     return TBlogConfig(ini);
 }
+
+TBlogConfig TFixtureBlog::OldStyleBlogConfig()
+{
+    QFile fixture(TestPaths::FixturesDir() + QStringLiteral("/jobs/fixture.js"));
+    fixture.open(QIODevice::ReadOnly);
+    QFile script(FDir.filePath(QStringLiteral("oldstyle.js")));
+    script.open(QIODevice::WriteOnly);
+    script.write("var http = new ActiveXObject(\"Microsoft.XMLHTTP\");\r\n" + fixture.readAll());
+    script.close();
+    return BlogConfig(QStringLiteral("oldstyle.js"));
+}

@@ -29,6 +29,9 @@ public:
     void SetPage(const QString &path, const QString &html);
     // Writes the blog type's INI file into a folder of its own and returns it loaded.
     TBlogConfig BlogConfig(const QString &scriptFile = QStringLiteral("fixture.js"));
+    // The same blog type as written for the Windows script host: its first line makes
+    // an object only that host had, and throws here.
+    TBlogConfig OldStyleBlogConfig();
 
     QString Url(const QString &path) const { return Server.Url(path); }
     QString TopUrl() const { return Server.Url(QStringLiteral("/")); }
