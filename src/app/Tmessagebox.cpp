@@ -60,6 +60,8 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
         {QMessageBox::Cancel, u"キャンセル"},
         {QMessageBox::Yes, u"復元する(&R)"},
         {QMessageBox::No, u"破棄する(&D)"},
+        {QMessageBox::Open, u"ブラウザで開く(&O)"},
+        {QMessageBox::Close, u"閉じる"},
     };
     for (const auto &[button, caption] : captions) {
         if (QAbstractButton *b = box.button(button))
@@ -73,6 +75,12 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
     }
     box.exec();
     return box.standardButton(box.clickedButton());
+}
+
+QMessageBox::StandardButton TMessageBox::AskOpenHtml(QWidget *parent, const QString &text)
+{
+    return Show(parent, QMessageBox::Information, GetApplicationTitle(), text,
+                QMessageBox::Open | QMessageBox::Close, QMessageBox::Close);
 }
 
 QMessageBox::StandardButton TMessageBox::AskRestore(QWidget *parent, const QString &text)

@@ -15,6 +15,7 @@
 #include "app/UnitFormDownloadEntry.h"
 #include "app/UnitFormHtmlTemplateHelp.h"
 #include "app/UnitFormMakingHtmlStatus.h"
+#include "output/Tmakehtml.h"
 #include "platform/Tappconfig.h"
 #include "platform/Tappdirs.h"
 #include "platform/Tapptitle.h"
@@ -42,6 +43,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -579,6 +581,10 @@ void TFormMain::closeEvent(QCloseEvent *event)
 
 void TFormMain::FormClose()
 {
+    // A page being written is let finish (template programs take a second or so).
+    for (const auto &run : FTemplateRuns)
+        run->Wait(10000, {});
+    FTemplateRuns.clear();
     // The database object removes its working copy, unless it keeps it for recovery.
     FDb.reset();
 }
@@ -892,6 +898,32 @@ void TFormMain::ActionHtmlMakeExecute()
     form.SetHtmlPath(htmlPath);
     form.exec();
     form.RethrowError();
+    // The program writes the page on its own; its end is reported when it comes.
+    std::unique_ptr<TTemplateRun> run = form.TakeRun();
+    TTemplateRun *started = run.get();
+    run->OnFinished = [this, started] {
+        QTimer::singleShot(0, this, [this, started] { TemplateRunFinished(started); });
+    };
+    FTemplateRuns.push_back(std::move(run));
+}
+
+void TFormMain::TemplateRunFinished(TTemplateRun *run)
+{
+    const auto found = std::find_if(FTemplateRuns.begin(), FTemplateRuns.end(),
+                                    [run](const auto &item) { return item.get() == run; });
+    if (found == FTemplateRuns.end())
+        return;
+    const std::unique_ptr<TTemplateRun> ended = std::move(*found);
+    FTemplateRuns.erase(found);
+    if (!ended->Succeeded()) {
+        TMessageBox::ShowError(this, ended->Failure());
+        return;
+    }
+    const QString html = ended->GetHtmlPath();
+    if (TMessageBox::AskOpenHtml(this, QStringLiteral("HTMLファイルを作成しました。\n%1\n\nブラウザで開きますか？")
+                                           .arg(QDir::toNativeSeparators(html)))
+        == QMessageBox::Open)
+        OpenUrlInBrowser(QUrl::fromLocalFile(html).toString());
 }
 
 void TFormMain::ActionHtmlHelpExecute()

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -19,6 +20,7 @@ class QToolBar;
 class QTreeWidget;
 class TCommentGridModel;
 class TLdbDb;
+#include "output/Tmakehtml.h"
 class TValueListEditor;
 
 // The main window: the project actions, and three pages for the blog and its
@@ -134,12 +136,16 @@ private:
     QString ProjectFolder() const;
     void AddCategoryRow(const QString &name, const QString &url);
     void FormClose();
+    // Tells how a template's program ended.
+    void TemplateRunFinished(TTemplateRun *run);
     // Offers to restore work that an earlier run left unsaved, or to discard it.
     void OfferRecovery();
     void RestoreWindowState();
     void SaveWindowState();
 
     std::unique_ptr<TLdbDb> FDb;
+    // Template programs still writing their pages.
+    std::vector<std::unique_ptr<TTemplateRun>> FTemplateRuns;
     TProject FProject;
     TCommentGridModel *FCommentModel = nullptr;
     TTemplateManager FTemplateManager;

@@ -26,6 +26,8 @@ TFormMakingHtmlStatus::TFormMakingHtmlStatus(QWidget *parent)
     resize(318, 88);
 }
 
+TFormMakingHtmlStatus::~TFormMakingHtmlStatus() = default;
+
 void TFormMakingHtmlStatus::RethrowError() const
 {
     if (FError)
@@ -46,7 +48,7 @@ void TFormMakingHtmlStatus::MakeOnIdle()
     {
         const TWaitCursor wait;
         try {
-            FOutputDbPath = MakeHtml(*FDb, FDbPath, FValues, *FTemplate, FHtmlPath);
+            FRun = MakeHtml(*FDb, FDbPath, FValues, *FTemplate, FHtmlPath);
         } catch (...) {
             FError = std::current_exception();
         }

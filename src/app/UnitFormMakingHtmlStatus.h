@@ -4,9 +4,11 @@
 #include <QStringList>
 
 #include <exception>
+#include <memory>
 
 class QLabel;
 class THtmlTemplate;
+#include "output/Tmakehtml.h"
 class TLdbDb;
 
 // Stands in front of the main window while the project is exported and the template's
@@ -18,6 +20,7 @@ class TFormMakingHtmlStatus : public QDialog
 
 public:
     explicit TFormMakingHtmlStatus(QWidget *parent);
+    ~TFormMakingHtmlStatus() override;
 
     void SetDbPath(const QString &path) { FDbPath = path; }
     void SetValues(const QStringList &values) { FValues = values; }
@@ -25,8 +28,8 @@ public:
     void SetHtmlPath(const QString &path) { FHtmlPath = path; }
     void SetTemplate(const THtmlTemplate *htmlTemplate) { FTemplate = htmlTemplate; }
 
-    // The filled output database handed to the template's program.
-    QString GetOutputDbPath() const { return FOutputDbPath; }
+    // The template's program, started; the caller watches its end.
+    std::unique_ptr<TTemplateRun> TakeRun() { return std::move(FRun); }
     void RethrowError() const;
 
     QLabel *Label1;
@@ -44,6 +47,6 @@ private:
     QString FHtmlPath;
     const THtmlTemplate *FTemplate = nullptr;
     bool FStarted = false;
-    QString FOutputDbPath;
+    std::unique_ptr<TTemplateRun> FRun;
     std::exception_ptr FError;
 };

@@ -500,43 +500,25 @@ int CommandComment(const QStringList &args)
     return ExitOk;
 }
 
-// Starts the template's program on the filled output database and waits for it.
-int RunTemplateProgram(const THtmlTemplate &htmlTemplate, const QString &outputDbPath,
-                       const QString &htmlPath)
-{
-    const QString program = htmlTemplate.GetExePath();
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments({outputDbPath, htmlPath, program});
-    process.setWorkingDirectory(QFileInfo(program).absolutePath());
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    if (QFileInfo(program).isFile())
-        process.start();
-    if (!QFileInfo(program).isFile() || !process.waitForStarted(-1)) {
-        PrintErr(QStringLiteral("テンプレートのプログラムを起動できませんでした: ")
-                 + QDir::toNativeSeparators(program));
-        return ExitFailed;
-    }
-    process.waitForFinished(-1);
-    if (process.exitStatus() != QProcess::NormalExit) {
-        PrintErr(QStringLiteral("テンプレートのプログラムが異常終了しました: ")
-                 + QDir::toNativeSeparators(program));
-        return ExitFailed;
-    }
-    return process.exitCode();
-}
-
 int CommandMake(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("wait"), QString()});
+    parser.addOption({QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS"), QStringLiteral("300")});
     ParseArguments(parser, QStringLiteral("make"), args,
-                   QStringLiteral("使い方 / Usage: varnoki-cli make PROJECT HTMLFILE [--wait]\n"
+                   QStringLiteral("使い方 / Usage: varnoki-cli make PROJECT HTMLFILE [--wait [--timeout SECONDS]]\n"
                                   "プロジェクトのHTMLテンプレートのプログラムで HTMLFILE を作成します。\n"
-                                  "--wait: プログラムの終了を待ち、その終了コードを返します。\n"
+                                  "--wait: プログラムの終了を待ち、その終了コードを返します。--timeout 秒 (既定 300) を\n"
+                                  "過ぎるか Ctrl+C で、プログラムを終了させます。\n"
                                   "Exports the project and starts its template's program to write HTMLFILE; with\n"
-                                  "--wait, waits for it and exits with its exit status."),
+                                  "--wait, waits for it (at most --timeout seconds, default 300; Ctrl+C ends it) and\n"
+                                  "exits with its exit status."),
                    2, 2);
+    bool validTimeout = false;
+    const int timeout = parser.value(QStringLiteral("timeout")).toInt(&validTimeout);
+    if (!validTimeout || timeout <= 0 || timeout > 24 * 3600)
+        throw EUsageError(QStringLiteral("--timeout には 1 以上の秒数を指定してください: ")
+                          + parser.value(QStringLiteral("timeout")));
     const QStringList positional = parser.positionalArguments();
     TCliProject project;
     project.Open(positional.at(0), false);
@@ -551,21 +533,38 @@ int CommandMake(const QStringList &args)
     const QStringList lines = TemplateConfigLines(htmlTemplate, model.GetHtmlValues());
 
     if (!parser.isSet(QStringLiteral("wait"))) {
-        MakeHtml(project.Db(), emptyDb, lines, htmlTemplate, htmlPath);
+        MakeHtmlDetached(project.Db(), emptyDb, lines, htmlTemplate, htmlPath);
         return ExitOk;
     }
-    const QString outputDbPath = CreateHtmlDb(project.Db(), emptyDb, lines);
-    const int status = RunTemplateProgram(htmlTemplate, outputDbPath, htmlPath);
-    // The program has finished with the export; nobody else will read it.
-    QFile::remove(outputDbPath);
-    return status;
+    std::unique_ptr<TTemplateRun> run;
+    try {
+        run = MakeHtml(project.Db(), emptyDb, lines, htmlTemplate, htmlPath, true);
+    } catch (const EVarnokiError &error) {
+        PrintErr(OneLine(error.Message()));
+        return ExitFailed;
+    }
+    TConsoleHost host;
+    if (!run->Wait(timeout * 1000, [&host] { return host.IsCancelled(); })) {
+        if (host.IsCancelled()) {
+            PrintErr(QStringLiteral("キャンセルしました。テンプレートのプログラムを終了させました。"));
+            return ExitCancelled;
+        }
+        PrintErr(QStringLiteral("テンプレートのプログラムが %1 秒以内に終わらなかったため終了させました: %2")
+                     .arg(timeout)
+                     .arg(QDir::toNativeSeparators(htmlTemplate.GetExePath())));
+        return ExitFailed;
+    }
+    if (run->Succeeded())
+        return ExitOk;
+    PrintErr(OneLine(run->Failure()));
+    return run->ExitCode() > 0 ? run->ExitCode() : ExitFailed;
 }
 
 struct TCommand
 {
     QString name;
     std::function<int(const QStringList &)> run;
-    bool cancellable = false; // Ctrl+C cancels a download instead of ending the program
+    bool cancellable = false; // Ctrl+C cancels a download or a wait instead of ending the program
 };
 
 const QList<TCommand> &Commands()
@@ -580,7 +579,7 @@ const QList<TCommand> &Commands()
         {QStringLiteral("categories"), CommandCategories, true},
         {QStringLiteral("list"), CommandList},
         {QStringLiteral("comment"), CommandComment},
-        {QStringLiteral("make"), CommandMake},
+        {QStringLiteral("make"), CommandMake, true},
         {QStringLiteral("recover"), CommandRecover},
     };
     return commands;

@@ -43,9 +43,10 @@ bool IsRunning(qint64 pid, const QByteArray &start)
 
 } // namespace
 
-void WriteWorkingCopyInfo(const QString &workFileName, const QString &projectFileName, bool changed)
+void WriteWorkingCopyInfo(const QString &workFileName, const QString &projectFileName, bool changed,
+                          qint64 owner)
 {
-    const qint64 pid = ::getpid();
+    const qint64 pid = owner > 0 ? owner : ::getpid();
     const QByteArray text = "pid=" + QByteArray::number(pid) + "\nstart=" + ProcessStart(pid)
                             + "\nchanged=" + (changed ? "1" : "0")
                             + "\nproject=" + projectFileName.toUtf8() + "\n";

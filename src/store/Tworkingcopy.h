@@ -15,7 +15,9 @@ struct TUnsavedWork
 // What is known of a working copy is kept beside it ("<copy>.info": the owning process
 // and the project file), so that one left behind by a process that ended without
 // saving can be found and restored.
-void WriteWorkingCopyInfo(const QString &workFileName, const QString &projectFileName, bool changed);
+// owner: the process the file belongs to, this one when 0.
+void WriteWorkingCopyInfo(const QString &workFileName, const QString &projectFileName, bool changed,
+                          qint64 owner = 0);
 void RemoveWorkingCopyInfo(const QString &workFileName);
 
 // The working copies in the private temporary folder whose process has ended: those

@@ -15,6 +15,7 @@
 #include "store/Tworkingcopy.h"
 #include "Projectfixture.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 
 #include <QCheckBox>
@@ -57,6 +58,19 @@ QStringList CategoryRows(const TFormMain &form)
 }
 
 using MainWindow = AppTest;
+
+// Lets events run until a message box was shown (the template program's end is told
+// by one), and returns the texts shown.
+QStringList ShownOnceTheProgramEnds()
+{
+    QStringList shown;
+    const QDeadlineTimer deadline(60000);
+    while (shown.isEmpty() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        shown = TMessageBox::TakeShownTexts();
+    }
+    return shown;
+}
 } // namespace
 
 TEST_F(MainWindow, StartsWithTheFirstBlogTypeAndTemplateAndAnEmptyUnsavedProject)
@@ -400,12 +414,24 @@ TEST_F(MainWindow, MakeRunsTheTemplateProgramOnTheProject)
     TFileWaiter waiter(outputDir);
     TFileDialog::SetNextFileName(outputDir + QStringLiteral("/目次"));
     form.ActionHtmlMake->trigger();
-    EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty());
+    EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty()); // the window is free meanwhile
     const QString html = outputDir + QStringLiteral("/目次.html");
     ASSERT_TRUE(waiter.Wait(html));
     QFile file(html);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(QStringLiteral("目次に載る記事")));
+    // The end is told, with where the page is.
+    const QStringList done = ShownOnceTheProgramEnds();
+    ASSERT_EQ(done.size(), 1);
+    EXPECT_TRUE(done[0].startsWith(QStringLiteral("HTMLファイルを作成しました。\n") + html)) << done[0].toStdString();
+
+    // A program that fails is reported with what it said.
+    TFileDialog::SetNextFileName(TempPath(QStringLiteral("どこにもない/目次")));
+    form.ActionHtmlMake->trigger();
+    const QStringList failed = ShownOnceTheProgramEnds();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].startsWith(QStringLiteral("テンプレートのプログラムが終了コード 1 で終わりました: "))) << failed[0].toStdString();
+    EXPECT_TRUE(failed[0].contains(QStringLiteral("HTMLファイルを書き込めません"))) << failed[0].toStdString();
 }
 
 TEST_F(MainWindow, WindowSizeColumnWidthsAndHelpSplitterAreRememberedBetweenRuns)

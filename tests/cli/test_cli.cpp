@@ -494,6 +494,32 @@ TEST_F(CliTest, HelpAndListingsGoToStandardOutput)
     EXPECT_TRUE(run.Out.contains(QStringLiteral("\tページタイトル,")));
 }
 
+TEST_F(CliTest, MakeWaitEndedBySigtermEndsTheProgramAndLeavesNothing)
+{
+    WriteBytes(BinPath(QStringLiteral("template/zz-hang.ini")),
+               "[TEMPLATE]\nname=止まらない\nexe=tools/hang.sh\n[CONFIG]\n1=タイトル\n");
+    WriteBytes(BinPath(QStringLiteral("template/tools/hang.sh")), "#!/bin/sh\necho \"started $$\"\nexec sleep 60\n");
+    QFile::setPermissions(BinPath(QStringLiteral("template/tools/hang.sh")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    NewProject(QStringLiteral("http://example.com/"));
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("止まらない")}));
+    QProcess make;
+    Start(make, {QStringLiteral("make"), Project(), QStringLiteral("x.html"), QStringLiteral("--wait")});
+    QByteArray out;
+    while (!out.contains('\n') && make.waitForReadyRead(60000))
+        out += make.readAllStandardOutput();
+    ASSERT_TRUE(out.startsWith("started ")) << out.toStdString();
+    const pid_t program = pid_t(out.mid(8).trimmed().toInt());
+    ::kill(pid_t(make.processId()), SIGTERM);
+    ASSERT_TRUE(make.waitForFinished(60000));
+    EXPECT_EQ(make.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(make.exitCode(), 130);
+    // The program went with it (a zombie counts as gone: it is not ours to reap).
+    const QByteArray state = ReadAll(QStringLiteral("/proc/%1/stat").arg(program));
+    EXPECT_TRUE(state.isEmpty() || state.contains(") Z ")) << state.toStdString();
+    ExpectNoWorkingCopies();
+}
+
 TEST_F(CliTest, MakeWaitPassesArgumentsAndExitStatusOn)
 {
     NewProject(QStringLiteral("http://example.com/"));

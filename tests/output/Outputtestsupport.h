@@ -26,6 +26,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 // Points the temporary folder at a fresh folder for the life of the object, so that
 // a test sees exactly the files the code under test leaves there.
 class TPrivateTemp
@@ -44,9 +46,15 @@ public:
             qputenv("TMPDIR", FOld);
     }
     QString Path() const { return FDir.path(); }
+    // The files in it and in the program's own folder within it.
     QStringList Files() const
     {
-        return QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        const QDir top(FDir.path());
+        QStringList files = top.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        const QString own = QStringLiteral("varnoki-%1").arg(::getuid());
+        for (const QString &name : QDir(top.filePath(own)).entryList(QDir::Files | QDir::Hidden))
+            files << own + QLatin1Char('/') + name;
+        return files;
     }
 
 private:
