@@ -223,6 +223,7 @@ public:
     {
         TTransfer &transfer = FTransfer;
         bool cancelled = false;
+        bool waited = false;
         for (;;) {
             // Asked first too, so that Cancel pressed before the answer came is honoured
             // however fast the answer then is.
@@ -245,6 +246,10 @@ public:
             }
             if (done)
                 break;
+            if (!waited && control.Idle) {
+                waited = true;
+                control.Idle();
+            }
             curl_multi_poll(FMulti, nullptr, 0, PollSliceMs, nullptr);
             if (control.ProcessEvents)
                 control.ProcessEvents();

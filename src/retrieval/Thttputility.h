@@ -17,6 +17,8 @@ struct TFetchControl
     std::function<bool()> IsCancelled;
     // Called every few tens of milliseconds during a transfer so the window stays alive.
     std::function<void()> ProcessEvents;
+    // Called once when the answer is not there yet and the fetch has to wait for it.
+    std::function<void()> Idle;
     // Receives one line for each Retry-After wait.
     std::function<void(const QString &)> Log;
     // Waits the given milliseconds (the job's own wait). When empty the fetch sleeps in

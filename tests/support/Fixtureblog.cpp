@@ -35,6 +35,12 @@ void TFixtureBlog::SetEntries(const QList<TPage> &entries)
         if (i + 1 < entries.size())
             html += QStringLiteral("<a class=\"prev\" href=\"%1\">前</a>").arg(Url(entries[i + 1].path));
         SetPage(page.path, html + QStringLiteral("</body></html>"));
+        if (page.trickleMs > 0) {
+            THttpTestResponse slow = THttpTestResponse::Html(
+                Encode(html + QStringLiteral("</body></html>")), "text/html; charset=" + FCodec);
+            slow.TrickleMs = page.trickleMs;
+            Server.SetRoute(page.path.toUtf8(), slow);
+        }
     }
 }
 

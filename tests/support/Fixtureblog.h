@@ -16,6 +16,7 @@ public:
         QString title;
         QString date;
         QString extra; // more markup, e.g. "BOOM" to make the script fail
+        int trickleMs = 0; // > 0: the page's body comes a byte at a time, this far apart
     };
 
     // encoding: the blog type's encode value; pages are encoded with codec (a name
