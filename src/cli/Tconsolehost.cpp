@@ -16,6 +16,8 @@ sigset_t StopSignals()
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    // A closed terminal stops a download the same way: what came is saved.
+    sigaddset(&set, SIGHUP);
     return set;
 }
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "retrieval/Tdownloadhost.h"
 
-// Ctrl+C and SIGTERM are held back in every thread from the program's start, because a
+// Ctrl+C, SIGTERM and SIGHUP are held back in every thread from the program's start, because a
 // signal handler running on a database engine thread can leave the engine hanging.
 // A download polls for them (TConsoleHost::IsCancelled); every other command releases
 // them at once, so that they end it as usual.

@@ -17,6 +17,9 @@
 
 #include <csignal>
 
+#include <grp.h>
+#include <unistd.h>
+
 namespace {
 struct TRun
 {
@@ -495,6 +498,48 @@ TEST_F(CliTest, HelpAndListingsGoToStandardOutput)
     ExpectOk(run);
     EXPECT_TRUE(run.Out.endsWith(QStringLiteral("プログラムなし\tタイトル\n終了コード\tタイトル\n")));
     EXPECT_TRUE(run.Out.contains(QStringLiteral("\tページタイトル,")));
+}
+
+TEST_F(CliTest, AnOrdinaryUserMakesAndSavesAProjectWithAnInstalledTree)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to lay out an installed tree and run it as another user";
+    const QString prefix = Path(QStringLiteral("installed"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cmake"),
+                                {QStringLiteral("--install"), TestPaths::BinDir() + QStringLiteral("/.."),
+                                 QStringLiteral("--prefix"), prefix}), 0);
+    OpenToEveryone(FDir.path());
+    for (const char *folder : {"tmp", "work", "config"})
+        QFile::setPermissions(Path(QLatin1String(folder)), QFileDevice::Permissions(0x7777));
+    const QString cli = prefix + QStringLiteral("/lib/varnoki/varnoki-cli");
+    auto asNobody = [&](const QStringList &args) {
+        QProcess process;
+        QProcessEnvironment env = Environment();
+        env.remove(QStringLiteral("FIREBIRD_LOCK")); // the test run's own folder is root's
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(Path(QStringLiteral("work")));
+        process.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+        process.start(cli, args);
+        process.waitForFinished(60000);
+        TRun run;
+        run.Status = process.exitCode();
+        run.Out = QString::fromUtf8(process.readAllStandardOutput());
+        run.Err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    };
+    const QString project = Path(QStringLiteral("work/mine.FDB"));
+    ExpectOk(asNobody({QStringLiteral("new"), project, QStringLiteral("--blog-type"), QStringLiteral("WordPress"),
+                       QStringLiteral("--url"), QStringLiteral("http://127.0.0.1:9/")}));
+    ExpectOk(asNobody({QStringLiteral("set"), project, QStringLiteral("--url"), QStringLiteral("http://127.0.0.1:9/blog/")}));
+    const TRun shown = asNobody({QStringLiteral("show"), project});
+    ExpectOk(shown);
+    EXPECT_TRUE(shown.Out.contains(QStringLiteral("url\thttp://127.0.0.1:9/blog/"))) << shown.Out.toStdString();
+    EXPECT_EQ(QFileInfo(project).ownerId(), 65534u);
+    // Its working copies were private to it and are gone.
+    EXPECT_EQ(QDir(Path(QStringLiteral("tmp/varnoki-65534"))).entryList(QDir::Files), QStringList());
 }
 
 TEST_F(CliTest, MakeWaitEndedBySigtermEndsTheProgramAndLeavesNothing)
