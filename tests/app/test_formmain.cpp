@@ -547,3 +547,26 @@ TEST_F(MainWindow, UnsavedWorkCanBeDiscardedOrLeftForLater)
     EXPECT_FALSE(QFileInfo::exists(work));
     EXPECT_TRUE(FindUnsavedWork().isEmpty());
 }
+
+TEST_F(MainWindow, ASignalKeepsUnsavedWorkWithoutAskingAndTheNextStartRestoresIt)
+{
+    QString work;
+    {
+        TFormMain &form = Main();
+        form.EditEntryUrl->setText(QStringLiteral("http://127.0.0.1:9/typed/"));
+        form.GetDb()->InsertEntry(QStringLiteral("http://127.0.0.1:9/typed/1"), QStringLiteral("記事"), 0, false);
+        ASSERT_TRUE(form.IsModified());
+        work = form.GetDb()->GetWorkFileName();
+        TMessageBox::TakeShownTexts();
+        form.KeepWorkAndQuit(); // what SIGTERM, SIGINT and SIGHUP do
+        EXPECT_TRUE(TMessageBox::TakeShownTexts().isEmpty()); // nobody was asked
+        FForm.reset();
+    }
+    ASSERT_TRUE(QFileInfo::exists(work));
+    MarkOwnerEnded(work);
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    TFormMain &next = Main();
+    EXPECT_EQ(next.EditEntryUrl->text(), QStringLiteral("http://127.0.0.1:9/typed/"));
+    EXPECT_EQ(next.GetDb()->LoadEntries().size(), 1);
+    EXPECT_TRUE(next.IsModified());
+}
