@@ -21,6 +21,7 @@
 #include "platform/Tapptitle.h"
 #include "platform/Varnokierror.h"
 #include "store/Tldbdb.h"
+#include "store/Tprojectsession.h"
 #include "store/Tworkingcopy.h"
 
 #include <QCheckBox>
@@ -112,7 +113,7 @@ TFormMain::TFormMain(QWidget *parent)
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this] { RunGuarded(this, [this] { PageControl1Change(); }); });
 
-    FDb = std::make_unique<TLdbDb>();
+    FSession = std::make_unique<TProjectSession>();
 
     SetCaption(QString());
     PageControl1->setCurrentIndex(0);
@@ -450,11 +451,18 @@ void TFormMain::InitializeOnIdle()
     OfferRecovery();
 }
 
+TProjectSession &TFormMain::Session()
+{
+    if (!FSession)
+        throw EVarnokiError(QStringLiteral("プロジェクトが開かれていません。"));
+    return *FSession;
+}
+
 TLdbDb &TFormMain::Db()
 {
-    if (!FDb)
+    if (!FSession)
         throw EVarnokiError(QStringLiteral("プロジェクトが開かれていません。"));
-    return *FDb;
+    return FSession->Db();
 }
 
 void TFormMain::SetModified(bool modified)
@@ -496,8 +504,8 @@ bool TFormMain::ConfirmDiscardChanges()
 
 QString TFormMain::ProjectFolder() const
 {
-    if (!FProject.GetFileName().isEmpty())
-        return QFileInfo(FProject.GetFileName()).absolutePath();
+    if (FSession && !FSession->Project().GetFileName().isEmpty())
+        return QFileInfo(FSession->Project().GetFileName()).absolutePath();
     return QDir::homePath();
 }
 
@@ -505,10 +513,9 @@ void TFormMain::ActionFileNewExecute()
 {
     if (!ConfirmDiscardChanges())
         return;
-    Db().CreateFromEmpty(GetDbDir() + QStringLiteral("VARNOKI.FDB"));
-    FProject = TProject();
-    ShowProject(FProject);
-    SetCaption(FProject.GetFileName());
+    Session().CreateNew();
+    ShowProject(Session().Project());
+    SetCaption(Session().Project().GetFileName());
     SetModified(false);
     PageControl1->setCurrentIndex(0);
 }
@@ -521,26 +528,24 @@ void TFormMain::ActionFileOpenExecute()
     if (fileName.isEmpty())
         return;
     const TWaitCursor wait;
-    // A fresh model: a file without some settings must not show the previous project's.
-    TProject project;
-    project.Load(fileName, Db());
-    FProject = project;
-    ShowProject(FProject);
-    SetCaption(FProject.GetFileName());
+    Session().Open(fileName);
+    ShowProject(Session().Project());
+    SetCaption(Session().Project().GetFileName());
     SetModified(false);
     PageControl1->setCurrentIndex(0);
 }
 
 void TFormMain::ActionFileSaveExecute()
 {
-    if (FProject.GetFileName().isEmpty()) {
+    if (Session().Project().GetFileName().isEmpty()) {
         ActionFileSaveAsExecute();
         return;
     }
     const TWaitCursor wait;
-    GatherProject(FProject);
-    FProject.Save(FProject.GetFileName(), Db());
-    SetCaption(FProject.GetFileName());
+    TProject project = Session().Project();
+    GatherProject(project);
+    Session().Save(project);
+    SetCaption(Session().Project().GetFileName());
     SetModified(false);
 }
 
@@ -553,11 +558,10 @@ void TFormMain::ActionFileSaveAsExecute()
     const TWaitCursor wait;
     // Saved into a fresh model, which replaces the project's only once the file is
     // written: a failed save keeps the project's file name.
-    TProject project;
+    TProject project = Session().Project();
     GatherProject(project);
-    project.Save(fileName, Db());
-    FProject = project;
-    SetCaption(FProject.GetFileName());
+    Session().Save(project, fileName);
+    SetCaption(Session().Project().GetFileName());
     SetModified(false);
 }
 
@@ -586,17 +590,17 @@ void TFormMain::FormClose()
         run->Wait(10000, {});
     FTemplateRuns.clear();
     // The database object removes its working copy, unless it keeps it for recovery.
-    FDb.reset();
+    FSession.reset();
 }
 
 void TFormMain::KeepWorkAndQuit()
 {
     RunGuarded(nullptr, [this] {
-        if (FDb && (FModified || FDb->HasUnsavedChanges())) {
+        if (FSession && (FModified || FSession->Db().HasUnsavedChanges())) {
             // Settings typed since the last save live in the widgets until now.
-            GatherProject(FProject);
-            FProject.Write(*FDb);
-            FDb->KeepForRecovery();
+            TProject project = Session().Project();
+            GatherProject(project);
+            FSession->KeepForRecovery(project);
         }
     });
     FormClose();
@@ -619,11 +623,8 @@ void TFormMain::OfferRecovery()
             DiscardUnsavedWork(work);
             continue;
         }
-        Db().Restore(work);
-        TProject restored;
-        restored.Read(Db());
-        FProject = restored;
-        ShowProject(FProject);
+        Session().Restore(work);
+        ShowProject(Session().Project());
         SetCaption(work.ProjectFileName);
         SetModified(true);
         // One at a time: the others are offered at the next start.

@@ -20,6 +20,7 @@ class QToolBar;
 class QTreeWidget;
 class TCommentGridModel;
 class TLdbDb;
+#include "store/Tprojectsession.h"
 #include "output/Tmakehtml.h"
 class TValueListEditor;
 
@@ -40,8 +41,8 @@ public:
     void KeepWorkAndQuit();
     // Whether the project changed since it was created, opened or saved.
     bool IsModified() const { return FModified; }
-    const TProject &GetProject() const { return FProject; }
-    TLdbDb *GetDb() const { return FDb.get(); }
+    const TProject &GetProject() const { return FSession->Project(); }
+    TLdbDb *GetDb() const { return FSession ? &FSession->Db() : nullptr; }
     const TCommentGridModel *GetCommentModel() const { return FCommentModel; }
 
     QAction *ActionFileNew;
@@ -127,6 +128,7 @@ private:
     void CreateActions();
     void Bind(QAction *action, void (TFormMain::*handler)());
 
+    TProjectSession &Session();
     TLdbDb &Db();
     void SetModified(bool modified);
     void UpdateCaption();
@@ -143,10 +145,9 @@ private:
     void RestoreWindowState();
     void SaveWindowState();
 
-    std::unique_ptr<TLdbDb> FDb;
+    std::unique_ptr<TProjectSession> FSession;
     // Template programs still writing their pages.
     std::vector<std::unique_ptr<TTemplateRun>> FTemplateRuns;
-    TProject FProject;
     TCommentGridModel *FCommentModel = nullptr;
     TTemplateManager FTemplateManager;
     TBlogConfigManager FBlogConfigManager;

@@ -11,10 +11,7 @@
 
 #include <algorithm>
 
-TCliProject::TCliProject()
-    : FDb(std::make_unique<TLdbDb>())
-{
-}
+TCliProject::TCliProject() = default;
 
 TCliProject::~TCliProject() = default;
 
@@ -25,7 +22,7 @@ void TCliProject::Open(const QString &fileName, bool forChanges)
         throw EUsageError(QStringLiteral("プロジェクトファイルが見つかりません: ")
                           + QDir::toNativeSeparators(path));
     try {
-        FProject.Load(path, *FDb, forChanges);
+        FSession.Open(path, forChanges);
     } catch (const EProjectBusy &) {
         throw;
     } catch (const EVarnokiError &error) {
@@ -43,19 +40,17 @@ void TCliProject::Open(const QString &fileName, bool forChanges)
 
 void TCliProject::Restore(const TUnsavedWork &work)
 {
-    FDb->Restore(work);
-    FProject.Read(*FDb);
+    FSession.Restore(work);
 }
 
 void TCliProject::CreateNew()
 {
-    FDb->CreateFromEmpty(GetDbDir() + QStringLiteral("VARNOKI.FDB"));
-    FProject = TProject();
+    FSession.CreateNew();
 }
 
 void TCliProject::Save(const QString &fileName)
 {
-    FProject.Save(fileName.isEmpty() ? FProject.GetFileName() : AbsolutePath(fileName), *FDb);
+    FSession.Save(FSession.Project(), fileName.isEmpty() ? QString() : AbsolutePath(fileName));
 }
 
 TBlogConfig FindBlogConfig(const QString &name)

@@ -4,6 +4,7 @@
 #include "output/Ttemplatemanager.h"
 #include "platform/Varnokierror.h"
 #include "store/Tproject.h"
+#include "store/Tprojectsession.h"
 #include "store/Tworkingcopy.h"
 
 #include <memory>
@@ -38,12 +39,11 @@ public:
     // Saves to fileName, or to the file the project came from when it is empty.
     void Save(const QString &fileName = QString());
 
-    TLdbDb &Db() { return *FDb; }
-    TProject &Project() { return FProject; }
+    TLdbDb &Db() { return FSession.Db(); }
+    TProject &Project() { return FSession.Project(); }
 
 private:
-    std::unique_ptr<TLdbDb> FDb;
-    TProject FProject;
+    TProjectSession FSession;
 };
 
 // The installed blog type or template of that name; a usage error when there is none.
