@@ -584,6 +584,18 @@ TEST_F(CliTest, MakeWaitPassesArgumentsAndExitStatusOn)
     // Waited for, so the export is no longer needed.
     ExpectNoWorkingCopies();
 
+    // Without --wait the program outlives the command; its export is cleared away by a
+    // later command once the program has ended.
+    ExpectOk(Cli({QStringLiteral("make"), Project(), QStringLiteral("later.html")}));
+    QStringList left;
+    for (int tries = 0; tries < 100; ++tries) {
+        Cli({QStringLiteral("show"), Project()});
+        left = QDir(PrivateTemp()).entryList(QDir::Files);
+        if (left.isEmpty())
+            break;
+    }
+    EXPECT_EQ(left, QStringList());
+
     ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("プログラムなし")}));
     for (const QStringList &make : {QStringList{QStringLiteral("make"), Project(), QStringLiteral("x.html")},
                                     QStringList{QStringLiteral("make"), Project(), QStringLiteral("x.html"),
