@@ -3,7 +3,10 @@
 #include "platform/Tappdirs.h"
 #include "platform/Tinifile.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 TBlogConfig::TBlogConfig(const QString &iniPath)
     : FDirectory(QFileInfo(iniPath).absolutePath())
@@ -37,11 +40,29 @@ TBlogConfigManager::TBlogConfigManager(const QString &folder)
 void TBlogConfigManager::Load()
 {
     FBlogConfigs.clear();
-    for (const QString &path : ListFilesByName(FFolder.isEmpty() ? GetBlogDir() : FFolder, false)) {
+    FWarnings.clear();
+    const QString user = FFolder.isEmpty() ? GetUserBlogDir() : QString();
+    const QStringList paths = FFolder.isEmpty() ? ListDefinitionFiles(user, GetBlogDir(), false)
+                                                : ListFilesByName(FFolder, false);
+    for (const QString &path : paths) {
         if (!path.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
             continue;
         TBlogConfig config(path);
-        if (!config.GetName().isEmpty())
-            FBlogConfigs.append(std::move(config));
+        if (config.GetName().isEmpty())
+            continue;
+        // A name is looked up as the first of the list, so of a shipped blog type and
+        // the user's own of one name, the user's goes in front.
+        const bool usersOwn = !user.isEmpty() && path.startsWith(user);
+        const auto shipped = std::find_if(FBlogConfigs.begin(), FBlogConfigs.end(), [&](const TBlogConfig &other) {
+            return other.GetName() == config.GetName()
+                   && !QString(other.GetDirectory() + QLatin1Char('/')).startsWith(user);
+        });
+        if (usersOwn && shipped != FBlogConfigs.end()) {
+            FWarnings.append(QStringLiteral("ブログの種類「%1」が二つあります。自分のフォルダーの %2 を使います。")
+                                 .arg(config.GetName(), QDir::toNativeSeparators(path)));
+            FBlogConfigs.insert(shipped, std::move(config));
+            continue;
+        }
+        FBlogConfigs.append(std::move(config));
     }
 }

@@ -41,8 +41,11 @@ public:
 
     void Load();
     TBlogConfigList GetBlogConfigs() const { return FBlogConfigs; }
+    // One line for each of the user's blog types that shares its name with a shipped one.
+    QStringList GetWarnings() const { return FWarnings; }
 
 private:
     QString FFolder;
     TBlogConfigList FBlogConfigs;
+    QStringList FWarnings;
 };

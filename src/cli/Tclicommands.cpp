@@ -194,15 +194,26 @@ int CommandRecover(const QStringList &args)
 int CommandBlogTypes(const QStringList &args)
 {
     QCommandLineParser parser;
+    parser.addOption({QStringLiteral("verbose"), QString()});
     ParseArguments(parser, QStringLiteral("blog-types"), args,
-                   QStringLiteral("使い方 / Usage: varnoki-cli blog-types\n"
+                   QStringLiteral("使い方 / Usage: varnoki-cli blog-types [--verbose]\n"
                                   "インストールされているブログの種類を1行に1つ、名前<TAB>説明の形で表示します。\n"
-                                  "Lists the installed blog types: name, TAB, description."),
+                                  "--verbose: 3列目に読み込んだフォルダーを加えます (自分のフォルダー %1 が先です)。\n"
+                                  "Lists the installed blog types: name, TAB, description; --verbose adds the folder\n"
+                                  "each comes from (the user's own folder first).")
+                       .arg(QDir::toNativeSeparators(GetUserBlogDir())),
                    0, 0);
+    const bool verbose = parser.isSet(QStringLiteral("verbose"));
     TBlogConfigManager manager;
     manager.Load();
-    for (const TBlogConfig &config : manager.GetBlogConfigs())
-        PrintOut(EscapeField(config.GetName()) + QLatin1Char('\t') + EscapeField(config.GetSimpleText()));
+    for (const QString &warning : manager.GetWarnings())
+        PrintErr(warning);
+    for (const TBlogConfig &config : manager.GetBlogConfigs()) {
+        QString line = EscapeField(config.GetName()) + QLatin1Char('\t') + EscapeField(config.GetSimpleText());
+        if (verbose)
+            line += QLatin1Char('\t') + EscapeField(QDir::toNativeSeparators(config.GetDirectory()));
+        PrintOut(line);
+    }
     return ExitOk;
 }
 

@@ -45,7 +45,10 @@ TTemplateManager::TTemplateManager(const QString &folder)
 void TTemplateManager::Load()
 {
     FTemplates.clear();
-    for (const QString &path : ListFilesByName(FFolder.isEmpty() ? GetTemplateDir() : FFolder, true)) {
+    const QStringList paths = FFolder.isEmpty()
+                                  ? ListDefinitionFiles(GetUserTemplateDir(), GetTemplateDir(), true)
+                                  : ListFilesByName(FFolder, true);
+    for (const QString &path : paths) {
         THtmlTemplate htmlTemplate(path);
         if (!htmlTemplate.GetName().isEmpty())
             FTemplates.append(std::move(htmlTemplate));

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -239,4 +240,39 @@ TEST_F(BlogConfigTest, TheDefaultFolderIsBlogBesideTheProgram)
     SetAppDirOverride(QString());
     ASSERT_EQ(manager.GetBlogConfigs().size(), 1);
     EXPECT_EQ(manager.GetBlogConfigs().at(0).GetScriptPath(), Folder() + QLatin1Char('/'));
+}
+
+TEST_F(BlogConfigTest, TheUsersOwnBlogTypesComeFirst)
+{
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(FDir.filePath(QStringLiteral("data"))));
+    const QString user = GetUserBlogDir();
+    EXPECT_EQ(user, FDir.filePath(QStringLiteral("data/varnoki/blog/")));
+    EXPECT_TRUE(QFileInfo(user).isDir()); // made on first use
+    Write(QStringLiteral("a.ini"), "[CONFIG]\nname=A\nsimpletext=shipped a\n");
+    Write(QStringLiteral("b.ini"), "[CONFIG]\nname=B\nsimpletext=shipped b\n");
+    // Same file name: used instead of the shipped file.
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("b.ini"), "[CONFIG]\nname=B\nsimpletext=mine\n"));
+    // Same name under another file name: the user's is taken, with a warning.
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("z.ini"), "[CONFIG]\nname=A\nsimpletext=my a\n"));
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("c.ini"), "[CONFIG]\nname=C\n"));
+    SetAppDirOverride(FDir.path());
+    TBlogConfigManager manager;
+    manager.Load();
+    QStringList shown;
+    for (const TBlogConfig &config : manager.GetBlogConfigs())
+        shown << config.GetName() + QLatin1Char('=') + config.GetSimpleText() + QLatin1Char('@')
+                     + QDir(FDir.path()).relativeFilePath(config.GetDirectory());
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("A=my a@data/varnoki/blog"), QStringLiteral("A=shipped a@blog"),
+                                  QStringLiteral("B=mine@data/varnoki/blog"), QStringLiteral("C=@data/varnoki/blog")}));
+    ASSERT_EQ(manager.GetWarnings().size(), 1);
+    EXPECT_TRUE(manager.GetWarnings().at(0).contains(user + QStringLiteral("z.ini"))) << manager.GetWarnings().at(0).toStdString();
+
+    // A user folder that cannot be read leaves the shipped ones.
+    QDir(FDir.filePath(QStringLiteral("data/varnoki/blog"))).removeRecursively();
+    ASSERT_TRUE(WriteBytes(FDir.filePath(QStringLiteral("data/varnoki/blog")), "not a folder"));
+    manager.Load();
+    EXPECT_EQ(manager.GetBlogConfigs().size(), 2);
+    SetAppDirOverride(QString());
+    qputenv("XDG_DATA_HOME", savedData);
 }

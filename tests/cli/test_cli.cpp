@@ -85,6 +85,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
         env.insert(QStringLiteral("TMPDIR"), Path(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), Path(QStringLiteral("data")));
         return env;
     }
 

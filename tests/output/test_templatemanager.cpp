@@ -217,3 +217,23 @@ TEST_F(TemplateManagerTest, TheDefaultFolderIsTemplateBesideTheProgram)
     ASSERT_EQ(manager.GetTemplates().size(), 1);
     EXPECT_EQ(manager.GetTemplates().at(0).GetPath(), Path(QStringLiteral("t.ini")));
 }
+
+TEST_F(TemplateManagerTest, TheUsersOwnTemplatesReplaceShippedOnesOfTheSameFileName)
+{
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(FDir.filePath(QStringLiteral("data"))));
+    const QString user = GetUserTemplateDir();
+    Write(QStringLiteral("t.ini"), "[TEMPLATE]\nname=T\n");
+    Write(QStringLiteral("u.ini"), "[TEMPLATE]\nname=U\n");
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("t.ini"), "[TEMPLATE]\nname=Mine\nexe=mine.sh\n"));
+    SetAppDirOverride(FDir.path());
+    TTemplateManager manager;
+    manager.Load();
+    SetAppDirOverride(QString());
+    qputenv("XDG_DATA_HOME", savedData);
+    ASSERT_EQ(manager.GetTemplates().size(), 2);
+    EXPECT_EQ(manager.GetTemplates().at(0).GetName(), QStringLiteral("Mine"));
+    // Its program is found beside its own file.
+    EXPECT_EQ(manager.GetTemplates().at(0).GetExePath(), user + QStringLiteral("mine.sh"));
+    EXPECT_EQ(manager.GetTemplates().at(1).GetName(), QStringLiteral("U"));
+}

@@ -12,4 +12,6 @@ TTestTempDir::TTestTempDir() : FDir(QDir::tempPath() + QStringLiteral("/varnoki-
                                            | QFileDevice::ExeGroup | QFileDevice::ReadOther
                                            | QFileDevice::ExeOther);
     qputenv("TMPDIR", QFile::encodeName(FDir.path()));
+    // The user's own blog types and templates must not come from the real home.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(FDir.path() + QStringLiteral("/data")));
 }
