@@ -1,6 +1,12 @@
 #include "cli/Tclicommands.h"
 
 #include "cli/Tcliproject.h"
+#include "retrieval/Tdownloadhost.h"
+#include "retrieval/Tcodepage.h"
+#include "retrieval/Thttputility.h"
+#include "retrieval/Tdateparser.h"
+#include "blogtype/Tcategoryparser.h"
+#include "blogtype/Tentryparser.h"
 #include "cli/Tconsolehost.h"
 #include "output/Thtmldb.h"
 #include "output/Tmakehtml.h"
@@ -14,6 +20,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -49,6 +56,7 @@ const QString MainUsage = QStringLiteral(
     "  comment PROJECT URL TEXT           エントリーのコメントを設定して保存します\n"
     "  make PROJECT HTMLFILE [--wait]     HTMLファイルを作成します\n"
     "  recover [PROJECT] [--discard]      保存されずに終わった作業内容を一覧・復元します\n"
+    "  try --blog-type NAME URL|FILE      ブログの種類のスクリプトがページから読む値を表示します\n"
     "\n"
     "各コマンドの説明 / Help on a command: varnoki-cli COMMAND --help\n"
     "終了コード / Exit status: 0 成功 success, 1 エラー error, 2 使い方の誤り bad usage,\n"
@@ -152,6 +160,128 @@ int RunJobAndSave(TCliProject &project, const std::function<bool(TConsoleHost &)
     const bool cancelled = host.IsCancelled();
     project.Save();
     return Finish(ok, cancelled);
+}
+
+// A page for "try": fetched as the entry download fetches, or read from a file.
+QString TryPage(const QString &source, TCodePageId codePage, const TFetchControl &control, QString *problem)
+{
+    if (source.startsWith(QLatin1String("http://")) || source.startsWith(QLatin1String("https://"))) {
+        TFetchOutcome outcome;
+        const QString page = FetchPageDirect(source, codePage, control, &outcome);
+        *problem = outcome.Problem();
+        return page;
+    }
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024)
+        throw EUsageError(QStringLiteral("ページのファイルを読めません: ") + QDir::toNativeSeparators(source));
+    return DecodePage(file.readAll(), codePage);
+}
+
+int CommandTry(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("blog-type"), QString(), QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("walk"), QString(), QStringLiteral("N"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("encode"), QString(), QStringLiteral("NAME")});
+    ParseArguments(parser, QStringLiteral("try"), args,
+                   QStringLiteral("使い方 / Usage: varnoki-cli try --blog-type NAME URL|FILE [--walk N] [--encode NAME]\n"
+                                  "ブログの種類のスクリプトの各関数がそのページについて返す値と、かかった時間を表示します。\n"
+                                  "GetDate は、プログラムが読み取った日時も示します。スクリプトのエラーは行と列つきで示します。\n"
+                                  "--walk N: そこから古いほうへ N 件のエントリーをたどり、1件ごとに表示します。\n"
+                                  "--encode: ブログの種類の文字コードの代わりに使う文字コード。\n"
+                                  "Shows what each function of the blog type's script returns for the page, and how long\n"
+                                  "it took; --walk N follows N older entries; --encode overrides the character set."),
+                   1, 1);
+    const TBlogConfig blogConfig = FindBlogConfig(RequiredValue(parser, QStringLiteral("blog-type"), QStringLiteral("try")));
+    bool validWalk = false;
+    const int walk = parser.value(QStringLiteral("walk")).toInt(&validWalk);
+    if (!validWalk || walk < 0)
+        throw EUsageError(QStringLiteral("--walk には 0 以上の数を指定してください: ") + parser.value(QStringLiteral("walk")));
+    const QString encode = parser.isSet(QStringLiteral("encode")) ? parser.value(QStringLiteral("encode"))
+                                                                  : blogConfig.GetEncode();
+    const TCodePageId codePage = TCodePage::GetInstance()->GetCodePage(encode);
+    TAppConfig::GetInstance().Load(TAppConfig::GetIniFileName());
+    TConsoleHost host;
+    const TFetchControl control = MakeFetchControl(host);
+    const QString script = ReadScriptFile(blogConfig.GetScriptPath());
+    TEntryParser entryParser;
+    entryParser.Initialize(blogConfig.GetLanguage(), script);
+    TCategoryParser categoryParser;
+    categoryParser.Initialize(blogConfig.GetLanguage(), script);
+    if (!entryParser.GetLoadWarning().isEmpty())
+        PrintOut(QStringLiteral("Warning: ") + entryParser.GetLoadWarning());
+
+    bool failed = false;
+    QElapsedTimer clock;
+    // Runs one function, prints its line and returns its result.
+    auto call = [&](const QString &name, const std::function<QString()> &function, const QString &indent) {
+        clock.start();
+        QString result;
+        QString error;
+        try {
+            result = function();
+        } catch (const EVarnokiError &e) {
+            error = e.Message();
+        }
+        const QString took = QStringLiteral(" (%1 ms)").arg(double(clock.nsecsElapsed()) / 1e6, 0, 'f', 1);
+        if (!error.isEmpty()) {
+            failed = true;
+            PrintOut(indent + name + QStringLiteral(": エラー ") + error + took);
+            return QString();
+        }
+        QString line = indent + name + QStringLiteral(": ") + EscapeField(result);
+        if (name == QLatin1String("GetDate")) {
+            const std::optional<TDateTime> date = ParseDateText(result);
+            line += date ? QStringLiteral(" → ") + DateTimeToQDateTime(*date).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                         : QStringLiteral(" → 日付として読めません");
+        }
+        PrintOut(line + took);
+        return result;
+    };
+    auto entryLines = [&](const QString &page, const QString &indent) {
+        call(QStringLiteral("GetDate"), [&] { return entryParser.GetDate(page); }, indent);
+        call(QStringLiteral("GetTitle"), [&] { return entryParser.GetTitle(page); }, indent);
+        return call(QStringLiteral("GetNextUrl"), [&] { return entryParser.GetNextUrl(page); }, indent);
+    };
+
+    const QString source = parser.positionalArguments().at(0);
+    QString problem;
+    const QString page = TryPage(source, codePage, control, &problem);
+    PrintOut(QStringLiteral("ページ: %1 (%2 文字)").arg(source).arg(page.size()));
+    if (!problem.isEmpty()) {
+        PrintOut(problem);
+        failed = true;
+    }
+    const QString newest = call(QStringLiteral("GetRecentEntry"), [&] { return entryParser.GetRecentEntry(page); }, QString());
+    QString next = entryLines(page, QString());
+    call(QStringLiteral("GetEntryUrl"), [&]() -> QString {
+        const QStringList urls = categoryParser.GetEntryUrl(page);
+        if (categoryParser.HasError())
+            throw EVarnokiError(categoryParser.GetErrorMessage());
+        return QStringLiteral("%1 件").arg(urls.size()) + (urls.isEmpty() ? QString() : QStringLiteral(" ") + urls.join(QLatin1Char(' ')));
+    }, QString());
+    call(QStringLiteral("GetNextCategoryUrl"), [&]() -> QString {
+        const QString url = categoryParser.GetNextCategoryUrl(page);
+        if (categoryParser.HasError())
+            throw EVarnokiError(categoryParser.GetErrorMessage());
+        return url;
+    }, QString());
+
+    // From a top page the walk starts at the newest entry, from an entry page at the older one.
+    if (next.isEmpty())
+        next = newest;
+    for (int step = 1; step <= walk && !next.isEmpty() && !host.IsCancelled(); ++step) {
+        const QString url = next;
+        const QString older = TryPage(url, codePage, control, &problem);
+        PrintOut(QStringLiteral("[%1] %2").arg(step).arg(url));
+        if (!problem.isEmpty()) {
+            PrintOut(QStringLiteral("  ") + problem);
+            failed = true;
+            break;
+        }
+        next = entryLines(older, QStringLiteral("  "));
+    }
+    return failed ? ExitFailed : ExitOk;
 }
 
 int CommandRecover(const QStringList &args)
@@ -592,6 +722,7 @@ const QList<TCommand> &Commands()
         {QStringLiteral("comment"), CommandComment},
         {QStringLiteral("make"), CommandMake, true},
         {QStringLiteral("recover"), CommandRecover},
+        {QStringLiteral("try"), CommandTry, true},
     };
     return commands;
 }

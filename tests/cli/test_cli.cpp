@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -383,6 +384,40 @@ TEST_F(CliTest, AFileThatIsNoProjectIsNamedSo)
             << run.Err.toStdString();
     }
     ExpectNoWorkingCopies();
+}
+
+TEST_F(CliBlogTest, TryShowsWhatTheScriptReadsAndWalksOlderEntries)
+{
+    const TRun top = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("テスト用"),
+                          Blog.TopUrl(), QStringLiteral("--walk"), QStringLiteral("2")});
+    ExpectOk(top);
+    const QStringList lines = top.Out.split(u'\n', Qt::SkipEmptyParts);
+    auto value = [](const QString &line) { return line.left(line.lastIndexOf(QStringLiteral(" ("))); };
+    ASSERT_GE(lines.size(), 15) << top.Out.toStdString();
+    EXPECT_EQ(value(lines.at(1)), QStringLiteral("GetRecentEntry: ") + EntryUrl(3));
+    EXPECT_TRUE(lines.at(1).endsWith(QStringLiteral(" ms)")));
+    // The walk starts at the newest entry, and each step shows what the program reads.
+    EXPECT_EQ(lines.at(7), QStringLiteral("[1] ") + EntryUrl(3));
+    EXPECT_EQ(value(lines.at(8)), QStringLiteral("  GetDate: 2024/05/03 12:34:56 → 2024-05-03 12:34:56"));
+    EXPECT_EQ(value(lines.at(9)), QStringLiteral("  GetTitle: 三番目"));
+    EXPECT_EQ(value(lines.at(10)), QStringLiteral("  GetNextUrl: ") + EntryUrl(2));
+    EXPECT_EQ(lines.at(11), QStringLiteral("[2] ") + EntryUrl(2));
+    EXPECT_EQ(lines.size(), 15);
+
+    // A script error names its line and column; a saved page works as a file.
+    WriteBytes(Path(QStringLiteral("work/boom.html")), "<h1>t</h1><span class=\"date\">いつか</span>BOOM");
+    const TRun boom = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("テスト用"),
+                           Path(QStringLiteral("work/boom.html"))});
+    EXPECT_EQ(boom.Status, 1);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\nGetTitle: エラー \\d+,\\d+:.*ReferenceError")).match(boom.Out).hasMatch())
+        << boom.Out.toStdString();
+    EXPECT_TRUE(boom.Out.contains(QStringLiteral("GetDate: いつか → 日付として読めません")));
+    // An error page is said to be one.
+    Blog.Server.SetRoute("/gone", THttpTestResponse::WithStatus(404, "gone"));
+    const TRun gone = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("テスト用"),
+                           Blog.Url(QStringLiteral("/gone"))});
+    EXPECT_EQ(gone.Status, 1);
+    EXPECT_TRUE(gone.Out.contains(QStringLiteral("HTTP エラー: HTTP/1.1 404 Not Found")));
 }
 
 TEST_F(CliBlogTest, CtrlCCancelsTheDownloadAndSavesWhatCame)
