@@ -460,9 +460,7 @@ TProjectSession &TFormMain::Session()
 
 TLdbDb &TFormMain::Db()
 {
-    if (!FSession)
-        throw EVarnokiError(QStringLiteral("プロジェクトが開かれていません。"));
-    return FSession->Db();
+    return Session().Db();
 }
 
 void TFormMain::SetModified(bool modified)
@@ -598,7 +596,7 @@ void TFormMain::KeepWorkAndQuit()
     RunGuarded(nullptr, [this] {
         if (FSession && (FModified || FSession->Db().HasUnsavedChanges())) {
             // Settings typed since the last save live in the widgets until now.
-            TProject project = Session().Project();
+            TProject project = FSession->Project();
             GatherProject(project);
             FSession->KeepForRecovery(project);
         }

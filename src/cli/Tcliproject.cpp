@@ -1,9 +1,7 @@
 #include "cli/Tcliproject.h"
 
 #include "cli/Tclicommands.h"
-#include "platform/Tappdirs.h"
 #include "platform/Tprojectlock.h"
-#include "store/Tldbdb.h"
 
 #include <QDir>
 #include <QFile>

@@ -55,12 +55,11 @@ bool TEntryDownloadJob::RunDownload()
             FHost.Wait(sleepTime);
         FHost.ProcessMessages();
     };
-    // Both modes collect the walk in tmp_entries, so that the entries known before
-    // stay as they were until the walk has ended.
-    bool walkComplete = false;
     bool hadEntries = false;
 
     try {
+        // Both modes collect the walk in tmp_entries, so that the entries known before
+        // stay as they were until the walk has ended.
         FDb.DeleteEntries(true);
         hadEntries = FDb.GetMaxEntryId(false) > 0;
 
@@ -142,7 +141,7 @@ bool TEntryDownloadJob::RunDownload()
         } catch (const EFetchCancelled &) {
             // Cancel during a fetch ends the walk as Cancel between pages does.
         }
-        walkComplete = currentUrl.isEmpty();
+        const bool walkComplete = currentUrl.isEmpty();
 
         if (FNewEntryOnly || !walkComplete)
             FDb.MergeTmpEntries();

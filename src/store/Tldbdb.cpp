@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <unistd.h>
 
+#include <cstdio>
+
 namespace {
 QAtomicInt ConnectionCounter;
 
@@ -73,8 +75,8 @@ void TLdbDb::SetChanged(bool changed)
 void TLdbDb::SetSaved(const QString &fileName)
 {
     FSavedFileName = fileName;
-    FChanged = true;
-    SetChanged(false);
+    FChanged = false;
+    WriteWorkingCopyInfo(FWorkFileName, FSavedFileName, false);
 }
 
 std::unique_ptr<TProjectLock> TLdbDb::LockFor(const QString &fileName)
@@ -100,10 +102,12 @@ void TLdbDb::Restore(const TUnsavedWork &work)
     CheckProjectDatabase(work.WorkFileName, work.WorkFileName);
     const bool wasConnected = IsConnected();
     Close();
-    QFile::remove(FWorkFileName);
-    if (!QFile::rename(work.WorkFileName, FWorkFileName)) {
+    // One rename replaces the working copy, so a failure leaves it as it was.
+    if (::rename(QFile::encodeName(work.WorkFileName).constData(),
+                 QFile::encodeName(FWorkFileName).constData())
+        != 0) {
         if (wasConnected)
-            QFile::copy(work.WorkFileName, FWorkFileName);
+            Connect(FWorkFileName);
         throw EVarnokiError(QStringLiteral("作業用ファイルを置き換えられません: %1")
                                 .arg(QDir::toNativeSeparators(FWorkFileName)));
     }
@@ -119,8 +123,8 @@ void TLdbDb::Restore(const TUnsavedWork &work)
         FLock = std::move(lock);
     FFileName = work.ProjectFileName.isEmpty() ? FWorkFileName : work.ProjectFileName;
     FSavedFileName = work.ProjectFileName;
-    FChanged = false;
-    SetChanged(true);
+    FChanged = true;
+    WriteWorkingCopyInfo(FWorkFileName, FSavedFileName, true);
 }
 
 bool TLdbDb::IsConnected() const
