@@ -34,26 +34,16 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/data/db/html.sql)
   list(APPEND VARNOKI_DATA_OUTPUTS ${VARNOKI_HTMLDB})
 endif()
 
-# Blog types: copied as they are, except that each blog type's script gets the
-# shared helper script joined in front of it when one exists.
+# Blog types, their shared helper scripts among them, copied as they are; the
+# program loads the helpers ahead of each blog type's script.
 file(GLOB_RECURSE VARNOKI_BLOG_FILES CONFIGURE_DEPENDS
   RELATIVE ${CMAKE_SOURCE_DIR}/data/blog ${CMAKE_SOURCE_DIR}/data/blog/*)
-set(VARNOKI_BLOG_HELPER ${CMAKE_SOURCE_DIR}/data/blog/common.js)
 foreach(rel ${VARNOKI_BLOG_FILES})
   set(src ${CMAKE_SOURCE_DIR}/data/blog/${rel})
   set(dst ${VARNOKI_BIN_DIR}/blog/${rel})
-  if(src STREQUAL VARNOKI_BLOG_HELPER)
-    continue()
-  elseif(rel MATCHES "\\.js$" AND EXISTS ${VARNOKI_BLOG_HELPER})
-    add_custom_command(OUTPUT ${dst}
-      COMMAND ${CMAKE_COMMAND} -DHELPER=${VARNOKI_BLOG_HELPER} -DSCRIPT=${src} -DOUTPUT=${dst}
-              -P ${CMAKE_SOURCE_DIR}/cmake/JoinBlogScript.cmake
-      DEPENDS ${src} ${VARNOKI_BLOG_HELPER} ${CMAKE_SOURCE_DIR}/cmake/JoinBlogScript.cmake)
-  else()
-    add_custom_command(OUTPUT ${dst}
-      COMMAND ${CMAKE_COMMAND} -E copy ${src} ${dst}
-      DEPENDS ${src})
-  endif()
+  add_custom_command(OUTPUT ${dst}
+    COMMAND ${CMAKE_COMMAND} -E copy ${src} ${dst}
+    DEPENDS ${src})
   list(APPEND VARNOKI_DATA_OUTPUTS ${dst})
 endforeach()
 

@@ -1,6 +1,8 @@
-// Helpers shared by every blog type script; the build joins this file in front of
-// each blog type's own script. Plain ECMAScript: pages arrive as one string, and
-// everything here works on that string alone.
+// Helpers shared by every blog type script; the program loads this file (and the
+// service registry services.js) ahead of each blog type's own script. Plain
+// ECMAScript: pages arrive as one string, and everything here works on that string
+// alone. A blog type usually only declares what its pages look like (BlogType at the
+// end of this file); the guide for blog type authors tells how.
 
 // ---------------------------------------------------------------- entities
 
@@ -769,20 +771,14 @@ function UrlLines(urls) {
 
 // ---------------------------------------------------------------- services
 
-// Marks that only pages of one service carry (their scripts, hosts and class names).
-var ServiceMarks = {
-  wordpress: /\/wp-(?:content|includes|json)\/|content=["']WordPress|class=["'][^"']*\b(?:wp-block-post|type-post|status-publish)\b/,
-  blogger: /\.blogger\.com\/|\.blogspot\.com|id=["']Blog1["']|blog-pager-older-link/,
-  hatena: /blog\.st-hatena\.com|data-blog-name=|entry-title-link|hatenablog\.(?:com|jp)|hateblo\.jp|hatenadiary\.(?:com|jp)/,
-  livedoor: /\bld_blog_vars\b/,
-  fc2: /\/blog-entry-\d+\.html|\.fc2\.com\//,
-  ameba: /ameblo\.jp|stat\.ameba\.jp|skin-entry|skinArticle|window\.INIT_DATA/
-};
+// Marks that only pages of one service carry (their scripts, hosts and class names),
+// by service name: services.js names the shipped services', a declaration may add its own.
+var ServiceMarks = {};
 
 // Whether the page may be one of the service's: it carries the service's marks, or
 // none of another service's. A blog type reads nothing from another service's pages.
 function IsServicePage(doc, service) {
-  if (ServiceMarks[service].test(doc.page))
+  if (ServiceMarks.hasOwnProperty(service) && ServiceMarks[service].test(doc.page))
     return true;
   for (var other in ServiceMarks) {
     if (other !== service && ServiceMarks.hasOwnProperty(other) && ServiceMarks[other].test(doc.page))
@@ -1087,4 +1083,237 @@ function JsonLdUrl(value) {
   if (value && typeof value === "object")
     value = value.url || value["@id"] || "";
   return typeof value === "string" ? CollapseSpace(DecodeEntities(value)) : "";
+}
+
+// ---------------------------------------------------------------- declarations
+
+// A finder says where a value is: a selector, whose first matching element's text
+// it is ("h1.entry-title"); a selector with "@" and an attribute name, for that
+// attribute's value ("time[datetime]@datetime"); a function (doc, scope) that
+// returns it; or a list of these, tried in order until one gives a value.
+function FindValue(doc, finder, scope) {
+  if (!finder)
+    return "";
+  if (finder instanceof Array) {
+    for (var i = 0; i < finder.length; i++) {
+      var value = FindValue(doc, finder[i], scope);
+      if (value)
+        return value;
+    }
+    return "";
+  }
+  if (typeof finder === "function")
+    return CollapseSpace(String(finder(doc, scope) || ""));
+  var at = finder.lastIndexOf("@");
+  if (at > 0 && !/[\]"']/.test(finder.substring(at)))
+    return AttrOf(doc, [finder.substring(0, at)], finder.substring(at + 1), scope);
+  return TextOf(doc, [finder], scope);
+}
+
+// The same for links: a selector gives the href of its first matching element that
+// leads somewhere ("sel@attr" another attribute's URL), a function returns a URL,
+// and every URL is made absolute by PageLink.
+function FindLink(doc, finder, scope) {
+  if (!finder)
+    return "";
+  if (finder instanceof Array) {
+    for (var i = 0; i < finder.length; i++) {
+      var url = FindLink(doc, finder[i], scope);
+      if (url)
+        return url;
+    }
+    return "";
+  }
+  if (typeof finder === "function")
+    return PageLink(doc, String(finder(doc, scope) || ""));
+  var at = finder.lastIndexOf("@");
+  if (at > 0 && !/[\]"']/.test(finder.substring(at))) {
+    var found = Select(doc, finder.substring(0, at), scope);
+    for (var j = 0; j < found.length; j++) {
+      url = PageLink(doc, Attr(found[j], finder.substring(at + 1)));
+      if (url)
+        return url;
+    }
+    return "";
+  }
+  return LinkOf(doc, [finder], scope);
+}
+
+// Finders for the page's JSON-LD article and its meta tags: JsonLd("headline",
+// "name") is the first of those fields of the article that has a value.
+function JsonLd() {
+  var fields = arguments;
+  return function (doc) {
+    var article = JsonLdArticle(doc);
+    for (var i = 0; article && i < fields.length; i++) {
+      var value = JsonLdString(article[fields[i]]);
+      if (value)
+        return value;
+    }
+    return "";
+  };
+}
+
+function Meta(key) {
+  return function (doc) { return MetaContent(doc, key); };
+}
+
+// An entry order read from URLs: UrlNumber(/\/entry-(\d+)\.html/) gives the number
+// the pattern captures (several captures are joined, as in a date and time), NaN
+// for URLs that do not match. Services whose entry numbers or dated URLs grow with
+// time let a blog type tell the older of two links by their data.
+function UrlNumber(pattern) {
+  return function (url) {
+    var m = pattern.exec((url || "").replace(/[?#][\s\S]*$/, ""));
+    if (!m)
+      return NaN;
+    var digits = "";
+    for (var i = 1; i < m.length; i++)
+      digits += m[i] || "";
+    return digits ? parseFloat(digits) : NaN;
+  };
+}
+
+// Of the candidate links (the one the page calls older first), the one that is
+// older than the page by order, the newest of such (none when every ordered one is
+// newer); when the page's own place is unknown, the one of two that comes first by
+// order; else the one the page calls older.
+function PickOlder(candidates, order, current) {
+  var known = [];
+  for (var i = 0; i < candidates.length; i++) {
+    if (candidates[i] && !isNaN(order(candidates[i])))
+      known.push(candidates[i]);
+  }
+  if (!isNaN(current) && known.length) {
+    var best = "";
+    for (i = 0; i < known.length; i++) {
+      var key = order(known[i]);
+      if (key < current && (!best || key > order(best)))
+        best = known[i];
+    }
+    return best;
+  }
+  if (known.length === 2 && order(known[0]) !== order(known[1]))
+    return order(known[0]) < order(known[1]) ? known[0] : known[1];
+  return candidates[0] || "";
+}
+
+// The entries a list page shows, as [{url, date, pinned}] in page order, by a
+// declaration's entries (or categoryEntries) part: a function (doc, main), or
+// {links, around, date, pinned}: each element of main matching links is an entry's
+// link, the closest element around it matching around holds its date (a finder) and,
+// when it matches pinned, marks it pinned; or {items, link, date, pinned}: each
+// element matching items is an entry, its link found inside it by the link finder.
+function ListEntries(doc, list, main) {
+  if (!list)
+    return [];
+  if (typeof list === "function")
+    return list(doc, main) || [];
+  var items = [];
+  var nodes = Select(doc, list.items || list.links, main);
+  for (var i = 0; i < nodes.length; i++) {
+    var url;
+    var around;
+    if (list.items) {
+      around = nodes[i];
+      url = FindLink(doc, list.link || "a[href]", around);
+    } else {
+      around = list.around ? Closest(nodes[i], list.around) : null;
+      url = PageLink(doc, Attr(nodes[i], "href"));
+    }
+    if (!url)
+      continue;
+    items.push({url: url, date: around ? FindValue(doc, list.date, around) : "",
+      pinned: !!(around && list.pinned && Matches(around, list.pinned))});
+  }
+  return items;
+}
+
+var Declaration = null;
+
+// The main part of the page (the declaration's main finder), kept with the page;
+// null for the whole page.
+function DeclaredMain(doc) {
+  if (doc.declaredMain === undefined)
+    doc.declaredMain = Declaration.main ? SelectFirst(doc, Declaration.main) : null;
+  return doc.declaredMain;
+}
+
+// An entry page's entry: the declaration's entry finder inside main, else main.
+function DeclaredEntry(doc) {
+  if (doc.declaredEntry === undefined) {
+    var main = DeclaredMain(doc);
+    doc.declaredEntry = (Declaration.entry ? SelectFirst(doc, Declaration.entry, main) : null) || main;
+  }
+  return doc.declaredEntry;
+}
+
+function DeclaredEntries(doc, list) {
+  if (Declaration.service && !IsServicePage(doc, Declaration.service))
+    return [];
+  return ListEntries(doc, list, DeclaredMain(doc));
+}
+
+// The six functions the program calls, made from the declaration. A script may still
+// write any of them itself; BlogType leaves those alone.
+var DeclaredFunctions = {
+  GetRecentEntry: function (page) {
+    return PickNewest(DeclaredEntries(HtmlDoc(page), Declaration.entries));
+  },
+  GetDate: function (page) {
+    var doc = HtmlDoc(page);
+    return FindValue(doc, Declaration.date, DeclaredEntry(doc));
+  },
+  GetTitle: function (page) {
+    var doc = HtmlDoc(page);
+    return FindValue(doc, Declaration.title, DeclaredEntry(doc));
+  },
+  GetNextUrl: function (page) {
+    var doc = HtmlDoc(page);
+    var older = FindLink(doc, Declaration.older);
+    if (!Declaration.order)
+      return older;
+    var own = Declaration.current ? FindLink(doc, Declaration.current) : PageUrl(doc);
+    return PickOlder([older, FindLink(doc, Declaration.newer)], Declaration.order, Declaration.order(own));
+  },
+  GetEntryUrl: function (page) {
+    var items = DeclaredEntries(HtmlDoc(page), Declaration.categoryEntries || Declaration.entries);
+    var urls = [];
+    for (var i = 0; i < items.length; i++)
+      urls.push(items[i].url);
+    return UrlLines(urls);
+  },
+  GetNextCategoryUrl: function (page) {
+    return FindLink(HtmlDoc(page), Declaration.olderList);
+  }
+};
+
+// Declares a blog type. Every part is optional:
+//   service          the service's name in ServiceMarks: list pages of other services
+//                    give no entries
+//   marks            a pattern only this service's pages match (added to ServiceMarks)
+//   main             selectors of the page's main part, where entries are looked for
+//   entries          the entries of a list page (see ListEntries)
+//   categoryEntries  those of a category page, when they differ
+//   entry            selectors of the entry on an entry page, inside main
+//   title, date      finders of the entry's title and date, inside the entry
+//   older            link finder of the older entry
+//   newer, order, current
+//                    where the service's pager can mean either way: the newer link's
+//                    finder, order(url) giving a number that grows with time, and a
+//                    link finder of the page's own URL (else the page's URL); the
+//                    older link is then told by order
+//   olderList        link finder of a list page's older page
+//   filterUrl        function (url) that rewrites every URL the blog type returns
+function BlogType(declaration) {
+  Declaration = declaration;
+  if (declaration.marks && declaration.service)
+    ServiceMarks[declaration.service] = declaration.marks;
+  if (declaration.filterUrl)
+    SiteUrlFilter = declaration.filterUrl;
+  var global = (function () { return this; })();
+  for (var name in DeclaredFunctions) {
+    if (DeclaredFunctions.hasOwnProperty(name) && typeof global[name] !== "function")
+      global[name] = DeclaredFunctions[name];
+  }
 }

@@ -2,9 +2,12 @@
 
 #include "platform/Tappdirs.h"
 #include "platform/Tinifile.h"
+#include "platform/Varnokierror.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -65,4 +68,35 @@ void TBlogConfigManager::Load()
         }
         FBlogConfigs.append(std::move(config));
     }
+}
+
+QString ReadScriptFile(const QString &path)
+{
+    // Scripts are small; anything this large is not a script and would only stall.
+    constexpr qint64 MaxScriptSize = 16 * 1024 * 1024;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxScriptSize)
+        throw EVarnokiError(QStringLiteral("スクリプトファイルを読み込めません: ") + path);
+    const QString text = TIniFile::DecodeText(file.readAll());
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineBreak);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QList<TScriptSource> ReadHelperScripts(const TBlogConfig &config)
+{
+    const QStringList folders = {GetUserBlogDir(), QFileInfo(config.GetScriptPath()).absolutePath() + QLatin1Char('/'),
+                                 GetBlogDir()};
+    QList<TScriptSource> helpers;
+    for (const QString &name : {QStringLiteral("common.js"), QStringLiteral("services.js")}) {
+        for (const QString &folder : folders) {
+            if (QFileInfo(folder + name).isFile()) {
+                helpers.append({name, ReadScriptFile(folder + name)});
+                break;
+            }
+        }
+    }
+    return helpers;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "blogtype/Tscriptcontroller.h"
+
 #include <QList>
 #include <QString>
 
@@ -49,3 +51,11 @@ private:
     TBlogConfigList FBlogConfigs;
     QStringList FWarnings;
 };
+
+// A blog type's script as text: decoded like the INI files, lines joined with CR LF.
+QString ReadScriptFile(const QString &path);
+
+// The helper scripts every blog type gets ahead of its own (common.js, then the
+// service registry services.js), each taken from the user's blog folder, else the
+// blog type's own folder, else the shipped one; those found nowhere are left out.
+QList<TScriptSource> ReadHelperScripts(const TBlogConfig &config);

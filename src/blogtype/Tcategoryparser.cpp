@@ -29,9 +29,14 @@ TCategoryParser::TCategoryParser(std::chrono::milliseconds timeLimit)
 
 TCategoryParser::~TCategoryParser() = default;
 
-void TCategoryParser::Initialize(const QString &language, const QString &script)
+void TCategoryParser::Initialize(const QString &language, const QString &script, const QList<TScriptSource> &helpers)
 {
-    FScriptController->Initialize(language, script);
+    FScriptController->Initialize(language, script, helpers);
+}
+
+void TCategoryParser::Initialize(const TBlogConfig &config)
+{
+    Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()), ReadHelperScripts(config));
 }
 
 QString TCategoryParser::GetLoadWarning() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blogtype/Tblogconfig.h"
 #include "blogtype/Tscriptcontroller.h"
 
 #include <QString>
@@ -19,7 +20,10 @@ public:
     TCategoryParser(const TCategoryParser &) = delete;
     TCategoryParser &operator=(const TCategoryParser &) = delete;
 
-    void Initialize(const QString &language, const QString &script);
+    void Initialize(const QString &language, const QString &script, const QList<TScriptSource> &helpers = {});
+    // The blog type's script with the helpers it gets (ReadHelperScripts); raises when
+    // the script file cannot be read.
+    void Initialize(const TBlogConfig &config);
     // See TScriptController::GetLoadWarning.
     QString GetLoadWarning() const;
 

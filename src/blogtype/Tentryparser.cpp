@@ -25,9 +25,14 @@ TEntryParser::TEntryParser(std::chrono::milliseconds timeLimit)
 
 TEntryParser::~TEntryParser() = default;
 
-void TEntryParser::Initialize(const QString &language, const QString &script)
+void TEntryParser::Initialize(const QString &language, const QString &script, const QList<TScriptSource> &helpers)
 {
-    FScriptController->Initialize(language, script);
+    FScriptController->Initialize(language, script, helpers);
+}
+
+void TEntryParser::Initialize(const TBlogConfig &config)
+{
+    Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()), ReadHelperScripts(config));
 }
 
 QString TEntryParser::GetLoadWarning() const

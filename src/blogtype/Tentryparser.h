@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blogtype/Tblogconfig.h"
 #include "blogtype/Tscriptcontroller.h"
 
 #include <QString>
@@ -26,7 +27,10 @@ public:
     TEntryParser(const TEntryParser &) = delete;
     TEntryParser &operator=(const TEntryParser &) = delete;
 
-    void Initialize(const QString &language, const QString &script);
+    void Initialize(const QString &language, const QString &script, const QList<TScriptSource> &helpers = {});
+    // The blog type's script with the helpers it gets (ReadHelperScripts); raises when
+    // the script file cannot be read.
+    void Initialize(const TBlogConfig &config);
     // See TScriptController::GetLoadWarning.
     QString GetLoadWarning() const;
 

@@ -100,6 +100,15 @@ int IntProperty(JSContextRef ctx, JSObjectRef object, const QString &name)
     return std::isfinite(number) && std::abs(number) < 2e9 ? int(number) : 0;
 }
 
+QString TextProperty(JSContextRef ctx, JSObjectRef object, const QString &name)
+{
+    JSValueRef exception = nullptr;
+    JSValueRef value = JSObjectGetProperty(ctx, object, TJsString(name).Ref(), &exception);
+    if (exception || !JSValueIsString(ctx, value))
+        return QString();
+    return TJsString(JSValueToStringCopy(ctx, value, nullptr)).Text();
+}
+
 // The engine's default signal-based traps now and then miss the time limit when a
 // stopped script runs again; checks at loop edges never do. Options must be set
 // before the first engine exists.
@@ -233,6 +242,22 @@ struct TScriptEngine
             JSGarbageCollect(context);
     }
 
+    // Runs a helper ahead of the blog type's script. An error in it is kept like one
+    // of the script's, with the helper named, unless the script fails itself.
+    void LoadHelper(const TScriptSource &helper)
+    {
+        StartRun();
+        JSValueRef exception = nullptr;
+        JSEvaluateScript(context, TJsString(helper.code).Ref(), nullptr, TJsString(helper.name).Ref(), 1,
+                         &exception);
+        EndRun();
+        if (!exception || loadFailed)
+            return;
+        loadFailed = true;
+        loadCompiled = true;
+        loadError = Describe(exception);
+    }
+
     // Runs the script's top level. A failure is kept in loadError; loadCompiled tells
     // whether the script got as far as running, which declares its functions.
     void Load(const QString &code)
@@ -242,9 +267,9 @@ struct TScriptEngine
         const TJsString script(code);
         JSEvaluateScript(context, script.Ref(), nullptr, nullptr, 1, &exception);
         EndRun();
-        loadFailed = exception != nullptr;
-        if (!loadFailed)
+        if (!exception)
             return;
+        loadFailed = true;
         loadError = Describe(exception);
         loadCompiled = stopped != TStopReason::None
                        || JSCheckScriptSyntax(context, script.Ref(), nullptr, 1, nullptr);
@@ -325,6 +350,7 @@ struct TScriptEngine
     TScriptError Describe(JSValueRef exception)
     {
         TScriptError error;
+        QString source;
         if (stopped == TStopReason::Time) {
             error.description =
                 QStringLiteral("スクリプトの実行が制限時間（%1秒）を超えたため中止しました。")
@@ -341,12 +367,16 @@ struct TScriptEngine
             JSObjectRef object = JSValueToObject(context, exception, nullptr);
             error.line = IntProperty(context, object, QStringLiteral("line"));
             error.column = IntProperty(context, object, QStringLiteral("column"));
+            source = TextProperty(context, object, QStringLiteral("sourceURL"));
         }
         JSValueRef ignored = nullptr;
         if (!ValueToText(context, exception, error.description, &ignored))
             error.description = QStringLiteral("スクリプトで原因不明のエラーが発生しました。");
         else if (error.description.isEmpty())
             error.description = DescribeSilentValue(context, exception);
+        // Only helpers carry a name; an error raised inside one says which.
+        if (!source.isEmpty())
+            error.description += QStringLiteral(" (") + source + QLatin1Char(')');
         return error;
     }
 
@@ -412,7 +442,8 @@ TScriptController::TScriptController(std::chrono::milliseconds timeLimit, qint64
 
 TScriptController::~TScriptController() = default;
 
-void TScriptController::Initialize(const QString &language, const QString &code)
+void TScriptController::Initialize(const QString &language, const QString &code,
+                                   const QList<TScriptSource> &helpers)
 {
     const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
     if (language.compare(QLatin1String("JScript"), cs) != 0
@@ -425,6 +456,8 @@ void TScriptController::Initialize(const QString &language, const QString &code)
     }
     FControl.reset();
     FControl = std::make_unique<TScriptEngine>(FTimeLimit, FMemoryLimit);
+    for (const TScriptSource &helper : helpers)
+        FControl->LoadHelper(helper);
     FControl->Load(code);
 }
 

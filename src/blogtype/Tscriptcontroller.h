@@ -1,11 +1,20 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <chrono>
 #include <memory>
 
 struct TScriptEngine;
+
+// A script loaded ahead of a blog type's own, such as the helpers every blog type
+// shares; name is its file name, given in the errors it raises.
+struct TScriptSource
+{
+    QString name;
+    QString code;
+};
 
 // Runs one blog type's script: loads it into a fresh global scope, calls its global
 // functions with one text argument and keeps the details of the last script error.
@@ -24,10 +33,11 @@ public:
     TScriptController(const TScriptController &) = delete;
     TScriptController &operator=(const TScriptController &) = delete;
 
-    // Discards any earlier script. Raises for a language other than JScript,
+    // Discards any earlier script and runs helpers, then code, in one global scope;
+    // each keeps its own line numbers. Raises for a language other than JScript,
     // JavaScript or ECMAScript. Errors of the script itself do not raise: a call of a
     // function it never got to define reports the error that stopped it.
-    void Initialize(const QString &language, const QString &code);
+    void Initialize(const QString &language, const QString &code, const QList<TScriptSource> &helpers = {});
 
     // "line,column:description" of an error that the script's top-level code raised
     // while it loaded, or empty text. Such a script keeps the functions it declares

@@ -203,11 +203,10 @@ int CommandTry(const QStringList &args)
     TAppConfig::GetInstance().Load(TAppConfig::GetIniFileName());
     TConsoleHost host;
     const TFetchControl control = MakeFetchControl(host);
-    const QString script = ReadScriptFile(blogConfig.GetScriptPath());
     TEntryParser entryParser;
-    entryParser.Initialize(blogConfig.GetLanguage(), script);
+    entryParser.Initialize(blogConfig);
     TCategoryParser categoryParser;
-    categoryParser.Initialize(blogConfig.GetLanguage(), script);
+    categoryParser.Initialize(blogConfig);
     if (!entryParser.GetLoadWarning().isEmpty())
         PrintOut(QStringLiteral("Warning: ") + entryParser.GetLoadWarning());
 

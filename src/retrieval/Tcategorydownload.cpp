@@ -44,7 +44,7 @@ bool TCategoryDownloadJob::RunDownload()
         if (!QFileInfo(scriptPath).isFile())
             throw EVarnokiError(QStringLiteral("スクリプトファイルが見つかりません。\n") + scriptPath);
         TCategoryParser parser;
-        parser.Initialize(FBlogConfig.GetLanguage(), ReadScriptFile(scriptPath));
+        parser.Initialize(FBlogConfig);
         LogScriptLoadWarning(FHost, parser.GetLoadWarning());
 
         try {

@@ -30,18 +30,3 @@ void LogScriptLoadWarning(TDownloadHost &host, const QString &warning)
                                    "スクリプトの関数はそのまま使います: ")
                     + warning);
 }
-
-QString ReadScriptFile(const QString &path)
-{
-    // Scripts are small; anything this large is not a script and would only stall.
-    constexpr qint64 MaxScriptSize = 16 * 1024 * 1024;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxScriptSize)
-        throw EVarnokiError(QStringLiteral("スクリプトファイルを読み込めません: ") + path);
-    const QString text = TIniFile::DecodeText(file.readAll());
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = text.split(lineBreak);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines.join(QStringLiteral("\r\n"));
-}

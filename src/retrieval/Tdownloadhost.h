@@ -1,5 +1,7 @@
 #pragma once
 
+#include "blogtype/Tblogconfig.h"
+
 #include <QString>
 
 // What a download job needs from the window (or console) that runs it.
@@ -40,5 +42,3 @@ TFetchControl MakeFetchControl(TDownloadHost &host);
 // Logs a script's load warning (TScriptController::GetLoadWarning), when there is one.
 void LogScriptLoadWarning(TDownloadHost &host, const QString &warning);
 
-// A blog type's script as text: decoded like the INI files, lines joined with CR LF.
-QString ReadScriptFile(const QString &path);

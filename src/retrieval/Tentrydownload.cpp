@@ -66,7 +66,7 @@ bool TEntryDownloadJob::RunDownload()
         TEntryParser parser;
         if (!QFileInfo(FBlogConfig.GetScriptPath()).isFile())
             throw EVarnokiError(QStringLiteral("ブログのスクリプトファイルが見つかりません。"));
-        parser.Initialize(FBlogConfig.GetLanguage(), ReadScriptFile(FBlogConfig.GetScriptPath()));
+        parser.Initialize(FBlogConfig);
         LogScriptLoadWarning(FHost, parser.GetLoadWarning());
         const TCodePageId codePage = TCodePage::GetInstance()->GetCodePage(FBlogConfig.GetEncode());
 

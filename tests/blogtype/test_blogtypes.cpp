@@ -67,7 +67,7 @@ QList<QPair<QString, QString>> AllPages(const TBlogSite &site, const TBlogConfig
 std::unique_ptr<TScriptController> LoadScript(const TBlogConfig &config)
 {
     auto controller = std::make_unique<TScriptController>();
-    controller->Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+    controller->Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()), ReadHelperScripts(config));
     return controller;
 }
 
@@ -122,15 +122,16 @@ TEST(BlogTypes, EveryShippedBlogTypeIsComplete)
                                   QStringLiteral("WordPress"), QStringLiteral("livedoor Blog"),
                                   QStringLiteral("はてなブログ"), QStringLiteral("アメーバブログ"),
                                   QStringLiteral("汎用（標準規格対応）")}));
-    // The helper itself is not a blog type's script and is not installed on its own.
-    EXPECT_FALSE(QFileInfo::exists(BlogFolder() + QStringLiteral("/common.js")));
+    // The helpers are installed beside the blog types, not joined into their scripts.
+    EXPECT_TRUE(QFileInfo::exists(BlogFolder() + QStringLiteral("/common.js")));
+    EXPECT_TRUE(QFileInfo::exists(BlogFolder() + QStringLiteral("/services.js")));
 }
 
 TEST_P(BlogSiteTest, WalkFromTopPageToOldestEntry)
 {
     const TBlogConfig config = Config();
     TEntryParser parser;
-    parser.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+    parser.Initialize(config);
     ASSERT_FALSE(Site().entries.isEmpty());
 
     EXPECT_EQ(parser.GetRecentEntry(PageText(Site(), config, Site().top)), Url(Site().entries[0].url));
@@ -148,7 +149,7 @@ TEST_P(BlogSiteTest, CategoryPagesListTheirEntriesAndLeadToTheNextPage)
 {
     const TBlogConfig config = Config();
     TCategoryParser parser;
-    parser.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+    parser.Initialize(config);
     ASSERT_FALSE(Site().categories.isEmpty());
     for (const TBlogSite::TCategory &category : Site().categories) {
         for (const TBlogSite::TCategoryPage &page : category.pages) {
@@ -185,7 +186,7 @@ TEST(BlogTypes, Fc2BlogsWithoutRelLinks)
         const TBlogConfig config = BlogType(site.blogType);
         auto text = [&](const QString &target) { return PageText(site, config, target).remove(relLinks); };
         TEntryParser entries;
-        entries.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+        entries.Initialize(config);
         for (qsizetype i = 0; i < site.entries.size(); ++i) {
             const QString page = text(site.entries[i].url);
             ASSERT_FALSE(page.contains(QStringLiteral("<link rel=\"next\"")));
@@ -193,7 +194,7 @@ TEST(BlogTypes, Fc2BlogsWithoutRelLinks)
                 << site.entries[i].url.toStdString();
         }
         TCategoryParser categories;
-        categories.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+        categories.Initialize(config);
         for (const TBlogSite::TCategory &category : site.categories) {
             for (const TBlogSite::TCategoryPage &page : category.pages)
                 EXPECT_EQ(categories.GetNextCategoryUrl(text(page.url)), Url(page.next)) << page.url.toStdString();
@@ -214,7 +215,7 @@ TEST(BlogTypes, PagesWithoutServiceMarksAreReadAndOthersLeftAlone)
         "</main></body></html>");
     TEntryParser wordpress;
     const TBlogConfig config = BlogType(QStringLiteral("wordpress.ini"));
-    wordpress.Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()));
+    wordpress.Initialize(config);
     EXPECT_EQ(wordpress.GetRecentEntry(list), QStringLiteral("http://b.example/2024/03/new/"));
     QString livedoorPage = list;
     livedoorPage.replace(QStringLiteral("</head>"), QStringLiteral("<script>var ld_blog_vars = {};</script></head>"));
@@ -223,7 +224,7 @@ TEST(BlogTypes, PagesWithoutServiceMarksAreReadAndOthersLeftAlone)
     // A plain dated list is enough for the generic blog type.
     TEntryParser generic;
     const TBlogConfig genericConfig = BlogType(QStringLiteral("generic.ini"));
-    generic.Initialize(genericConfig.GetLanguage(), ReadScriptFile(genericConfig.GetScriptPath()));
+    generic.Initialize(genericConfig);
     EXPECT_EQ(generic.GetRecentEntry(QStringLiteral(
                   "<base href=\"http://c.example/notes/\"><main><ul>"
                   "<li><time datetime=\"2023-12-30\">12/30</time> <a href=\"p/1\">one</a></li>"
