@@ -2,10 +2,6 @@
 // button (a.skin-pagingNext) leading to older entries and older list pages, and the
 // page's window.INIT_DATA where the markup leaves something out.
 
-function AmebaMain(doc) {
-  return SelectFirst(doc, [".skin-blogMain", "[data-uranus-layout=main]", "#main", "main", ".skin-blogBody"]);
-}
-
 var AmebaTitles = [".skin-entryTitle", "a.skinArticleTitle", ".skinArticleHeader h1", ".skinArticleHeader h2"];
 var AmebaListLinks = [".skin-entryTitle a", "a.skinArticleTitle", "[data-uranus-component=entryItemTitle] a",
   "a[data-uranus-component=entryItemTitle]", ".contentTitle a", "h2 a[href*=\"/entry-\"]"];
@@ -73,8 +69,7 @@ function AmebaDate(doc, scope) {
   return "";
 }
 
-function AmebaItems(doc) {
-  var main = AmebaMain(doc);
+function AmebaItems(doc, main) {
   var links = [];
   for (var i = 0; i < AmebaListLinks.length && !links.length; i++)
     links = Select(doc, AmebaListLinks[i], main);
@@ -100,47 +95,28 @@ function AmebaItems(doc) {
   return items;
 }
 
-function GetRecentEntry(page) {
-  var doc = HtmlDoc(page);
-  return IsServicePage(doc, "ameba") ? PickNewest(AmebaItems(doc)) : "";
+function AmebaEntryDate(doc) {
+  var article = SelectFirst(doc, ["article", ".skin-entry", ".skinArticle"], DeclaredMain(doc));
+  return article ? AmebaDate(doc, article) : "";
 }
 
-function GetDate(page) {
-  var doc = HtmlDoc(page);
-  var article = SelectFirst(doc, ["article", ".skin-entry", ".skinArticle"], AmebaMain(doc));
-  var date = article ? AmebaDate(doc, article) : "";
-  if (!date) {
+// The page's own record in INIT_DATA, for what the markup leaves out.
+function AmebaRecord(field) {
+  return function (doc) {
     var entry = AmebaInitEntry(doc);
-    date = entry ? CollapseSpace(String(entry.entry_created_datetime || "")) : "";
-  }
-  return date;
+    return entry ? DecodeEntities(String(entry[field] || "")) : "";
+  };
 }
 
-function GetTitle(page) {
-  var doc = HtmlDoc(page);
-  var title = TextOf(doc, AmebaTitles, AmebaMain(doc));
-  if (!title) {
-    var entry = AmebaInitEntry(doc);
-    title = entry ? CollapseSpace(DecodeEntities(String(entry.entry_title || ""))) : "";
-  }
-  return title;
-}
-
-function GetNextUrl(page) {
-  return LinkOf(HtmlDoc(page), ["a.skin-pagingNext", "a.pagingNext"]);
-}
-
-function GetEntryUrl(page) {
-  var doc = HtmlDoc(page);
-  if (!IsServicePage(doc, "ameba"))
-    return "";
-  var items = AmebaItems(doc);
-  var urls = [];
-  for (var i = 0; i < items.length; i++)
-    urls.push(items[i].url);
-  return UrlLines(urls);
-}
-
-function GetNextCategoryUrl(page) {
-  return LinkOf(HtmlDoc(page), ["a.skin-pagingNext", "a.pagingNext"]);
-}
+BlogType({
+  service: "ameba",
+  main: [".skin-blogMain", "[data-uranus-layout=main]", "#main", "main", ".skin-blogBody"],
+  entries: AmebaItems,
+  title: [InMain(AmebaTitles), AmebaRecord("entry_title")],
+  date: [AmebaEntryDate, AmebaRecord("entry_created_datetime")],
+  // Entry numbers grow with every entry, which tells the paging buttons apart.
+  older: ["a.skin-pagingNext", "a.pagingNext"],
+  newer: ["a.skin-pagingPrev", "a.pagingPrev"],
+  order: UrlNumber(/\/entry-(\d+)\.html$/),
+  olderList: ["a.skin-pagingNext", "a.pagingNext"]
+});

@@ -2,7 +2,7 @@
 // (Blog1), its "older post" link, label pages under /search/label/.
 
 // "?m=1" only asks for the mobile view of the same post.
-SiteUrlFilter = function (url) {
+function BloggerUrlFilter(url) {
   var m = /^([^?]*)\?([^#]*)$/.exec(url);
   if (!m)
     return url;
@@ -13,11 +13,6 @@ SiteUrlFilter = function (url) {
       kept.push(params[i]);
   }
   return kept.length ? m[1] + "?" + kept.join("&") : m[1];
-};
-
-// Featured and popular post widgets use the same classes outside the Blog widget.
-function BloggerMain(doc) {
-  return SelectFirst(doc, ["#Blog1", ".widget.Blog", ".blog-posts", "#main"]);
 }
 
 function BloggerDate(doc, scope) {
@@ -38,8 +33,7 @@ function BloggerPostUrl(doc, post) {
   return url;
 }
 
-function BloggerPosts(doc) {
-  var main = BloggerMain(doc);
+function BloggerPosts(doc, main) {
   var posts = Select(doc, ".post-outer", main);
   if (!posts.length)
     posts = Select(doc, ".post", main);
@@ -63,46 +57,15 @@ function BloggerOlderLink(doc) {
   return "";
 }
 
-function GetRecentEntry(page) {
-  var doc = HtmlDoc(page);
-  return IsServicePage(doc, "blogger") ? PickNewest(BloggerPosts(doc)) : "";
-}
-
-function GetDate(page) {
-  var doc = HtmlDoc(page);
-  var date = BloggerDate(doc, BloggerMain(doc));
-  if (!date) {
-    var article = JsonLdArticle(doc);
-    date = article ? JsonLdString(article.datePublished) : "";
-  }
-  return date;
-}
-
-function GetTitle(page) {
-  var doc = HtmlDoc(page);
-  var title = TextOf(doc, [".post-title", ".entry-title"], BloggerMain(doc));
-  if (!title) {
-    var article = JsonLdArticle(doc);
-    title = article ? JsonLdString(article.headline || article.name) : "";
-  }
-  return title;
-}
-
-function GetNextUrl(page) {
-  return BloggerOlderLink(HtmlDoc(page));
-}
-
-function GetEntryUrl(page) {
-  var doc = HtmlDoc(page);
-  if (!IsServicePage(doc, "blogger"))
-    return "";
-  var posts = BloggerPosts(doc);
-  var urls = [];
-  for (var i = 0; i < posts.length; i++)
-    urls.push(posts[i].url);
-  return UrlLines(urls);
-}
-
-function GetNextCategoryUrl(page) {
-  return BloggerOlderLink(HtmlDoc(page));
-}
+// Featured and popular post widgets use the same classes outside the Blog widget
+// (Blog1), which is the main part.
+BlogType({
+  service: "blogger",
+  filterUrl: BloggerUrlFilter,
+  main: ["#Blog1", ".widget.Blog", ".blog-posts", "#main"],
+  entries: BloggerPosts,
+  title: [".post-title", ".entry-title", JsonLd("headline", "name")],
+  date: [BloggerDate, JsonLd("datePublished")],
+  older: BloggerOlderLink,
+  olderList: BloggerOlderLink
+});

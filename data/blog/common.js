@@ -1139,6 +1139,11 @@ function FindLink(doc, finder, scope) {
   return LinkOf(doc, [finder], scope);
 }
 
+// A finder looked up in the declared main part rather than in the entry.
+function InMain(finder) {
+  return function (doc) { return FindValue(doc, finder, DeclaredMain(doc)); };
+}
+
 // Finders for the page's JSON-LD article and its meta tags: JsonLd("headline",
 // "name") is the first of those fields of the article that has a value.
 function JsonLd() {

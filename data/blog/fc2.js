@@ -5,12 +5,6 @@
 var Fc2EntryPattern = /\/blog-entry-(\d+)\.html$/;
 var Fc2DatePattern = /(\d{4})\s*([\/.\-年])\s*(\d{1,2})\s*[\/.\-月]\s*(\d{1,2})\s*日?(\s*[(（][^)）]{1,4}[)）])?(?:\s*(\d{1,2})\s*[:時]\s*(\d{2})\s*分?(?::(\d{2})|\s*(\d{2})\s*秒)?)?/;
 
-function Fc2Main(doc) {
-  // "#contents" and "#content" often hold the side menu as well.
-  return SelectFirst(doc, ["#main_contents", "#main", "main", "[role=main]", "#mainColumn", "#main-column",
-    "#main_column", "#contents", "#content", ".main"]);
-}
-
 var Fc2Titles = ["h2.entry_header", ".entry_header", ".entry_title", ".entry-title", ".entry-header",
   ".entryTitle", ".entry_ttl"];
 var Fc2SideParts = "aside, #sidemenu, #side, #sidebar, .sidemenu, .plugin, .plugin_body";
@@ -21,7 +15,7 @@ var Fc2SideParts = "aside, #sidemenu, #side, #sidebar, .sidemenu, .plugin, .plug
 function Fc2TitleNodes(doc) {
   if (doc.fc2Titles)
     return doc.fc2Titles;
-  var main = Fc2Main(doc);
+  var main = DeclaredMain(doc);
   var titles = Select(doc, Fc2Titles.join(", "), main);
   if (!titles.length) {
     var sides = Select(doc, Fc2SideParts, main);
@@ -164,7 +158,7 @@ function Fc2DateNear(doc, title) {
 }
 
 function Fc2Items(doc) {
-  var main = Fc2Main(doc);
+  var main = DeclaredMain(doc);
   var titles = Fc2TitleNodes(doc);
   var items = [];
   for (var i = 0; i < titles.length; i++) {
@@ -198,19 +192,12 @@ function Fc2CurrentNumber(doc) {
   return number;
 }
 
-function GetRecentEntry(page) {
-  var doc = HtmlDoc(page);
-  return IsServicePage(doc, "fc2") ? PickNewest(Fc2Items(doc)) : "";
-}
-
-function GetDate(page) {
-  var doc = HtmlDoc(page);
+function Fc2Date(doc) {
   var titles = Fc2TitleNodes(doc);
   return titles.length ? Fc2DateNear(doc, titles[0]) : "";
 }
 
-function GetTitle(page) {
-  var doc = HtmlDoc(page);
+function Fc2Title(doc) {
   var titles = Fc2TitleNodes(doc);
   return titles.length ? InnerText(doc, titles[0]) : "";
 }
@@ -219,8 +206,7 @@ function GetTitle(page) {
 // Entry numbers grow with every new entry, so when the page's own number is known
 // a link to a higher number is never taken as the older one: a walk cannot turn
 // back on itself.
-function GetNextUrl(page) {
-  var doc = HtmlDoc(page);
+function Fc2OlderEntry(doc) {
   var older = LinkOf(doc, ["link[rel~=next]", "a[rel~=next]"]);
   var newer = LinkOf(doc, ["link[rel~=prev]", "a[rel~=prev]"]);
   if (isNaN(Fc2EntryNumber(older)))
@@ -255,21 +241,9 @@ function Fc2NearestOlder(doc, current) {
   return best;
 }
 
-function GetEntryUrl(page) {
-  var doc = HtmlDoc(page);
-  if (!IsServicePage(doc, "fc2"))
-    return "";
-  var items = Fc2Items(doc);
-  var urls = [];
-  for (var i = 0; i < items.length; i++)
-    urls.push(items[i].url);
-  return UrlLines(urls);
-}
-
 // The next page: the rel="next" link, the link to the page numbered one higher than
 // this one's own URL, or a link to a list page that says it leads on.
-function GetNextCategoryUrl(page) {
-  var doc = HtmlDoc(page);
+function Fc2OlderListPage(doc) {
   var url = LinkOf(doc, ["link[rel~=next]", "a[rel~=next]"]);
   if (url)
     return url;
@@ -291,3 +265,15 @@ function GetNextCategoryUrl(page) {
   }
   return "";
 }
+
+BlogType({
+  service: "fc2",
+  // "#contents" and "#content" often hold the side menu as well.
+  main: ["#main_contents", "#main", "main", "[role=main]", "#mainColumn", "#main-column",
+    "#main_column", "#contents", "#content", ".main"],
+  entries: Fc2Items,
+  title: Fc2Title,
+  date: Fc2Date,
+  older: Fc2OlderEntry,
+  olderList: Fc2OlderListPage
+});

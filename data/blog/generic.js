@@ -4,10 +4,6 @@
 
 var GenericEntries = "article, .hentry, .h-entry, [itemtype*=BlogPosting], [itemtype$=\"schema.org/Article\"]";
 
-function GenericMain(doc) {
-  return SelectFirst(doc, ["main", "[role=main]", "#main", "#content"]);
-}
-
 // Entries listed by JSON-LD: a Blog's blogPost, or an ItemList's elements.
 function GenericLdItems(doc) {
   var objects = JsonLdObjects(doc);
@@ -42,7 +38,7 @@ function GenericDateIn(doc, scope) {
 // Entries listed by markup: the outermost entry elements of the main part, each
 // with its permalink and date.
 function GenericMarkupItems(doc) {
-  var main = GenericMain(doc);
+  var main = DeclaredMain(doc);
   var entries = Select(doc, GenericEntries, main);
   var items = [];
   for (var i = 0; i < entries.length; i++) {
@@ -61,7 +57,7 @@ function GenericMarkupItems(doc) {
 
 // A plain list: each dated item of the main part with the link it holds.
 function GenericDatedItems(doc) {
-  var main = GenericMain(doc);
+  var main = DeclaredMain(doc);
   var times = Select(doc, "time[datetime]", main);
   var items = [];
   for (var i = 0; i < times.length; i++) {
@@ -82,51 +78,21 @@ function GenericItems(doc) {
   return items.length ? items : GenericDatedItems(doc);
 }
 
+// Written out rather than declared: a top page that is itself an entry is its own newest.
 function GetRecentEntry(page) {
   var doc = HtmlDoc(page);
   var url = PickNewest(GenericItems(doc));
-  // A top page that is itself an entry.
   if (!url && (JsonLdArticle(doc) || MetaContent(doc, "og:type") === "article"))
     url = PageLink(doc, PageUrl(doc));
   return url;
 }
 
-function GetDate(page) {
-  var doc = HtmlDoc(page);
-  var article = JsonLdArticle(doc);
-  var date = article ? JsonLdString(article.datePublished || article.dateCreated) : "";
-  if (!date)
-    date = MetaContent(doc, "article:published_time");
-  if (!date)
-    date = GenericDateIn(doc, SelectFirst(doc, ["article", ".hentry", ".h-entry"], GenericMain(doc)) || GenericMain(doc));
-  return date;
-}
-
-function GetTitle(page) {
-  var doc = HtmlDoc(page);
-  var article = JsonLdArticle(doc);
-  var title = article ? JsonLdString(article.headline || article.name) : "";
-  if (!title)
-    title = CollapseSpace(MetaContent(doc, "og:title"));
-  if (!title) {
-    var entry = SelectFirst(doc, ["article", ".hentry", ".h-entry"], GenericMain(doc));
-    title = TextOf(doc, [".entry-title", ".p-name", "[itemprop=headline]", "h1", "h2"], entry || GenericMain(doc));
-  }
-  return title;
-}
-
-function GetNextUrl(page) {
-  return LinkOf(HtmlDoc(page), ["link[rel~=prev]", "a[rel~=prev]"]);
-}
-
-function GetEntryUrl(page) {
-  var items = GenericItems(HtmlDoc(page));
-  var urls = [];
-  for (var i = 0; i < items.length; i++)
-    urls.push(items[i].url);
-  return UrlLines(urls);
-}
-
-function GetNextCategoryUrl(page) {
-  return LinkOf(HtmlDoc(page), ["link[rel~=next]", "a[rel~=next]"]);
-}
+BlogType({
+  main: ["main", "[role=main]", "#main", "#content"],
+  entries: GenericItems,
+  entry: ["article", ".hentry", ".h-entry"],
+  title: [JsonLd("headline", "name"), Meta("og:title"), ".entry-title", ".p-name", "[itemprop=headline]", "h1", "h2"],
+  date: [JsonLd("datePublished", "dateCreated"), Meta("article:published_time"), GenericDateIn],
+  older: ["link[rel~=prev]", "a[rel~=prev]"],
+  olderList: ["link[rel~=next]", "a[rel~=next]"]
+});

@@ -31,75 +31,53 @@ function LdText(value) {
   return typeof value === "string" || typeof value === "number" ? CollapseSpace(DecodeEntities(String(value))) : "";
 }
 
-function LdMain(doc) {
-  return SelectFirst(doc, [".main-container", "#main", "#content", "main"]);
-}
-
-function GetRecentEntry(page) {
-  var doc = HtmlDoc(page);
-  if (!IsServicePage(doc, "livedoor"))
-    return "";
-  var articles = LdArticles(doc);
-  var items = [];
-  for (var i = 0; i < articles.length; i++)
-    items.push({url: PageLink(doc, LdText(articles[i].permalink)), date: LdText(articles[i].date)});
-  return PickNewest(items);
-}
-
-function GetDate(page) {
-  var doc = HtmlDoc(page);
-  var articles = LdArticles(doc);
-  var date = articles.length ? LdText(articles[0].date) : "";
-  if (!date) {
-    var article = SelectFirst(doc, ["article", ".article", ".blogbody"], LdMain(doc));
-    date = AttrOf(doc, ["time[datetime]"], "datetime", article);
-    if (!date)
-      date = AttrOf(doc, ["abbr.published[title]", "abbr.updated[title]"], "title", article);
-  }
-  return date;
-}
-
-function GetTitle(page) {
-  var doc = HtmlDoc(page);
-  var articles = LdArticles(doc);
-  var title = articles.length ? LdText(articles[0].title) : "";
-  if (!title)
-    title = TextOf(doc, [".article-title", ".blogbody .title", "h2.title", "h3.title"], LdMain(doc));
-  return title;
+// The first article's field: on an entry page, the entry's own.
+function LdField(name) {
+  return function (doc) {
+    var articles = LdArticles(doc);
+    return articles.length ? LdText(articles[0][name]) : "";
+  };
 }
 
 // Old templates link the next pages by plain anchors that only their text tells apart.
-function LdLinkByText(doc, text, url) {
-  var links = Select(doc, "a[href]");
-  for (var i = 0; i < links.length; i++) {
-    if (!text.test(InnerText(doc, links[i])))
-      continue;
-    var found = PageLink(doc, Attr(links[i], "href"));
-    if (url.test(found))
-      return found;
-  }
-  return "";
-}
-
-function GetNextUrl(page) {
-  var doc = HtmlDoc(page);
-  var url = LinkOf(doc, ["li.paging-next a", ".article-pager-next a", "link[rel~=next]", "a[rel~=next]"]);
-  return url || LdLinkByText(doc, /^次の記事/, /\/archives\/(?!cat_)[^\/?#]+\.html$/);
-}
-
-function GetEntryUrl(page) {
-  var doc = HtmlDoc(page);
-  if (!IsServicePage(doc, "livedoor"))
+function LdLinkByText(text, url) {
+  return function (doc) {
+    var links = Select(doc, "a[href]");
+    for (var i = 0; i < links.length; i++) {
+      if (!text.test(InnerText(doc, links[i])))
+        continue;
+      var found = PageLink(doc, Attr(links[i], "href"));
+      if (url.test(found))
+        return found;
+    }
     return "";
-  var articles = LdArticles(doc);
-  var urls = [];
-  for (var i = 0; i < articles.length; i++)
-    urls.push(PageLink(doc, LdText(articles[i].permalink)));
-  return UrlLines(urls);
+  };
 }
 
-function GetNextCategoryUrl(page) {
-  var doc = HtmlDoc(page);
-  var url = LinkOf(doc, ["li.paging-next a", "link[rel~=next]", "a[rel~=next]"]);
-  return url || LdLinkByText(doc, /^次(?:のページ|へ)/, /[?&]p=\d+$/);
-}
+var LdArchive = /\/archives\/(?!cat_)[^\/?#]+\.html$/;
+
+BlogType({
+  service: "livedoor",
+  main: [".main-container", "#main", "#content", "main"],
+  entries: function (doc) {
+    var articles = LdArticles(doc);
+    var items = [];
+    for (var i = 0; i < articles.length; i++)
+      items.push({url: PageLink(doc, LdText(articles[i].permalink)), date: LdText(articles[i].date)});
+    return items;
+  },
+  entry: ["article", ".article", ".blogbody"],
+  // Old templates put the title beside the article rather than in it.
+  title: [LdField("title"), InMain([".article-title", ".blogbody .title", "h2.title", "h3.title"])],
+  date: [LdField("date"), "time[datetime]@datetime", "abbr.published[title]@title", "abbr.updated[title]@title"],
+  // Templates differ in which pager link leads to the older article ("次の記事" is
+  // older in most, newer in some); the archive number, which grows with every
+  // article, tells them apart.
+  older: ["li.paging-next a", ".article-pager-next a", "link[rel~=next]", "a[rel~=next]",
+    LdLinkByText(/^次の記事/, LdArchive)],
+  newer: ["li.paging-prev a", ".article-pager-prev a", "link[rel~=prev]", "a[rel~=prev]",
+    LdLinkByText(/^前の記事/, LdArchive)],
+  order: UrlNumber(/\/archives\/(\d+)\.html$/),
+  current: LdField("permalink"),
+  olderList: ["li.paging-next a", "link[rel~=next]", "a[rel~=next]", LdLinkByText(/^次(?:のページ|へ)/, /[?&]p=\d+$/)]
+});

@@ -1,10 +1,6 @@
 // WordPress: classic themes (entry-title, entry-date, post-navigation) and block
 // themes (wp-block-post-title, wp-block-post-date, post-navigation-link).
 
-function WpMain(doc) {
-  return SelectFirst(doc, ["main", "#main", ".site-main", "#primary", "#content"]);
-}
-
 // The published date: themes that show the updated date put it first, in the same
 // entry-date class.
 function WpPublished(doc, scope) {
@@ -42,7 +38,7 @@ var WpPosts = "article.type-post, article.post, article[id^=post-], li.wp-block-
 // The posts a listing page shows, each with its date and whether it is sticky. Card
 // themes give the title no link and wrap the whole post in one.
 function WpListItems(doc) {
-  var scope = WpMain(doc);
+  var scope = DeclaredMain(doc);
   var links = Select(doc, ".entry-title a, .wp-block-post-title a", scope);
   var items = [];
   var i;
@@ -95,34 +91,6 @@ function WpHeadingItems(doc, scope) {
   return items;
 }
 
-function GetRecentEntry(page) {
-  var doc = HtmlDoc(page);
-  return IsServicePage(doc, "wordpress") ? PickNewest(WpListItems(doc)) : "";
-}
-
-function GetDate(page) {
-  var doc = HtmlDoc(page);
-  var date = WpPublished(doc);
-  if (!date)
-    date = MetaContent(doc, "article:published_time");
-  if (!date) {
-    var article = JsonLdArticle(doc);
-    date = article ? JsonLdString(article.datePublished) : "";
-  }
-  return date;
-}
-
-function GetTitle(page) {
-  var doc = HtmlDoc(page);
-  var title = TextOf(doc, ["h1.entry-title", "h1.wp-block-post-title", ".entry-title",
-    ".wp-block-post-title"], WpMain(doc));
-  if (!title) {
-    var article = JsonLdArticle(doc);
-    title = article ? JsonLdString(article.headline || article.name) : "";
-  }
-  return title;
-}
-
 // Comment navigation uses .nav-previous and rel="prev" too, so links inside the
 // comments or pointing at a comment page never count.
 var WpCommentParts = "#comments, .comments-area, .comment-navigation, .comments-pagination, [id^=comment-nav]";
@@ -144,29 +112,9 @@ function WpLinkOf(doc, selectors) {
   return "";
 }
 
-function GetNextUrl(page) {
-  var doc = HtmlDoc(page);
-  return WpLinkOf(doc, ["nav.post-navigation .nav-previous a", ".post-navigation .nav-previous a",
-    ".post-navigation-link-previous a", ".wp-block-post-navigation-link.post-navigation-link-previous a",
-    ".nav-single .nav-previous a", ".pager-post-navi a.prev-post", "#nav-single .nav-previous a", "#nav-below .nav-previous a[rel~=prev]",
-    ".nav-previous a[rel~=prev]", "link[rel~=prev]", "a[rel~=prev]"]);
-}
-
-function GetEntryUrl(page) {
-  var doc = HtmlDoc(page);
-  if (!IsServicePage(doc, "wordpress"))
-    return "";
-  var items = WpListItems(doc);
-  var urls = [];
-  for (var i = 0; i < items.length; i++)
-    urls.push(items[i].url);
-  return UrlLines(urls);
-}
-
 // Classic themes call the older posts page "previous" (.nav-previous); only a link to
 // a numbered page counts there, as entry and comment navigation use the class too.
-function GetNextCategoryUrl(page) {
-  var doc = HtmlDoc(page);
+function WpOlderListPage(doc) {
   var url = LinkOf(doc, ["a.next.page-numbers", "a.wp-block-query-pagination-next",
     ".wp-block-query-pagination-next a", "nav.posts-navigation .nav-previous a",
     ".posts-navigation .nav-previous a", "link[rel~=next]"]);
@@ -180,3 +128,20 @@ function GetNextCategoryUrl(page) {
   }
   return url;
 }
+
+BlogType({
+  service: "wordpress",
+  main: ["main", "#main", ".site-main", "#primary", "#content"],
+  entries: WpListItems,
+  title: [InMain(["h1.entry-title", "h1.wp-block-post-title", ".entry-title", ".wp-block-post-title"]),
+    JsonLd("headline", "name")],
+  date: [function (doc) { return WpPublished(doc); }, Meta("article:published_time"), JsonLd("datePublished")],
+  // "Previous" is the older post in WordPress's own navigation.
+  older: function (doc) {
+    return WpLinkOf(doc, ["nav.post-navigation .nav-previous a", ".post-navigation .nav-previous a",
+      ".post-navigation-link-previous a", ".wp-block-post-navigation-link.post-navigation-link-previous a",
+      ".nav-single .nav-previous a", ".pager-post-navi a.prev-post", "#nav-single .nav-previous a",
+      "#nav-below .nav-previous a[rel~=prev]", ".nav-previous a[rel~=prev]", "link[rel~=prev]", "a[rel~=prev]"]);
+  },
+  olderList: WpOlderListPage
+});

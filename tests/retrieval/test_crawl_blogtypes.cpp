@@ -62,9 +62,7 @@ protected:
     // A blog type of another service.
     QString OtherBlogType() const
     {
-        const QStringList types = {QStringLiteral("wordpress.ini"), QStringLiteral("blogger.ini"),
-                                   QStringLiteral("hatena.ini"), QStringLiteral("livedoor.ini"),
-                                   QStringLiteral("fc2.ini"), QStringLiteral("ameba.ini")};
+        const QStringList types = ServiceBlogTypeFiles();
         const qsizetype own = types.indexOf(Site().blogType);
         return types[(own + 1) % types.size()];
     }

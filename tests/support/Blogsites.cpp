@@ -2,6 +2,8 @@
 
 #include "Testpaths.h"
 
+#include "blogtype/Tscriptcontroller.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -37,6 +39,7 @@ TBlogSite ReadSite(const QString &name)
     site.blogType = json[QLatin1String("blogtype")].toString();
     site.charset = json[QLatin1String("charset")].toString();
     site.top = json[QLatin1String("top")].toString();
+    site.pagersReadByData = json[QLatin1String("pagersReadByData")].toBool();
     const QJsonObject routes = json[QLatin1String("routes")].toObject();
     for (auto it = routes.begin(); it != routes.end(); ++it)
         site.routes.insert(it.key(), it.value().toString());
@@ -93,4 +96,30 @@ QList<TBlogSite> LoadBlogSites()
     for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         sites.append(ReadSite(name));
     return sites;
+}
+
+QStringList ShippedBlogTypeFiles()
+{
+    return QDir(TestPaths::SourceDir() + QStringLiteral("/data/blog"))
+        .entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
+}
+
+QStringList ServiceBlogTypeFiles()
+{
+    TScriptController controller;
+    QList<TScriptSource> helpers;
+    for (const QString &name : {QStringLiteral("common.js"), QStringLiteral("services.js")}) {
+        QFile file(TestPaths::SourceDir() + QStringLiteral("/data/blog/") + name);
+        if (!file.open(QIODevice::ReadOnly))
+            ADD_FAILURE() << "cannot read " << name.toStdString();
+        helpers.append({name, QString::fromUtf8(file.readAll())});
+    }
+    controller.Initialize(QStringLiteral("JScript"), QString(), helpers);
+    const QString names = controller.CallFunction(
+        QStringLiteral("(function () { return Object.keys(ServiceMarks).sort().join(' '); })"), QString());
+    EXPECT_FALSE(controller.HasError()) << controller.GetErrorMessage().toStdString();
+    QStringList files;
+    for (const QString &name : names.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        files << name + QStringLiteral(".ini");
+    return files;
 }

@@ -38,6 +38,9 @@ struct TBlogSite
     QString blogType; // the INI file in the blog folder
     QString charset;  // of the page files
     QString top;
+    // Whether the blog type tells the older entry from the data (entry numbers,
+    // dated URLs) rather than from which pager link a template calls older.
+    bool pagersReadByData = false;
     QMap<QString, QString> routes; // request target -> file
     QList<TEntry> entries;         // newest first
     QList<TCategory> categories;
@@ -49,3 +52,8 @@ struct TBlogSite
 };
 
 QList<TBlogSite> LoadBlogSites();
+
+// The INI files of the shipped blog types (data/blog/), by file name.
+QStringList ShippedBlogTypeFiles();
+// Those of the services that services.js registers: NAME.ini for each service NAME.
+QStringList ServiceBlogTypeFiles();
