@@ -13,6 +13,11 @@ public:
 
     void SetBlogConfigs(const TBlogConfigList &blogConfigs);
 
+    // Where the user's own blog types go, and the guide to writing one.
+    QLabel *LabelUserFolder;
+    QPushButton *ButtonGuide;
+    QPushButton *ButtonOpenFolder;
+
 private:
     TBlogConfigList FBlogConfigs;
 };

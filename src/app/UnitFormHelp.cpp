@@ -36,10 +36,10 @@ TFormHelp::TFormHelp(QWidget *parent, const QString &name, const QString &captio
     ListViewBlog->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ListViewBlog->header()->setStretchLastSection(true);
     Label1->setBuddy(ListViewBlog);
-    auto *panel1Layout = new QVBoxLayout(panel1);
-    panel1Layout->setContentsMargins(0, 0, 0, 0);
-    panel1Layout->addWidget(Label1);
-    panel1Layout->addWidget(ListViewBlog);
+    ListPanel = new QVBoxLayout(panel1);
+    ListPanel->setContentsMargins(0, 0, 0, 0);
+    ListPanel->addWidget(Label1);
+    ListPanel->addWidget(ListViewBlog);
 
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
@@ -94,7 +94,11 @@ void TFormHelp::ListViewBlogClick()
     const int index = ListViewBlog->indexOfTopLevelItem(ListViewBlog->currentItem());
     if (index < 0 || index >= FHelpPaths.size())
         throw EVarnokiError(QStringLiteral("項目が選択されていません。"));
-    const QString path = FHelpPaths.at(index);
+    ShowDocument(FHelpPaths.at(index));
+}
+
+void TFormHelp::ShowDocument(const QString &path)
+{
     if (!QFileInfo(path).isFile()) {
         WebBrowser1->setPlainText(QStringLiteral("ヘルプファイルが見つかりません。\n") + path);
         return;

@@ -8,6 +8,7 @@ class QPushButton;
 class QSplitter;
 class QTextBrowser;
 class QTreeWidget;
+class QVBoxLayout;
 
 // A list of blog types or templates above the help document of the selected row.
 // The blog type and template help windows differ only in what they list.
@@ -24,6 +25,8 @@ public:
 
     // Shows the help document of the selected row.
     void ListViewBlogClick();
+    // Shows the document at path, or says that it is missing.
+    void ShowDocument(const QString &path);
 
 protected:
     TFormHelp(QWidget *parent, const QString &name, const QString &caption,
@@ -33,6 +36,9 @@ protected:
     void SetRows(const QList<QStringList> &rows, const QStringList &helpPaths);
 
     void done(int result) override;
+
+    // Room below the list for what a kind of help window adds.
+    QVBoxLayout *ListPanel;
 
 private:
     QStringList FHelpPaths;

@@ -123,14 +123,21 @@ TEST_F(Dialogs, HelpWindowsListEveryRecordAndShowTheSelectedDocument)
     TFormMain &form = Main();
     WhenModal<TFormBlogTypeHelp>([](TFormBlogTypeHelp *window) {
         ASSERT_EQ(window->ListViewBlog->topLevelItemCount(), 2);
-        EXPECT_EQ(window->ListViewBlog->columnCount(), 2);
+        EXPECT_EQ(window->ListViewBlog->columnCount(), 3);
         EXPECT_EQ(window->ListViewBlog->topLevelItem(1)->text(1), QStringLiteral("二つ目のブログの種類です。"));
+        // Where each blog type comes from, and where the user's own go.
+        EXPECT_EQ(window->ListViewBlog->topLevelItem(1)->text(2) + QLatin1Char('/'), GetBlogDir());
+        EXPECT_TRUE(window->LabelUserFolder->text().contains(GetUserBlogDir().chopped(1)))
+            << window->LabelUserFolder->text().toStdString();
         EXPECT_EQ(window->ListViewBlog->currentItem(), window->ListViewBlog->topLevelItem(0));
         EXPECT_EQ(window->WebBrowser1->source(), BlogHelp(QStringLiteral("sample.html")));
         EXPECT_TRUE(window->WebBrowser1->toPlainText().contains(QStringLiteral("テストのためのブログ")));
         window->ListViewBlog->setCurrentItem(window->ListViewBlog->topLevelItem(1));
         EXPECT_EQ(window->WebBrowser1->source(), BlogHelp(QStringLiteral("second.html")));
         EXPECT_TRUE(window->WebBrowser1->toPlainText().contains(QStringLiteral("二つ目の説明")));
+        window->ButtonGuide->click();
+        EXPECT_EQ(window->WebBrowser1->source(), BlogHelp(QStringLiteral("guide.html")));
+        EXPECT_TRUE(window->WebBrowser1->toPlainText().contains(QStringLiteral("ブログの種類を作るための手引き")));
         window->BitBtn1->click();
     });
     form.ActionBlogTypeHelp->trigger();

@@ -1,4 +1,5 @@
 #include "Blogsites.h"
+#include "Definitionfiles.h"
 #include "Scripttest.h"
 #include "Testpaths.h"
 
@@ -6,6 +7,7 @@
 #include "blogtype/Tcategoryparser.h"
 #include "blogtype/Tentryparser.h"
 #include "blogtype/Tscriptcontroller.h"
+#include "platform/Tappdirs.h"
 #include "platform/Varnokierror.h"
 #include "retrieval/Tcodepage.h"
 #include "retrieval/Tdownloadhost.h"
@@ -240,6 +242,125 @@ TEST(BlogTypes, Fc2BlogsWithoutRelLinks)
 
 // A page without any service's marks may be anybody's; one with another service's
 // marks is left alone.
+namespace {
+// A blog type written into the user's own folder, found with the shipped blog types
+// beside the program as an installed program finds them.
+class UserBlogTypeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { SetAppDirOverride(TestPaths::BinDir()); }
+    void TearDown() override
+    {
+        for (const QString &name : FWritten)
+            QFile::remove(GetUserBlogDir() + name);
+        SetAppDirOverride(QString());
+    }
+
+    TBlogConfig Write(const QString &name, const QByteArray &script)
+    {
+        WriteFile(name + QStringLiteral(".ini"), "[CONFIG]\nname=" + name.toUtf8() + "\nencode=UTF-8\n[SCRIPT]\nfile="
+                                                    + name.toUtf8() + ".js\nlanguage=JScript\n");
+        WriteFile(name + QStringLiteral(".js"), script);
+        return TBlogConfig(GetUserBlogDir() + name + QStringLiteral(".ini"));
+    }
+
+    void WriteFile(const QString &name, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(WriteBytes(GetUserBlogDir() + name, bytes));
+        FWritten << name;
+    }
+
+    QStringList FWritten;
+};
+
+const QString UserPage = QStringLiteral(
+    "<html><head><link rel=\"canonical\" href=\"http://my.example/post/12\"></head><body>"
+    "<div id=\"posts\"><div class=\"post\"><a class=\"title\" href=\"/post/12\">Twelve &amp; more</a>"
+    "<span class=\"when\" data-at=\"2024-05-06 07:08\">May 6</span></div>"
+    "<div class=\"post\"><a class=\"title\" href=\"/post/11\">Eleven</a>"
+    "<span class=\"when\" data-at=\"2024-05-01 10:00\">May 1</span></div></div>"
+    "<a class=\"older\" href=\"/post/11\">older</a><a class=\"more\" href=\"/page/2\">more</a></body></html>");
+} // namespace
+
+// The user's script is not joined with anything; the program loads the shipped
+// helpers ahead of it, so a declaration alone makes a working blog type.
+TEST_F(UserBlogTypeTest, ADeclarationOfTheUsersOwnIsAWholeBlogType)
+{
+    const TBlogConfig config = Write(QStringLiteral("mine"),
+        "BlogType({\n"
+        "  main: \"#posts\",\n"
+        "  entries: {items: \".post\", link: \"a.title\", date: \".when@data-at\"},\n"
+        "  title: \"a.title\",\n"
+        "  date: \".when@data-at\",\n"
+        "  older: \"a.older\",\n"
+        "  olderList: \"a.more\"\n"
+        "});\n");
+    TEntryParser entries;
+    entries.Initialize(config);
+    EXPECT_EQ(entries.GetLoadWarning(), QString());
+    EXPECT_EQ(entries.GetRecentEntry(UserPage), QStringLiteral("http://my.example/post/12"));
+    const TParsedEntry parsed = entries.Parse(UserPage);
+    EXPECT_EQ(parsed.title, QStringLiteral("Twelve & more"));
+    EXPECT_EQ(parsed.date, QStringLiteral("2024-05-06 07:08"));
+    EXPECT_EQ(parsed.nextUrl, QStringLiteral("http://my.example/post/11"));
+    TCategoryParser categories;
+    categories.Initialize(config);
+    EXPECT_EQ(categories.GetEntryUrl(UserPage),
+              (QStringList{QStringLiteral("http://my.example/post/12"), QStringLiteral("http://my.example/post/11")}));
+    EXPECT_EQ(categories.GetNextCategoryUrl(UserPage), QStringLiteral("http://my.example/page/2"));
+}
+
+TEST_F(UserBlogTypeTest, FunctionsWrittenOutWinAndErrorsPointIntoTheRightFile)
+{
+    // A function the script writes itself is kept; the rest come from the declaration.
+    // Error positions count the script's own lines, whatever the helpers hold.
+    const TBlogConfig config = Write(QStringLiteral("mixed"),
+        "function GetTitle(page) {\n"
+        "  return \"own \" + TextOf(HtmlDoc(page), \"a.title\");\n"
+        "}\n"
+        "BlogType({title: \"b\", date: function () { return undefinedName; }, older: \"a..bad\"});\n");
+    TEntryParser entries;
+    entries.Initialize(config);
+    EXPECT_EQ(entries.GetTitle(UserPage), QStringLiteral("own Twelve & more"));
+    try {
+        entries.GetDate(UserPage);
+        ADD_FAILURE() << "no error";
+    } catch (const EVarnokiError &error) {
+        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("4,"))) << error.Message().toStdString();
+        EXPECT_FALSE(error.Message().contains(QStringLiteral("common.js")));
+    }
+    // A selector the helpers cannot read fails inside them, and the message says so.
+    try {
+        entries.GetNextUrl(UserPage);
+        ADD_FAILURE() << "no error";
+    } catch (const EVarnokiError &error) {
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("a..bad"))) << error.Message().toStdString();
+        EXPECT_TRUE(error.Message().endsWith(QStringLiteral("(common.js)"))) << error.Message().toStdString();
+    }
+}
+
+TEST_F(UserBlogTypeTest, TheUsersHelperFilesReplaceTheShippedOnes)
+{
+    WriteFile(QStringLiteral("services.js"), "ServiceMarks.mine = /my\\.example/;\n");
+    const TBlogConfig config = Write(QStringLiteral("marked"),
+        "BlogType({service: \"mine\", main: \"#posts\", entries: {items: \".post\", link: \"a.title\"}});\n");
+    TEntryParser entries;
+    entries.Initialize(config);
+    EXPECT_EQ(entries.GetRecentEntry(UserPage), QStringLiteral("http://my.example/post/12"));
+    // The shipped services are no longer known, so their pages are not refused.
+    QString wordpressPage = UserPage;
+    wordpressPage.replace(QStringLiteral("http://my.example/post/12"), QStringLiteral("http://wp.example/wp-content/x"));
+    EXPECT_EQ(entries.GetRecentEntry(wordpressPage), QStringLiteral("http://wp.example/post/12"));
+
+    QFile::remove(GetUserBlogDir() + QStringLiteral("services.js"));
+    entries.Initialize(config);
+    EXPECT_EQ(entries.GetRecentEntry(wordpressPage), QString());
+
+    WriteFile(QStringLiteral("common.js"), "function GetRecentEntry() { return \"from my helper\"; }\n");
+    entries.Initialize(config);
+    EXPECT_EQ(entries.GetRecentEntry(UserPage), QStringLiteral("from my helper"));
+}
+
 TEST(BlogTypes, PagesWithoutServiceMarksAreReadAndOthersLeftAlone)
 {
     const QString list = QStringLiteral(
