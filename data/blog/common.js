@@ -118,10 +118,23 @@ function IsSpaceCode(code) {
   return code === 32 || code === 9 || code === 10 || code === 12 || code === 13;
 }
 
+// What NextMarkup found; one object, read before the next call.
+var Markup = {kind: "", start: 0, end: 0, name: "", closing: false, attrs: ""};
+
+function FoundMarkup(kind, start, end, name, closing, attrs) {
+  Markup.kind = kind;
+  Markup.start = start;
+  Markup.end = end;
+  Markup.name = name;
+  Markup.closing = closing;
+  Markup.attrs = attrs;
+  return Markup;
+}
+
 // The next piece of markup at or after pos, read the way browsers read it: a tag runs
 // to the first ">" outside a quoted attribute value, a comment to "-->". Returns
-// {kind: "tag" | "other", start, end, name, closing, attrs (text)}, or null when no
-// more markup follows (a tag cut off by the end of the page counts as none). Each
+// {kind: "tag" | "other", start, end, name, closing, attrs (text)}, valid until the
+// next call, or null when no more markup follows (a tag cut off by the end of the page counts as none). Each
 // character is looked at once, so hostile pages cost no more than long ones.
 function NextMarkup(page, pos) {
   var length = page.length;
@@ -136,12 +149,12 @@ function NextMarkup(page, pos) {
         close = page.indexOf("-->", lt + 4);
         if (close < 0)
           return null;
-        return {kind: "other", start: lt, end: close + 3};
+        return FoundMarkup("other", lt, close + 3, "", false, "");
       }
       close = page.indexOf(">", lt + 2);
       if (close < 0)
         return null;
-      return {kind: "other", start: lt, end: close + 1};
+      return FoundMarkup("other", lt, close + 1, "", false, "");
     }
     var closing = code === 47; // "/"
     var nameStart = closing ? lt + 2 : lt + 1;
@@ -161,8 +174,7 @@ function NextMarkup(page, pos) {
     while (i < length) {
       code = page.charCodeAt(i);
       if (code === 62) // ">"
-        return {kind: "tag", start: lt, end: i + 1, name: name, closing: closing,
-          attrs: page.substring(attrsStart, i)};
+        return FoundMarkup("tag", lt, i + 1, name, closing, i > attrsStart ? page.substring(attrsStart, i) : "");
       i++;
       if (code === 61) { // "=": a value follows, perhaps quoted
         while (i < length && IsSpaceCode(page.charCodeAt(i)))
@@ -217,13 +229,7 @@ function PopTo(stack, i, at, open) {
 // when it is found before any element of `boundaries`. `open` counts the open
 // elements by name, which spares the search in the usual case of none.
 function CloseOpen(stack, names, boundaries, at, open) {
-  var any = false;
-  for (var name in names) {
-    if (open[name] > 0)
-      any = true;
-  }
-  if (!any)
-    return;
+  var name;
   for (var i = stack.length - 1; i > 0 && i >= stack.length - MaxDepth; i--) {
     name = stack[i].name;
     if (names.hasOwnProperty(name)) {
@@ -234,6 +240,37 @@ function CloseOpen(stack, names, boundaries, at, open) {
       return;
   }
 }
+
+// Whether any element of the list is open.
+function AnyOpen(open, names) {
+  for (var i = 0; i < names.length; i++) {
+    if (open[names[i]] > 0)
+      return true;
+  }
+  return false;
+}
+
+function ImpliedEnd(names, within) {
+  var closes = {};
+  for (var i = 0; i < names.length; i++)
+    closes[names[i]] = 1;
+  return {names: names, closes: closes, within: within};
+}
+
+var ParagraphOnly = {p: 1};
+// Start tags that end an open element of their kind: a new item ends the last one,
+// within the boundaries named.
+var Implied = {
+  li: ImpliedEnd(["li"], {ul: 1, ol: 1, menu: 1, table: 1, td: 1, th: 1}),
+  dt: ImpliedEnd(["dt", "dd"], {dl: 1, table: 1, td: 1, th: 1}),
+  dd: ImpliedEnd(["dt", "dd"], {dl: 1, table: 1, td: 1, th: 1}),
+  tr: ImpliedEnd(["tr"], {table: 1, tbody: 1, thead: 1, tfoot: 1}),
+  td: ImpliedEnd(["td", "th"], {tr: 1, table: 1}),
+  th: ImpliedEnd(["td", "th"], {tr: 1, table: 1}),
+  option: ImpliedEnd(["option"], {select: 1, datalist: 1, optgroup: 1}),
+  a: ImpliedEnd(["a"], ScopeBoundaries)
+};
+var NoAttributes = {};
 
 var LastPage = null;
 var LastDoc = null;
@@ -248,6 +285,7 @@ function HtmlDoc(page) {
   var root = {name: "#document", attrs: {}, start: 0, innerStart: 0, innerEnd: page.length,
     end: page.length, parent: null, index: -1};
   var nodes = [];
+  var byTag = {};
   var stack = [root];
   var open = {};
   var markup;
@@ -269,29 +307,25 @@ function HtmlDoc(page) {
       }
       continue;
     }
-    if (ParagraphClosers.hasOwnProperty(name))
-      CloseOpen(stack, {p: 1}, ScopeBoundaries, at, open);
-    if (name === "li")
-      CloseOpen(stack, {li: 1}, {ul: 1, ol: 1, menu: 1, table: 1, td: 1, th: 1}, at, open);
-    else if (name === "dt" || name === "dd")
-      CloseOpen(stack, {dt: 1, dd: 1}, {dl: 1, table: 1, td: 1, th: 1}, at, open);
-    else if (name === "tr")
-      CloseOpen(stack, {tr: 1}, {table: 1, tbody: 1, thead: 1, tfoot: 1}, at, open);
-    else if (name === "td" || name === "th")
-      CloseOpen(stack, {td: 1, th: 1}, {tr: 1, table: 1}, at, open);
-    else if (name === "option")
-      CloseOpen(stack, {option: 1}, {select: 1, datalist: 1, optgroup: 1}, at, open);
-    else if (name === "a")
-      CloseOpen(stack, {a: 1}, ScopeBoundaries, at, open);
+    // Most elements close nothing; the counts of open elements say so without a search.
+    if (open.p > 0 && ParagraphClosers.hasOwnProperty(name))
+      CloseOpen(stack, ParagraphOnly, ScopeBoundaries, at, open);
+    if (Implied.hasOwnProperty(name)) {
+      var rule = Implied[name];
+      if (AnyOpen(open, rule.names))
+        CloseOpen(stack, rule.closes, rule.within, at, open);
+    }
     if (Headings.hasOwnProperty(name) && Headings.hasOwnProperty(stack[stack.length - 1].name))
       CloseOpen(stack, Headings, {}, at, open);
 
     // Past MaxDepth, elements hang from the element at that depth, as browsers do, so
     // that no walk up the tree is longer than that.
-    var node = {name: name, attrs: ParseAttributes(markup.attrs), start: at, innerStart: after,
+    var attrs = markup.attrs;
+    var node = {name: name, attrs: attrs ? ParseAttributes(attrs) : NoAttributes, start: at, innerStart: after,
       innerEnd: after, end: after, parent: stack[Math.min(stack.length, MaxDepth) - 1], index: nodes.length};
     nodes.push(node);
-    if (VoidElements.hasOwnProperty(name) || /(^|[\s"'])\/\s*$/.test(markup.attrs))
+    (byTag[" " + name] || (byTag[" " + name] = [])).push(node);
+    if (VoidElements.hasOwnProperty(name) || (attrs.indexOf("/") >= 0 && /(^|[\s"'])\/\s*$/.test(attrs)))
       continue;
     if (RawTextElements.hasOwnProperty(name)) {
       var raw = RawTextEnd(page, name, after);
@@ -304,7 +338,7 @@ function HtmlDoc(page) {
   }
   PopTo(stack, 1, page.length, open);
   LastPage = page;
-  LastDoc = {page: page, root: root, nodes: nodes, pageUrl: null, jsonLd: null};
+  LastDoc = {page: page, root: root, nodes: nodes, byTag: byTag, pageUrl: null, jsonLd: null};
   return LastDoc;
 }
 
@@ -370,11 +404,20 @@ function ParseSelector(text) {
   return alternatives;
 }
 
+function IsClassSeparator(value, at) {
+  return at < 0 || at >= value.length || /\s/.test(value.charAt(at));
+}
+
+// Whether the class attribute names the class; spaces of any kind separate names.
 function HasClass(node, name) {
   var value = node && node.attrs["class"];
-  if (!value)
+  if (!value || !name)
     return false;
-  return (" " + value.replace(/[\s]+/g, " ") + " ").indexOf(" " + name + " ") >= 0;
+  for (var at = value.indexOf(name); at >= 0; at = value.indexOf(name, at + 1)) {
+    if (IsClassSeparator(value, at - 1) && IsClassSeparator(value, at + name.length))
+      return true;
+  }
+  return false;
 }
 
 function MatchAttribute(node, test) {
@@ -470,30 +513,63 @@ function Contains(scope, node) {
     (node.start >= scope.innerStart && node.start < scope.innerEnd && node !== scope);
 }
 
+var NoNodes = [];
+
+// The elements that can match the compound: those of its type, else all. (An index
+// of classes costs more to build than the selectors of one page save.)
+function Candidates(doc, compound) {
+  return compound.tag ? doc.byTag[" " + compound.tag] || NoNodes : doc.nodes;
+}
+
+// The first position in list (page order) of an element at or after index.
+function FirstFrom(list, index) {
+  var low = 0;
+  var high = list.length;
+  while (low < high) {
+    var middle = (low + high) >> 1;
+    if (list[middle].index < index)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low;
+}
+
+function ByIndex(a, b) {
+  return a.index - b.index;
+}
+
 // Elements matching the selector, in page order, inside scope when one is given.
+// Only the elements of the last part's type are tried.
 function Select(doc, selector, scope) {
   var alternatives = ParseSelector(selector);
-  var memos = [];
-  for (var a = 0; a < alternatives.length; a++)
-    memos.push(NewMatchMemo(alternatives[a]));
+  var inside = scope && scope.index >= 0;
+  var first = inside ? scope.index + 1 : 0;
+  var end = inside ? scope.innerEnd : Infinity;
   var found = [];
-  var nodes = doc.nodes;
-  // Elements are kept in page order, so those inside scope follow it in one run.
-  var first = scope && scope.index >= 0 ? scope.index + 1 : 0;
-  for (var i = first; i < nodes.length; i++) {
-    if (!Contains(scope, nodes[i])) {
-      if (scope && scope.index >= 0 && nodes[i].start >= scope.innerEnd)
-        break;
+  var seen = alternatives.length > 1 ? {} : null;
+  for (var a = 0; a < alternatives.length; a++) {
+    var parts = alternatives[a];
+    if (!parts.length)
       continue;
-    }
-    for (a = 0; a < alternatives.length; a++) {
-      var parts = alternatives[a];
-      if (parts.length && MatchParts(nodes[i], parts, parts.length - 1, memos[a])) {
-        found.push(nodes[i]);
+    var memo = NewMatchMemo(parts);
+    var list = Candidates(doc, parts[parts.length - 1].compound);
+    for (var i = FirstFrom(list, first); i < list.length; i++) {
+      var node = list[i];
+      if (node.start >= end)
         break;
+      if (!MatchParts(node, parts, parts.length - 1, memo))
+        continue;
+      if (seen) {
+        if (seen.hasOwnProperty(node.index))
+          continue;
+        seen[node.index] = true;
       }
+      found.push(node);
     }
   }
+  if (seen && alternatives.length > 1)
+    found.sort(ByIndex);
   return found;
 }
 
@@ -1180,10 +1256,12 @@ function UrlNumber(pattern) {
 }
 
 // Of the candidate links (the one the page calls older first), the one that is
-// older than the page by order, the newest of such (none when every ordered one is
-// newer); when the page's own place is unknown, the one of two that comes first by
-// order; else the one the page calls older.
+// older than the page by order, the newest of such; when no ordered one is older, the
+// one the page calls older if it has no order (a named entry among numbered ones).
+// When the page's own place is unknown, the one of two that comes first by order;
+// else the one the page calls older.
 function PickOlder(candidates, order, current) {
+  var older = candidates[0] || "";
   var known = [];
   for (var i = 0; i < candidates.length; i++) {
     if (candidates[i] && !isNaN(order(candidates[i])))
@@ -1196,11 +1274,11 @@ function PickOlder(candidates, order, current) {
       if (key < current && (!best || key > order(best)))
         best = known[i];
     }
-    return best;
+    return best || (older && isNaN(order(older)) ? older : "");
   }
   if (known.length === 2 && order(known[0]) !== order(known[1]))
     return order(known[0]) < order(known[1]) ? known[0] : known[1];
-  return candidates[0] || "";
+  return older;
 }
 
 // The entries a list page shows, as [{url, date, pinned}] in page order, by a
@@ -1318,7 +1396,17 @@ function BlogType(declaration) {
     SiteUrlFilter = declaration.filterUrl;
   var global = (function () { return this; })();
   for (var name in DeclaredFunctions) {
-    if (DeclaredFunctions.hasOwnProperty(name) && typeof global[name] !== "function")
+    if (DeclaredFunctions.hasOwnProperty(name) && !IsWritten(name))
       global[name] = DeclaredFunctions[name];
+  }
+}
+
+// Whether the script wrote the function itself: with "function", or with let or const
+// (which the global object does not show, and which may not be set yet).
+function IsWritten(name) {
+  try {
+    return (0, eval)("typeof " + name) !== "undefined";
+  } catch (e) {
+    return true;
   }
 }

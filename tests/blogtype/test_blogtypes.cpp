@@ -339,6 +339,17 @@ TEST_F(UserBlogTypeTest, FunctionsWrittenOutWinAndErrorsPointIntoTheRightFile)
     }
 }
 
+TEST_F(UserBlogTypeTest, FunctionsWrittenWithLetOrConstAreKeptToo)
+{
+    const TBlogConfig config = Write(QStringLiteral("lexical"),
+        "BlogType({title: \"a.title\", older: \"a.older\"});\n"
+        "let GetNextUrl = function () { return \"http://my.example/mine\"; };\n");
+    TEntryParser entries;
+    entries.Initialize(config);
+    EXPECT_EQ(entries.GetNextUrl(UserPage), QStringLiteral("http://my.example/mine"));
+    EXPECT_EQ(entries.GetTitle(UserPage), QStringLiteral("Twelve & more"));
+}
+
 TEST_F(UserBlogTypeTest, TheUsersHelperFilesReplaceTheShippedOnes)
 {
     WriteFile(QStringLiteral("services.js"), "ServiceMarks.mine = /my\\.example/;\n");
@@ -359,6 +370,29 @@ TEST_F(UserBlogTypeTest, TheUsersHelperFilesReplaceTheShippedOnes)
     WriteFile(QStringLiteral("common.js"), "function GetRecentEntry() { return \"from my helper\"; }\n");
     entries.Initialize(config);
     EXPECT_EQ(entries.GetRecentEntry(UserPage), QStringLiteral("from my helper"));
+}
+
+// Where the pager is read by the data, a link that carries no order (a named entry
+// among dated ones) is still the older entry when nothing ordered is older.
+TEST(BlogTypes, ANamedOlderEntryAmongDatedOnesIsFollowed)
+{
+    const TBlogConfig config = BlogType(QStringLiteral("hatena.ini"));
+    TEntryParser parser;
+    parser.Initialize(config);
+    const QString page = QStringLiteral(
+        "<html data-blog-name=\"x\"><head><link rel=\"canonical\" href=\"%1\"></head><body><div id=\"main\">"
+        "<article class=\"entry\"><h1 class=\"entry-title\"><a class=\"entry-title-link\" href=\"%1\">t</a></h1>"
+        "</article><div class=\"pager pager-permalink\"><span class=\"pager-prev\"><a href=\"%2\">newer</a></span>"
+        "<span class=\"pager-next\"><a href=\"%3\">older</a></span></div></div></body></html>");
+    const QString own = QStringLiteral("http://b.example/entry/2024/03/10/120000");
+    const QString newer = QStringLiteral("http://b.example/entry/2024/03/11/080000");
+    const QString named = QStringLiteral("http://b.example/entry/my-slug");
+    EXPECT_EQ(parser.GetNextUrl(page.arg(own, newer, named)), named);
+    // Turned round: the dated link is older than the page and wins over the named one.
+    const QString older = QStringLiteral("http://b.example/entry/2024/03/09/080000");
+    EXPECT_EQ(parser.GetNextUrl(page.arg(own, named, older)), older);
+    // The only link is newer by its date: the walk ends here.
+    EXPECT_EQ(parser.GetNextUrl(page.arg(own, QString(), newer)), QString());
 }
 
 TEST(BlogTypes, PagesWithoutServiceMarksAreReadAndOthersLeftAlone)
