@@ -132,6 +132,8 @@ TEST(BlogTypes, EveryShippedBlogTypeIsComplete)
         EXPECT_TRUE(ShippedBlogTypeFiles().contains(file)) << file.toStdString();
     for (const QString &file : ShippedBlogTypeFiles())
         EXPECT_TRUE(tested.contains(file)) << "no fixture blog for " << file.toStdString();
+    // The guide to writing one is installed with them.
+    EXPECT_GT(QFileInfo(BlogFolder() + QStringLiteral("/guide.html")).size(), 10000);
     // The helpers are installed beside the blog types, not joined into their scripts.
     EXPECT_TRUE(QFileInfo::exists(BlogFolder() + QStringLiteral("/common.js")));
     EXPECT_TRUE(QFileInfo::exists(BlogFolder() + QStringLiteral("/services.js")));
