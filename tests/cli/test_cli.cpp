@@ -1,6 +1,8 @@
 #include "Definitionfiles.h"
 #include "Fixtureblog.h"
 #include "Testpaths.h"
+#include "cli/Tclicommands.h"
+#include "platform/Tappdirs.h"
 #include "store/Tcommatext.h"
 #include "store/Tldbdb.h"
 #include "store/Tproject.h"
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 
 #include <grp.h>
 #include <unistd.h>
@@ -40,9 +43,11 @@ void Link(const QString &target, const QString &link)
     ASSERT_TRUE(QFile::link(target, link)) << link.toStdString();
 }
 
-// Runs a private copy of varnoki-cli in a program tree of its own: the real templates
-// and databases, plus blog types and templates the test writes. The copy is needed
-// because the program finds its data beside its own executable.
+// Runs the commands in a program tree of its own: the real templates and databases,
+// plus blog types and templates the test writes. Most tests call RunCli in this
+// process with its output captured; the ones about processes (exit statuses, signals,
+// a lock another process holds, an installed tree) run a private copy of varnoki-cli,
+// which finds its data beside its own executable.
 class CliTest : public ::testing::Test
 {
 protected:
@@ -75,6 +80,28 @@ protected:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         WriteBytes(BinPath(QStringLiteral("template/zz-missing.ini")),
                    "[TEMPLATE]\nname=プログラムなし\nexe=no-such-program\n[CONFIG]\n1=タイトル\n");
+
+        // This process as the private copy would run: its tree, folders and working folder.
+        SetAppDirOverride(BinPath(QString()));
+        for (const char *name : {"XDG_CONFIG_HOME", "TMPDIR", "XDG_DATA_HOME"})
+            FSavedEnvironment.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        const QProcessEnvironment env = Environment();
+        for (const auto &variable : FSavedEnvironment)
+            qputenv(variable.first, QFile::encodeName(env.value(QLatin1String(variable.first))));
+        FSavedCurrent = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(Path(QStringLiteral("work"))));
+    }
+
+    void TearDown() override
+    {
+        QDir::setCurrent(FSavedCurrent);
+        for (const auto &variable : FSavedEnvironment) {
+            if (variable.second)
+                qputenv(variable.first, *variable.second);
+            else
+                qunsetenv(variable.first);
+        }
+        SetAppDirOverride(QString());
     }
 
     QString Path(const QString &name) const { return FDir.filePath(name); }
@@ -97,7 +124,29 @@ protected:
         process.start(BinPath(QStringLiteral("varnoki-cli")), args);
     }
 
+    // A command line run in this process, its output captured.
     TRun Cli(const QStringList &args) const
+    {
+        struct TCapture : TCliSink
+        {
+            void Write(TCliStream stream, const QByteArray &bytes) override
+            {
+                (stream == TCliStream::Out ? Out : Err) += bytes;
+            }
+            QByteArray Out;
+            QByteArray Err;
+        } capture;
+        TCliSink *previous = SetCliSink(&capture);
+        TRun run;
+        run.Status = RunCli(args);
+        SetCliSink(previous);
+        run.Out = QString::fromUtf8(capture.Out);
+        run.Err = QString::fromUtf8(capture.Err);
+        return run;
+    }
+
+    // The same command line run by the private copy of varnoki-cli.
+    TRun CliProcess(const QStringList &args) const
     {
         QProcess process;
         Start(process, args);
@@ -154,6 +203,8 @@ protected:
     }
 
     QTemporaryDir FDir;
+    QList<QPair<const char *, std::optional<QByteArray>>> FSavedEnvironment;
+    QString FSavedCurrent;
 };
 
 // A blog of three entries and two categories, the newest first.
