@@ -587,6 +587,61 @@ TEST_F(CliTest, HelpAndListingsGoToStandardOutput)
     EXPECT_TRUE(run.Out.contains(QStringLiteral("\tページタイトル,")));
 }
 
+TEST_F(CliTest, EachCommandsHelpListsEveryOptionItTakes)
+{
+    for (const TCliCommand &command : CliCommands()) {
+        const TRun help = Cli({command.Name, QStringLiteral("--help")});
+        ExpectOk(help);
+        const QString usage = help.Out.section(QStringLiteral("\n\n"), 0, 0);
+        const QString options = help.Out.section(QStringLiteral("\n\n"), 1);
+        EXPECT_TRUE(usage.startsWith(QStringLiteral("使い方 / Usage: varnoki-cli ") + command.Name)) << usage.toStdString();
+        EXPECT_TRUE(options.contains(QStringLiteral("\n  -h, --help\n"))) << options.toStdString();
+        for (const TCliOption &option : command.Options) {
+            const QString shown = QStringLiteral("--") + option.Name
+                                  + (option.ValueName.isEmpty() ? QString() : QLatin1Char(' ') + option.ValueName);
+            const std::string where = command.Name.toStdString() + " " + shown.toStdString();
+            EXPECT_TRUE(usage.contains(shown)) << where;
+            EXPECT_TRUE(options.contains(QStringLiteral("\n  ") + shown)) << where;
+            // What the help lists, the command takes.
+            QStringList args = {command.Name, QStringLiteral("--") + option.Name};
+            if (!option.ValueName.isEmpty())
+                args.append(QStringLiteral("x"));
+            EXPECT_EQ(Cli(args + QStringList{QStringLiteral("--help")}).Status, 0) << where;
+        }
+        EXPECT_EQ(Cli({command.Name, QStringLiteral("--no-such-option")}).Status, 2) << command.Name.toStdString();
+        // Each command has its line in the command list.
+        EXPECT_TRUE(Cli({QStringLiteral("--help")}).Out.contains(QStringLiteral("\n  ") + command.Name))
+            << command.Name.toStdString();
+    }
+}
+
+TEST_F(CliBlogTest, ExitStatusesAndOutputReachTheCallingProcess)
+{
+    TRun run = CliProcess({});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Out, QString());
+    EXPECT_EQ(run.Err, QStringLiteral("コマンドを指定してください。 (varnoki-cli --help)\n"));
+    run = CliProcess({QStringLiteral("show"), Path(QStringLiteral("work/none.FDB"))});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_TRUE(run.Err.startsWith(QStringLiteral("プロジェクトファイルが見つかりません: "))) << run.Err.toStdString();
+    run = CliProcess({QStringLiteral("--version")});
+    ExpectOk(run);
+    EXPECT_EQ(run.Out, QStringLiteral("varnoki-cli " VARNOKI_VERSION "\n"));
+    run = CliProcess({QStringLiteral("blog-types")});
+    ExpectOk(run);
+    EXPECT_EQ(run.Out, QStringLiteral("テスト用\t試験のためのブログ\n"));
+
+    Blog.SetEntries({{QStringLiteral("/entry/2"), QStringLiteral("赤\x1b[31m二"), QStringLiteral("2024/05/02"), {}},
+                     {QStringLiteral("/entry/1"), QStringLiteral("一番目"), QStringLiteral("2024/05/01"),
+                      QStringLiteral("BOOM")}});
+    NewProject(Blog.TopUrl());
+    run = CliProcess({QStringLiteral("entries"), Project()});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("OK: ") + EntryUrl(2) + QStringLiteral(" 赤\\x1B[31m二\n")))
+        << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Error: ") + EntryUrl(1))) << run.Out.toStdString();
+}
+
 TEST_F(CliTest, AnOrdinaryUserMakesAndSavesAProjectWithAnInstalledTree)
 {
     if (::geteuid() != 0)
