@@ -94,6 +94,8 @@ struct TCliCommand
 class TCliContext
 {
 public:
+    // Parses arguments as the command declares them: a wrong command line raises a
+    // usage error, and --help shows the help and raises what ends the command at once.
     TCliContext(const TCliCommand &command, const QStringList &arguments);
     ~TCliContext();
 
