@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "cli/Tclicommand.h"
+
+#include <QList>
 #include <QStringList>
 
 // Runs one command line (the program's arguments without the program name) and
@@ -8,15 +10,18 @@
 // argument, 130 a download cancelled with Ctrl+C.
 int RunCli(const QStringList &arguments);
 
-// One line of text, UTF-8, to standard output or standard error, flushed at once so
-// that log lines show as they happen. Passed through TerminalSafe.
-void PrintOut(const QString &line);
-void PrintErr(const QString &line);
+// The commands, in the order of the command list; each is made in its Tcmd*.cpp file.
+QList<TCliCommand> CliCommands();
 
-// A field of the tab-separated outputs: tab, line feed, carriage return and backslash
-// written as \t, \n, \r and \\, other control characters as \xHH.
-QString EscapeField(const QString &text);
-
-// text with every control character that a terminal acts on, other than tab and line
-// breaks, written as \xHH.
-QString TerminalSafe(const QString &text);
+TCliCommand BlogTypesCommand();
+TCliCommand TemplatesCommand();
+TCliCommand NewCommand();
+TCliCommand SetCommand();
+TCliCommand ShowCommand();
+TCliCommand EntriesCommand();
+TCliCommand CategoriesCommand();
+TCliCommand ListCommand();
+TCliCommand CommentCommand();
+TCliCommand MakeCommand();
+TCliCommand RecoverCommand();
+TCliCommand TryCommand();

@@ -1,6 +1,6 @@
 #include "cli/Tcliproject.h"
 
-#include "cli/Tclicommands.h"
+#include "cli/Tclicommand.h"
 #include "platform/Tprojectlock.h"
 
 #include <QDir>

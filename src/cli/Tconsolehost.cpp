@@ -1,6 +1,6 @@
 #include "cli/Tconsolehost.h"
 
-#include "cli/Tclicommands.h"
+#include "cli/Tclicommand.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

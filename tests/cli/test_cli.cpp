@@ -1,6 +1,8 @@
 #include "Definitionfiles.h"
 #include "Fixtureblog.h"
 #include "Testpaths.h"
+#include "cli/Tclicommands.h"
+#include "platform/Tappdirs.h"
 #include "store/Tcommatext.h"
 #include "store/Tldbdb.h"
 #include "store/Tproject.h"
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 
 #include <grp.h>
 #include <unistd.h>
@@ -40,9 +43,11 @@ void Link(const QString &target, const QString &link)
     ASSERT_TRUE(QFile::link(target, link)) << link.toStdString();
 }
 
-// Runs a private copy of varnoki-cli in a program tree of its own: the real templates
-// and databases, plus blog types and templates the test writes. The copy is needed
-// because the program finds its data beside its own executable.
+// Runs the commands in a program tree of its own: the real templates and databases,
+// plus blog types and templates the test writes. Most tests call RunCli in this
+// process with its output captured; the ones about processes (exit statuses, signals,
+// a lock another process holds, an installed tree) run a private copy of varnoki-cli,
+// which finds its data beside its own executable.
 class CliTest : public ::testing::Test
 {
 protected:
@@ -75,6 +80,28 @@ protected:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         WriteBytes(BinPath(QStringLiteral("template/zz-missing.ini")),
                    "[TEMPLATE]\nname=プログラムなし\nexe=no-such-program\n[CONFIG]\n1=タイトル\n");
+
+        // This process as the private copy would run: its tree, folders and working folder.
+        SetAppDirOverride(BinPath(QString()));
+        for (const char *name : {"XDG_CONFIG_HOME", "TMPDIR", "XDG_DATA_HOME"})
+            FSavedEnvironment.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        const QProcessEnvironment env = Environment();
+        for (const auto &variable : FSavedEnvironment)
+            qputenv(variable.first, QFile::encodeName(env.value(QLatin1String(variable.first))));
+        FSavedCurrent = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(Path(QStringLiteral("work"))));
+    }
+
+    void TearDown() override
+    {
+        QDir::setCurrent(FSavedCurrent);
+        for (const auto &variable : FSavedEnvironment) {
+            if (variable.second)
+                qputenv(variable.first, *variable.second);
+            else
+                qunsetenv(variable.first);
+        }
+        SetAppDirOverride(QString());
     }
 
     QString Path(const QString &name) const { return FDir.filePath(name); }
@@ -97,7 +124,29 @@ protected:
         process.start(BinPath(QStringLiteral("varnoki-cli")), args);
     }
 
+    // A command line run in this process, its output captured.
     TRun Cli(const QStringList &args) const
+    {
+        struct TCapture : TCliSink
+        {
+            void Write(TCliStream stream, const QByteArray &bytes) override
+            {
+                (stream == TCliStream::Out ? Out : Err) += bytes;
+            }
+            QByteArray Out;
+            QByteArray Err;
+        } capture;
+        TCliSink *previous = SetCliSink(&capture);
+        TRun run;
+        run.Status = RunCli(args);
+        SetCliSink(previous);
+        run.Out = QString::fromUtf8(capture.Out);
+        run.Err = QString::fromUtf8(capture.Err);
+        return run;
+    }
+
+    // The same command line run by the private copy of varnoki-cli.
+    TRun CliProcess(const QStringList &args) const
     {
         QProcess process;
         Start(process, args);
@@ -154,6 +203,8 @@ protected:
     }
 
     QTemporaryDir FDir;
+    QList<QPair<const char *, std::optional<QByteArray>>> FSavedEnvironment;
+    QString FSavedCurrent;
 };
 
 // A blog of three entries and two categories, the newest first.
@@ -534,6 +585,61 @@ TEST_F(CliTest, HelpAndListingsGoToStandardOutput)
     ExpectOk(run);
     EXPECT_TRUE(run.Out.endsWith(QStringLiteral("プログラムなし\tタイトル\n終了コード\tタイトル\n")));
     EXPECT_TRUE(run.Out.contains(QStringLiteral("\tページタイトル,")));
+}
+
+TEST_F(CliTest, EachCommandsHelpListsEveryOptionItTakes)
+{
+    for (const TCliCommand &command : CliCommands()) {
+        const TRun help = Cli({command.Name, QStringLiteral("--help")});
+        ExpectOk(help);
+        const QString usage = help.Out.section(QStringLiteral("\n\n"), 0, 0);
+        const QString options = help.Out.section(QStringLiteral("\n\n"), 1);
+        EXPECT_TRUE(usage.startsWith(QStringLiteral("使い方 / Usage: varnoki-cli ") + command.Name)) << usage.toStdString();
+        EXPECT_TRUE(options.contains(QStringLiteral("\n  -h, --help\n"))) << options.toStdString();
+        for (const TCliOption &option : command.Options) {
+            const QString shown = QStringLiteral("--") + option.Name
+                                  + (option.ValueName.isEmpty() ? QString() : QLatin1Char(' ') + option.ValueName);
+            const std::string where = command.Name.toStdString() + " " + shown.toStdString();
+            EXPECT_TRUE(usage.contains(shown)) << where;
+            EXPECT_TRUE(options.contains(QStringLiteral("\n  ") + shown)) << where;
+            // What the help lists, the command takes.
+            QStringList args = {command.Name, QStringLiteral("--") + option.Name};
+            if (!option.ValueName.isEmpty())
+                args.append(QStringLiteral("x"));
+            EXPECT_EQ(Cli(args + QStringList{QStringLiteral("--help")}).Status, 0) << where;
+        }
+        EXPECT_EQ(Cli({command.Name, QStringLiteral("--no-such-option")}).Status, 2) << command.Name.toStdString();
+        // Each command has its line in the command list.
+        EXPECT_TRUE(Cli({QStringLiteral("--help")}).Out.contains(QStringLiteral("\n  ") + command.Name))
+            << command.Name.toStdString();
+    }
+}
+
+TEST_F(CliBlogTest, ExitStatusesAndOutputReachTheCallingProcess)
+{
+    TRun run = CliProcess({});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Out, QString());
+    EXPECT_EQ(run.Err, QStringLiteral("コマンドを指定してください。 (varnoki-cli --help)\n"));
+    run = CliProcess({QStringLiteral("show"), Path(QStringLiteral("work/none.FDB"))});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_TRUE(run.Err.startsWith(QStringLiteral("プロジェクトファイルが見つかりません: "))) << run.Err.toStdString();
+    run = CliProcess({QStringLiteral("--version")});
+    ExpectOk(run);
+    EXPECT_EQ(run.Out, QStringLiteral("varnoki-cli " VARNOKI_VERSION "\n"));
+    run = CliProcess({QStringLiteral("blog-types")});
+    ExpectOk(run);
+    EXPECT_EQ(run.Out, QStringLiteral("テスト用\t試験のためのブログ\n"));
+
+    Blog.SetEntries({{QStringLiteral("/entry/2"), QStringLiteral("赤\x1b[31m二"), QStringLiteral("2024/05/02"), {}},
+                     {QStringLiteral("/entry/1"), QStringLiteral("一番目"), QStringLiteral("2024/05/01"),
+                      QStringLiteral("BOOM")}});
+    NewProject(Blog.TopUrl());
+    run = CliProcess({QStringLiteral("entries"), Project()});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("OK: ") + EntryUrl(2) + QStringLiteral(" 赤\\x1B[31m二\n")))
+        << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Error: ") + EntryUrl(1))) << run.Out.toStdString();
 }
 
 TEST_F(CliTest, AnOrdinaryUserMakesAndSavesAProjectWithAnInstalledTree)

@@ -1,0 +1,151 @@
+#include "cli/Tclicommands.h"
+
+#include "blogtype/Tcategoryparser.h"
+#include "blogtype/Tentryparser.h"
+#include "cli/Tcliproject.h"
+#include "cli/Tconsolehost.h"
+#include "platform/Tappconfig.h"
+#include "platform/Tdatetime.h"
+#include "retrieval/Tcodepage.h"
+#include "retrieval/Tdateparser.h"
+#include "retrieval/Thttputility.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <functional>
+
+namespace {
+// A page for "try": fetched as the entry download fetches, or read from a file.
+QString TryPage(const QString &source, TCodePageId codePage, const TFetchControl &control, QString *problem)
+{
+    if (source.startsWith(QLatin1String("http://")) || source.startsWith(QLatin1String("https://"))) {
+        TFetchOutcome outcome;
+        const QString page = FetchPageDirect(source, codePage, control, &outcome);
+        *problem = outcome.Problem();
+        return page;
+    }
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024)
+        throw EUsageError(QStringLiteral("ページのファイルを読めません: ") + QDir::toNativeSeparators(source));
+    return DecodePage(file.readAll(), codePage);
+}
+
+int CommandTry(TCliContext &context)
+{
+    const TBlogConfig blogConfig = FindBlogConfig(context.Value(QStringLiteral("blog-type")));
+    bool validWalk = false;
+    const int walk = context.Value(QStringLiteral("walk")).toInt(&validWalk);
+    if (!validWalk || walk < 0)
+        throw EUsageError(QStringLiteral("--walk には 0 以上の数を指定してください: ") + context.Value(QStringLiteral("walk")));
+    const QString encode = context.IsSet(QStringLiteral("encode")) ? context.Value(QStringLiteral("encode"))
+                                                                  : blogConfig.GetEncode();
+    const TCodePageId codePage = TCodePage::GetInstance()->GetCodePage(encode);
+    TAppConfig::GetInstance().Load(TAppConfig::GetIniFileName());
+    TConsoleHost host;
+    const TFetchControl control = MakeFetchControl(host);
+    TEntryParser entryParser;
+    entryParser.Initialize(blogConfig);
+    TCategoryParser categoryParser;
+    categoryParser.Initialize(blogConfig);
+    if (!entryParser.GetLoadWarning().isEmpty())
+        PrintOut(QStringLiteral("Warning: ") + entryParser.GetLoadWarning());
+
+    bool failed = false;
+    QElapsedTimer clock;
+    // Runs one function, prints its line and returns its result.
+    auto call = [&](const QString &name, const std::function<QString()> &function, const QString &indent) {
+        clock.start();
+        QString result;
+        QString error;
+        try {
+            result = function();
+        } catch (const EVarnokiError &e) {
+            error = e.Message();
+        }
+        const QString took = QStringLiteral(" (%1 ms)").arg(double(clock.nsecsElapsed()) / 1e6, 0, 'f', 1);
+        if (!error.isEmpty()) {
+            failed = true;
+            PrintOut(indent + name + QStringLiteral(": エラー ") + error + took);
+            return QString();
+        }
+        QString line = indent + name + QStringLiteral(": ") + EscapeField(result);
+        if (name == QLatin1String("GetDate")) {
+            const std::optional<TDateTime> date = ParseDateText(result);
+            line += date ? QStringLiteral(" → ") + DateTimeToQDateTime(*date).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                         : QStringLiteral(" → 日付として読めません");
+        }
+        PrintOut(line + took);
+        return result;
+    };
+    auto entryLines = [&](const QString &page, const QString &indent) {
+        call(QStringLiteral("GetDate"), [&] { return entryParser.GetDate(page); }, indent);
+        call(QStringLiteral("GetTitle"), [&] { return entryParser.GetTitle(page); }, indent);
+        return call(QStringLiteral("GetNextUrl"), [&] { return entryParser.GetNextUrl(page); }, indent);
+    };
+
+    const QString source = context.Arguments().at(0);
+    QString problem;
+    const QString page = TryPage(source, codePage, control, &problem);
+    PrintOut(QStringLiteral("ページ: %1 (%2 文字)").arg(source).arg(page.size()));
+    if (!problem.isEmpty()) {
+        PrintOut(problem);
+        failed = true;
+    }
+    const QString newest = call(QStringLiteral("GetRecentEntry"), [&] { return entryParser.GetRecentEntry(page); }, QString());
+    QString next = entryLines(page, QString());
+    call(QStringLiteral("GetEntryUrl"), [&]() -> QString {
+        const QStringList urls = categoryParser.GetEntryUrl(page);
+        if (categoryParser.HasError())
+            throw EVarnokiError(categoryParser.GetErrorMessage());
+        return QStringLiteral("%1 件").arg(urls.size()) + (urls.isEmpty() ? QString() : QStringLiteral(" ") + urls.join(QLatin1Char(' ')));
+    }, QString());
+    call(QStringLiteral("GetNextCategoryUrl"), [&]() -> QString {
+        const QString url = categoryParser.GetNextCategoryUrl(page);
+        if (categoryParser.HasError())
+            throw EVarnokiError(categoryParser.GetErrorMessage());
+        return url;
+    }, QString());
+
+    // From a top page the walk starts at the newest entry, from an entry page at the older one.
+    if (next.isEmpty())
+        next = newest;
+    for (int step = 1; step <= walk && !next.isEmpty() && !host.IsCancelled(); ++step) {
+        const QString url = next;
+        const QString older = TryPage(url, codePage, control, &problem);
+        PrintOut(QStringLiteral("[%1] %2").arg(step).arg(url));
+        if (!problem.isEmpty()) {
+            PrintOut(QStringLiteral("  ") + problem);
+            failed = true;
+            break;
+        }
+        next = entryLines(older, QStringLiteral("  "));
+    }
+    return failed ? ExitFailed : ExitOk;
+}
+} // namespace
+
+TCliCommand TryCommand()
+{
+    return {
+        .Name = QStringLiteral("try"),
+        .Description = QStringLiteral("ブログの種類のスクリプトがページから読む値を表示します"),
+        .Arguments = {QStringLiteral("URL|FILE")},
+        .Options = {
+            {.Name = QStringLiteral("blog-type"), .ValueName = QStringLiteral("NAME"),
+             .Help = QStringLiteral("使うブログの種類 (blog-types の名前)。\nThe blog type to use (a name that blog-types lists)."),
+             .Required = true},
+            {.Name = QStringLiteral("walk"), .ValueName = QStringLiteral("N"), .Default = QStringLiteral("0"),
+             .Help = QStringLiteral("そこから古いほうへ N 件のエントリーをたどり、1件ごとに表示します。\nFollows N older entries.")},
+            {.Name = QStringLiteral("encode"), .ValueName = QStringLiteral("NAME"),
+             .Help = QStringLiteral("ブログの種類の文字コードの代わりに使う文字コード。\nOverrides the character set.")},
+        },
+        .Help = QStringLiteral("ブログの種類のスクリプトの各関数がそのページについて返す値と、かかった時間を表示します。\n"
+                               "GetDate は、プログラムが読み取った日時も示します。スクリプトのエラーは行と列つきで示します。\n"
+                               "Shows what each function of the blog type's script returns for the page, and how long\n"
+                               "it took."),
+        .Cancellable = true,
+        .Run = CommandTry,
+    };
+}
