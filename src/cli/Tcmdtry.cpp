@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 
 #include <functional>
 
@@ -108,11 +109,19 @@ int CommandTry(TCliContext &context)
         return url;
     }, QString());
 
-    // From a top page the walk starts at the newest entry, from an entry page at the older one.
-    if (next.isEmpty())
+    // From a top page the walk starts at the newest entry, as the download does; from an
+    // entry page (whose newest entry is itself, or none) at the older one.
+    if (!newest.isEmpty() && newest != source)
         next = newest;
+    // Ends where the download would: back at a page it has read.
+    QSet<QString> visited{source};
     for (int step = 1; step <= walk && !next.isEmpty() && !host.IsCancelled(); ++step) {
         const QString url = next;
+        if (visited.contains(url)) {
+            PrintOut(QStringLiteral("同じページに戻ったため巡回を終えます: ") + url);
+            break;
+        }
+        visited.insert(url);
         const QString older = TryPage(url, codePage, control, &problem);
         PrintOut(QStringLiteral("[%1] %2").arg(step).arg(url));
         if (!problem.isEmpty()) {

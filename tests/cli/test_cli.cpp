@@ -1,3 +1,4 @@
+#include "Blogsites.h"
 #include "Definitionfiles.h"
 #include "Fixtureblog.h"
 #include "Testpaths.h"
@@ -469,6 +470,49 @@ TEST_F(CliBlogTest, TryShowsWhatTheScriptReadsAndWalksOlderEntries)
                            Blog.Url(QStringLiteral("/gone"))});
     EXPECT_EQ(gone.Status, 1);
     EXPECT_TRUE(gone.Out.contains(QStringLiteral("HTTP エラー: HTTP/1.1 404 Not Found")));
+}
+
+// A shipped blog type tried on a copy of its service's pages: the walk from the top
+// page reaches every entry, newest first, and ends at the oldest.
+TEST_F(CliTest, TryWalksAShippedBlogTypeToTheOldestEntry)
+{
+    const QList<TBlogSite> sites = LoadBlogSites();
+    const auto site = std::find_if(sites.begin(), sites.end(),
+                                   [](const TBlogSite &s) { return s.name == QLatin1String("livedoor"); });
+    ASSERT_NE(site, sites.end());
+    for (const QString &name : {QStringLiteral("common.js"), QStringLiteral("services.js"), QStringLiteral("livedoor.ini"),
+                                QStringLiteral("livedoor.js")})
+        Link(TestPaths::BinDir() + QStringLiteral("/blog/") + name, BinPath(QStringLiteral("blog/") + name));
+    THttpTestServer server;
+    const QString base = server.Url(QStringLiteral("/")).chopped(1);
+    server.SetHandler(site->Handler(base));
+    const TRun run = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("livedoor Blog"),
+                          base + site->top, QStringLiteral("--walk"), QStringLiteral("10")});
+    ExpectOk(run);
+    QStringList walked;
+    for (const QString &line : run.Out.split(u'\n')) {
+        if (line.startsWith(u'['))
+            walked << line.section(QLatin1Char(' '), 1);
+    }
+    QStringList expected;
+    for (const TBlogSite::TEntry &entry : site->entries)
+        expected << base + entry.url;
+    EXPECT_EQ(walked, expected) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("  GetTitle: ") + site->entries.last().title));
+    EXPECT_TRUE(run.Out.trimmed().section(u'\n', -1).startsWith(QStringLiteral("  GetNextUrl:  (")))
+        << run.Out.toStdString();
+}
+
+TEST_F(CliBlogTest, TryStopsWhereTheWalkTurnsBack)
+{
+    const QString page = QStringLiteral("<h1>%1</h1><span class=\"date\">2024/01/01</span><a class=\"prev\" href=\"%2\">p</a>");
+    Blog.SetPage(QStringLiteral("/loop/a"), page.arg(QStringLiteral("A"), Blog.Url(QStringLiteral("/loop/b"))));
+    Blog.SetPage(QStringLiteral("/loop/b"), page.arg(QStringLiteral("B"), Blog.Url(QStringLiteral("/loop/a"))));
+    const TRun run = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("テスト用"),
+                          Blog.Url(QStringLiteral("/loop/a")), QStringLiteral("--walk"), QStringLiteral("5")});
+    ExpectOk(run);
+    EXPECT_EQ(run.Out.count(QStringLiteral("\n[")), 1) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("同じページに戻ったため巡回を終えます: ") + Blog.Url(QStringLiteral("/loop/a"))));
 }
 
 TEST_F(CliBlogTest, CtrlCCancelsTheDownloadAndSavesWhatCame)
