@@ -12,7 +12,7 @@
 #include <algorithm>
 
 TBlogConfig::TBlogConfig(const QString &iniPath)
-    : FDirectory(QFileInfo(iniPath).absolutePath())
+    : FDirectory(QFileInfo(iniPath).absolutePath()), FIniPath(iniPath)
 {
     const TIniFile ini(iniPath);
     const QString config = QStringLiteral("CONFIG");
@@ -51,22 +51,37 @@ void TBlogConfigManager::Load()
         if (!path.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
             continue;
         TBlogConfig config(path);
-        if (config.GetName().isEmpty())
+        if (!config.GetName().isEmpty())
+            FBlogConfigs.append(std::move(config));
+    }
+    if (user.isEmpty())
+        return;
+    // A name is looked up as the first of the list, so of a shipped blog type and the
+    // user's own of one name, the user's goes in front; either way the user hears of it.
+    auto usersOwn = [&user](const TBlogConfig &config) {
+        return QString(config.GetDirectory() + QLatin1Char('/')).startsWith(user);
+    };
+    for (qsizetype i = 0; i < FBlogConfigs.size(); ++i) {
+        if (!usersOwn(FBlogConfigs[i]))
             continue;
-        // A name is looked up as the first of the list, so of a shipped blog type and
-        // the user's own of one name, the user's goes in front.
-        const bool usersOwn = !user.isEmpty() && path.startsWith(user);
-        const auto shipped = std::find_if(FBlogConfigs.begin(), FBlogConfigs.end(), [&](const TBlogConfig &other) {
-            return other.GetName() == config.GetName()
-                   && !QString(other.GetDirectory() + QLatin1Char('/')).startsWith(user);
-        });
-        if (usersOwn && shipped != FBlogConfigs.end()) {
-            FWarnings.append(QStringLiteral("ブログの種類「%1」が二つあります。自分のフォルダーの %2 を使います。")
-                                 .arg(config.GetName(), QDir::toNativeSeparators(path)));
-            FBlogConfigs.insert(shipped, std::move(config));
-            continue;
+        const QString name = FBlogConfigs[i].GetName();
+        qsizetype first = -1;
+        bool twice = false;
+        for (qsizetype j = 0; j < FBlogConfigs.size(); ++j) {
+            if (FBlogConfigs[j].GetName() != name)
+                continue;
+            if (first < 0)
+                first = j;
+            twice = twice || j != i;
         }
-        FBlogConfigs.append(std::move(config));
+        if (!twice)
+            continue;
+        if (first < i && usersOwn(FBlogConfigs[first]))
+            continue; // the same name twice in the user's folder: said for the first one
+        FWarnings.append(QStringLiteral("ブログの種類「%1」が二つあります。自分のフォルダーの %2 を使います。")
+                             .arg(name, QDir::toNativeSeparators(FBlogConfigs[i].GetIniPath())));
+        if (first < i)
+            FBlogConfigs.move(i, first);
     }
 }
 

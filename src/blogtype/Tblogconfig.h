@@ -20,12 +20,14 @@ public:
     QString GetScriptPath() const;
     QString GetLanguage() const { return FLanguage; }
     QString GetDirectory() const { return FDirectory; }
+    QString GetIniPath() const { return FIniPath; }
 
 private:
     QString FName;
     QString FHelp;
     QString FSimpleText;
     QString FDirectory; // folder of the INI file, without a trailing separator
+    QString FIniPath;
     QString FEncode;
     QString FFile;
     QString FLanguage;

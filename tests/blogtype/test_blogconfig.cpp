@@ -268,6 +268,26 @@ TEST_F(BlogConfigTest, TheUsersOwnBlogTypesComeFirst)
     ASSERT_EQ(manager.GetWarnings().size(), 1);
     EXPECT_TRUE(manager.GetWarnings().at(0).contains(user + QStringLiteral("z.ini"))) << manager.GetWarnings().at(0).toStdString();
 
+    // A user's file that sorts before the shipped one of its name is used and said so;
+    // two of the user's own of one name: the first by file name, said once.
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("0.ini"), "[CONFIG]\nname=B\nsimpletext=early\n"));
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("y.ini"), "[CONFIG]\nname=C\nsimpletext=second c\n"));
+    Write(QStringLiteral("d.ini"), "[CONFIG]\nname=D\n");
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("aa.ini"), "[CONFIG]\nname=D\nsimpletext=my d\n"));
+    manager.Load();
+    shown.clear();
+    for (const TBlogConfig &config : manager.GetBlogConfigs())
+        shown << config.GetName() + QLatin1Char('=') + config.GetSimpleText();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("B=early"), QStringLiteral("A=my a"), QStringLiteral("A=shipped a"),
+                                  QStringLiteral("D=my d"), QStringLiteral("B=mine"), QStringLiteral("C="),
+                                  QStringLiteral("D="), QStringLiteral("C=second c")}));
+    EXPECT_EQ(manager.GetWarnings().size(), 4) << manager.GetWarnings().join(u'\n').toStdString();
+    for (const QString &file : {QStringLiteral("0.ini"), QStringLiteral("aa.ini"), QStringLiteral("z.ini"), QStringLiteral("c.ini")})
+        EXPECT_EQ(manager.GetWarnings().filter(user + file).size(), 1) << file.toStdString();
+    for (const QString &file : {QStringLiteral("0.ini"), QStringLiteral("y.ini"), QStringLiteral("aa.ini")})
+        QFile::remove(user + file);
+    QFile::remove(Path(QStringLiteral("d.ini")));
+
     // A user folder that cannot be read leaves the shipped ones.
     QDir(FDir.filePath(QStringLiteral("data/varnoki/blog"))).removeRecursively();
     ASSERT_TRUE(WriteBytes(FDir.filePath(QStringLiteral("data/varnoki/blog")), "not a folder"));
