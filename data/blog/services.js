@@ -10,3 +10,4 @@ ServiceMarks.hatena = /blog\.st-hatena\.com|data-blog-name=|entry-title-link|hat
 ServiceMarks.livedoor = /\bld_blog_vars\b/;
 ServiceMarks.fc2 = /\/blog-entry-\d+\.html|\.fc2\.com\//;
 ServiceMarks.ameba = /ameblo\.jp|stat\.ameba\.jp|skin-entry|skinArticle|window\.INIT_DATA/;
+ServiceMarks.seesaa = /seesaa\.(?:net|jp)/;
