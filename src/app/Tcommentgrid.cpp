@@ -2,9 +2,16 @@
 
 #include "store/Tcommatext.h"
 
+#include <QRegularExpression>
+
 QString EntryDateText(TDateTime value)
 {
     return DateTimeToQDateTime(value).toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+QString SearchFolded(const QString &text)
+{
+    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
 }
 
 void TCommentGridModel::SetEntries(const TEntryList &entries, const TCategoryMap &categories)
@@ -12,7 +19,19 @@ void TCommentGridModel::SetEntries(const TEntryList &entries, const TCategoryMap
     beginResetModel();
     FEntries = entries;
     FCategories = categories;
+    FSearchTexts.clear();
+    FSearchTexts.reserve(FEntries.size());
+    for (int row = 0; row < FEntries.size(); ++row)
+        FSearchTexts.append(MakeSearchText(row));
     endResetModel();
+}
+
+QString TCommentGridModel::MakeSearchText(int row) const
+{
+    QString text;
+    for (const int column : {ColumnTitle, ColumnUrl, ColumnCategories, ColumnComment})
+        text += CellText(row, column) + QLatin1Char('\n');
+    return SearchFolded(text);
 }
 
 void TCommentGridModel::Clear()
@@ -23,6 +42,7 @@ void TCommentGridModel::Clear()
 void TCommentGridModel::SetComment(int index, const QString &comment)
 {
     FEntries[index].SetComment(comment);
+    FSearchTexts[index] = MakeSearchText(index);
     Q_EMIT dataChanged(this->index(index, ColumnComment), this->index(index, ColumnComment));
 }
 
@@ -107,5 +127,68 @@ void TCommentGridDelegate::initStyleOption(QStyleOptionViewItem *option,
         option->features |= QStyleOptionViewItem::WrapText;
     else
         option->features &= ~QStyleOptionViewItem::WrapText;
-    option->textElideMode = Qt::ElideRight;
+    option->textElideMode = index.column() == TCommentGridModel::ColumnUrl ? Qt::ElideMiddle : Qt::ElideRight;
+}
+
+TCommentFilterModel::TCommentFilterModel(TCommentGridModel *source, QObject *parent)
+    : QSortFilterProxyModel(parent), FSource(source)
+{
+    setSourceModel(source);
+    setDynamicSortFilter(false);
+}
+
+void TCommentFilterModel::SetFilterText(const QString &text)
+{
+    static const QRegularExpression spaces(QStringLiteral("\\s+"));
+    const QStringList words = SearchFolded(text).split(spaces, Qt::SkipEmptyParts);
+    if (words == FWords)
+        return;
+    FWords = words;
+    invalidateFilter();
+}
+
+int TCommentFilterModel::EntryIndex(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return -1;
+    const int row = mapToSource(index).row();
+    return row >= 0 && row < FSource->GetEntries().size() ? row : -1;
+}
+
+int TCommentFilterModel::ShownCount() const
+{
+    return FSource->GetEntries().isEmpty() ? 0 : rowCount();
+}
+
+int TCommentFilterModel::TotalCount() const
+{
+    return int(FSource->GetEntries().size());
+}
+
+bool TCommentFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
+{
+    // The empty row that a page without entries shows stays.
+    if (FWords.isEmpty() || sourceRow >= FSource->GetEntries().size())
+        return true;
+    const QString &text = FSource->SearchText(sourceRow);
+    for (const QString &word : FWords) {
+        if (!text.contains(word))
+            return false;
+    }
+    return true;
+}
+
+bool TCommentFilterModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
+{
+    const TEntryList &entries = FSource->GetEntries();
+    if (left.row() >= entries.size() || right.row() >= entries.size())
+        return left.row() < right.row();
+    if (left.column() == TCommentGridModel::ColumnDate) {
+        const TDateTime a = entries.at(left.row()).GetCreatedOn();
+        const TDateTime b = entries.at(right.row()).GetCreatedOn();
+        return a != b ? a < b : left.row() < right.row();
+    }
+    const int order = QString::localeAwareCompare(FSource->CellText(left.row(), left.column()),
+                                                  FSource->CellText(right.row(), right.column()));
+    return order != 0 ? order < 0 : left.row() < right.row();
 }

@@ -4,11 +4,16 @@
 #include "store/Tentry.h"
 
 #include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QStyledItemDelegate>
 
 // "yyyy/MM/dd"; the date-time 0 shows as 1899/12/30.
 QString EntryDateText(TDateTime value);
+
+// Text as the filters compare it: compatibility forms folded (full-width letters and
+// digits, half-width kana), then case, as the list page's own filter does.
+QString SearchFolded(const QString &text);
 
 // The comment page's grid: URL, date, title, categories and comment of each entry,
 // read from the loaded lists whenever a cell is painted. Without entries the grid
@@ -34,13 +39,46 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     QString CellText(int row, int column) const;
+    // The entry's title, URL, categories and comment, folded for the filter.
+    const QString &SearchText(int row) const { return FSearchTexts.at(row); }
 
 private:
+    QString MakeSearchText(int row) const;
+
     TEntryList FEntries;
     TCategoryMap FCategories;
+    QStringList FSearchTexts;
 };
 
-// Word-wraps the comment column; the other columns stay on one line with an ellipsis.
+// The comment page's rows as shown: those whose title, URL, categories or comment hold
+// every word of the filter, in the order of the column the user sorts by (dates by
+// time), or in the project's order.
+class TCommentFilterModel : public QSortFilterProxyModel
+{
+    Q_OBJECT
+
+public:
+    explicit TCommentFilterModel(TCommentGridModel *source, QObject *parent = nullptr);
+
+    // Words separated by spaces of any width; empty text shows every row.
+    void SetFilterText(const QString &text);
+    // The entry index behind a shown row, or -1.
+    int EntryIndex(const QModelIndex &index) const;
+    // How many entries are shown, of how many.
+    int ShownCount() const;
+    int TotalCount() const;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
+
+private:
+    TCommentGridModel *FSource;
+    QStringList FWords;
+};
+
+// Word-wraps the comment column; the other columns stay on one line with an ellipsis,
+// the URL's in the middle so that both its site and its last part show.
 class TCommentGridDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -329,9 +329,35 @@ QWidget *TFormMain::CreatePageComment()
     page->setObjectName(QStringLiteral("TabSheetComment"));
 
     FCommentModel = new TCommentGridModel(this);
+    FCommentFilter = new TCommentFilterModel(FCommentModel, this);
+    EditCommentFilter = new QLineEdit(page);
+    EditCommentFilter->setObjectName(QStringLiteral("EditCommentFilter"));
+    EditCommentFilter->setPlaceholderText(QStringLiteral("タイトル・URL・カテゴリー・コメントで絞り込み"));
+    EditCommentFilter->setClearButtonEnabled(true);
+    auto *filterLabel = new QLabel(QStringLiteral("絞り込み(&F):"), page);
+    filterLabel->setBuddy(EditCommentFilter);
+    LabelCommentCount = new QLabel(page);
+    LabelCommentCount->setObjectName(QStringLiteral("LabelCommentCount"));
+    // As the user types: the folded texts are made once when the entries load.
+    connect(EditCommentFilter, &QLineEdit::textChanged, this, [this](const QString &text) {
+        FCommentFilter->SetFilterText(text);
+        ShowCommentCount();
+    });
+    // Down from the filter box goes to the rows it left.
+    auto *toGrid = new QShortcut(QKeySequence(Qt::Key_Down), EditCommentFilter, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(toGrid, &QShortcut::activated, this, [this] {
+        GridComment->setFocus();
+        if (!GridComment->currentIndex().isValid() && FCommentFilter->rowCount() > 0)
+            GridComment->setCurrentIndex(FCommentFilter->index(0, 0));
+    });
+
     GridComment = new QTableView(page);
     GridComment->setObjectName(QStringLiteral("GridComment"));
-    GridComment->setModel(FCommentModel);
+    GridComment->setModel(FCommentFilter);
+    // Unsorted at first (the project's order); a third click on a header returns to it.
+    GridComment->horizontalHeader()->setSortIndicatorClearable(true);
+    GridComment->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    GridComment->setSortingEnabled(true);
     GridComment->setItemDelegate(new TCommentGridDelegate(GridComment));
     GridComment->setSelectionBehavior(QAbstractItemView::SelectRows);
     GridComment->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -352,8 +378,13 @@ QWidget *TFormMain::CreatePageComment()
     connect(GridComment, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenuGridComment->popup(GridComment->viewport()->mapToGlobal(pos));
     });
-    // A double click or Enter edits the comment of the row.
-    connect(GridComment, &QAbstractItemView::doubleClicked, ActionCommentEdit, &QAction::trigger);
+    // A double click on the URL opens it; elsewhere, as Enter does, it edits the comment.
+    connect(GridComment, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.column() == TCommentGridModel::ColumnUrl)
+            ActionCommentOpenUrl->trigger();
+        else
+            ActionCommentEdit->trigger();
+    });
     for (const QKeyCombination key : {QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_Enter)}) {
         auto *shortcut = new QShortcut(QKeySequence(key), GridComment, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, ActionCommentEdit, &QAction::trigger);
@@ -361,12 +392,23 @@ QWidget *TFormMain::CreatePageComment()
 
     QToolButton *speedButton6 = MakeActionButton(ActionCommentEdit, page);
     speedButton6->setObjectName(QStringLiteral("SpeedButton6"));
+    QToolButton *openButton = MakeActionButton(ActionCommentOpenUrl, page);
+    openButton->setObjectName(QStringLiteral("ButtonCommentOpenUrl"));
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(speedButton6);
+    buttons->addWidget(openButton);
     buttons->addStretch();
+    auto *filterRow = new QHBoxLayout;
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(EditCommentFilter, 1);
+    filterRow->addWidget(LabelCommentCount);
+    auto *gridColumn = new QVBoxLayout;
+    gridColumn->addLayout(filterRow);
+    gridColumn->addWidget(GridComment, 1);
     auto *layout = new QHBoxLayout(page);
-    layout->addWidget(GridComment, 1);
+    layout->addLayout(gridColumn, 1);
     layout->addLayout(buttons);
+    ShowCommentCount();
     return page;
 }
 
@@ -635,7 +677,7 @@ void TFormMain::RestoreWindowState()
     QList<int> widths = TWindowState::ReadIntegers(GridColumnsKey);
     if (widths.size() != 4) {
         // The designed widths, widened where the font would cut off a header or a date.
-        widths = {50, 70, 150, 50};
+        widths = {240, 70, 220, 90};
         const QFontMetrics header = GridComment->horizontalHeader()->fontMetrics();
         for (int column = 0; column < 4; ++column) {
             const QString title = FCommentModel->headerData(column, Qt::Horizontal).toString();
@@ -824,12 +866,29 @@ void TFormMain::PageControl1Change()
     const TEntryList entries = Db().LoadEntries();
     const TCategoryMap categories = Db().LoadCategories();
     FCommentModel->SetEntries(entries, categories);
+    FCommentFilter->invalidate();
+    ShowCommentCount();
+}
+
+void TFormMain::ShowCommentCount()
+{
+    const int total = FCommentFilter->TotalCount();
+    const QLocale locale(QLocale::Japanese);
+    LabelCommentCount->setText(FCommentFilter->ShownCount() == total
+                                   ? QStringLiteral("%1 件").arg(locale.toString(total))
+                                   : QStringLiteral("%1 / %2 件").arg(locale.toString(FCommentFilter->ShownCount()),
+                                                                     locale.toString(total)));
+}
+
+int TFormMain::CurrentCommentEntry() const
+{
+    return FCommentFilter->EntryIndex(GridComment->currentIndex());
 }
 
 void TFormMain::ActionCommentEditExecute()
 {
-    const int row = GridComment->currentIndex().row();
-    if (row < 0 || row >= FCommentModel->GetEntries().size())
+    const int row = CurrentCommentEntry();
+    if (row < 0)
         return;
     TEntry entry = FCommentModel->GetEntries().at(row);
     TFormComment form(this);
@@ -848,8 +907,8 @@ void TFormMain::ActionCommentEditExecute()
 
 void TFormMain::ActionCommentOpenUrlExecute()
 {
-    const int row = GridComment->currentIndex().row();
-    if (row < 0 || row >= FCommentModel->GetEntries().size())
+    const int row = CurrentCommentEntry();
+    if (row < 0)
         return;
     OpenUrlInBrowser(FCommentModel->GetEntries().at(row).GetUrl());
 }

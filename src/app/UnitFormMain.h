@@ -18,6 +18,8 @@ class QTabWidget;
 class QTableView;
 class QToolBar;
 class QTreeWidget;
+class QLabel;
+class TCommentFilterModel;
 class TCommentGridModel;
 class TLdbDb;
 #include "store/Tprojectsession.h"
@@ -44,6 +46,7 @@ public:
     const TProject &GetProject() const { return FSession->Project(); }
     TLdbDb *GetDb() const { return FSession ? &FSession->Db() : nullptr; }
     const TCommentGridModel *GetCommentModel() const { return FCommentModel; }
+    const TCommentFilterModel *GetCommentFilter() const { return FCommentFilter; }
 
     QAction *ActionFileNew;
     QAction *ActionFileOpen;
@@ -76,6 +79,8 @@ public:
     QMenu *PopupMenuListViewCategory;
 
     QTableView *GridComment;
+    QLineEdit *EditCommentFilter;
+    QLabel *LabelCommentCount;
     QMenu *PopupMenuGridComment;
 
     QComboBox *ComboBoxHtmlTemplate;
@@ -143,12 +148,17 @@ private:
     // Offers to restore work that an earlier run left unsaved, or to discard it.
     void OfferRecovery();
     void RestoreWindowState();
+    // "120 / 2,000 件" under the filter, "2,000 件" without one.
+    void ShowCommentCount();
+    // The entry of the comment page's current row, or -1.
+    int CurrentCommentEntry() const;
     void SaveWindowState();
 
     std::unique_ptr<TProjectSession> FSession;
     // Template programs still writing their pages.
     std::vector<std::unique_ptr<TTemplateRun>> FTemplateRuns;
     TCommentGridModel *FCommentModel = nullptr;
+    TCommentFilterModel *FCommentFilter = nullptr;
     TTemplateManager FTemplateManager;
     TBlogConfigManager FBlogConfigManager;
     int FTemplateIndex = -1;

@@ -16,6 +16,10 @@
 #include "Projectfixture.h"
 
 #include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QTest>
+#include <QToolButton>
 #include <QFileInfo>
 
 #include <QCheckBox>
@@ -297,7 +301,7 @@ TEST_F(MainWindow, TheCommentPageListsEntriesAndStoresEditedComments)
         opened = true;
         dialog->reject();
     });
-    form.GridComment->setCurrentIndex(model->index(0, 0));
+    form.GridComment->setCurrentIndex(form.GridComment->model()->index(0, 0));
     form.ActionCommentEdit->trigger();
     EXPECT_FALSE(opened);
     FModalTimers.clear();
@@ -323,7 +327,7 @@ TEST_F(MainWindow, TheCommentPageListsEntriesAndStoresEditedComments)
     EXPECT_EQ(model->CellText(1, 1), QStringLiteral("1899/12/30"));
     EXPECT_EQ(model->CellText(1, 3), QString());
 
-    form.GridComment->setCurrentIndex(model->index(1, 0));
+    form.GridComment->setCurrentIndex(form.GridComment->model()->index(1, 0));
     WhenModal<TFormComment>([](TFormComment *dialog) {
         EXPECT_EQ(dialog->LabelTitle->text(), QStringLiteral("一番目"));
         EXPECT_EQ(dialog->GetUrl(), QStringLiteral("http://blog.example/1"));
@@ -346,6 +350,109 @@ TEST_F(MainWindow, TheCommentPageListsEntriesAndStoresEditedComments)
     EXPECT_EQ(model->GetEntries().size(), 0);
     form.PageControl1->setCurrentIndex(1);
     EXPECT_EQ(model->CellText(1, 4), QStringLiteral("一行目\n二行目"));
+}
+
+namespace {
+// Takes the URLs the program hands to the desktop, in place of a browser.
+class TOpenedUrls : public QObject
+{
+    Q_OBJECT
+
+public:
+    TOpenedUrls()
+    {
+        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+            QDesktopServices::setUrlHandler(scheme, this, "Open");
+    }
+    ~TOpenedUrls() override
+    {
+        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QStringList Urls;
+
+public Q_SLOTS:
+    void Open(const QUrl &url) { Urls << url.toString(); }
+};
+
+QStringList ShownColumn(const TFormMain &form, int column)
+{
+    QStringList texts;
+    const QAbstractItemModel *model = form.GridComment->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, column).data().toString();
+    return texts;
+}
+} // namespace
+
+TEST_F(MainWindow, TheCommentPageFiltersSortsAndOpensEntries)
+{
+    TFormMain &form = Main();
+    TLdbDb &db = *form.GetDb();
+    db.InsertEntry(QStringLiteral("http://blog.example/2024/03/spring-walk/"), QStringLiteral("春の Ｗａｌｋ"),
+                   EncodeDateTime(2024, 3, 1, 9, 0), false);
+    db.InsertEntry(QStringLiteral("http://blog.example/2023/12/winter/"), QStringLiteral("冬の朝"),
+                   EncodeDateTime(2023, 12, 24, 8, 0), false);
+    db.InsertEntry(QStringLiteral("http://blog.example/2024/05/rain/"), QStringLiteral("雨の日"),
+                   EncodeDateTime(2024, 5, 2, 18, 0), false);
+    db.DeleteCategories();
+    db.InsertCategory(0, QStringLiteral(" "), QString());
+    db.InsertCategory(1, QStringLiteral("散歩"), QStringLiteral("http://blog.example/c1"));
+    db.InsertCategoryEntries(1, {QStringLiteral("http://blog.example/2023/12/winter/")});
+    form.PageControl1->setCurrentIndex(1);
+    EXPECT_EQ(form.LabelCommentCount->text(), QStringLiteral("3 件"));
+
+    // As typed, whatever the width and case; every word must occur somewhere.
+    QTest::keyClicks(form.EditCommentFilter, QStringLiteral("walk"));
+    EXPECT_EQ(ShownColumn(form, TCommentGridModel::ColumnTitle), QStringList{QStringLiteral("春の Ｗａｌｋ")});
+    EXPECT_EQ(form.LabelCommentCount->text(), QStringLiteral("1 / 3 件"));
+    form.EditCommentFilter->setText(QStringLiteral("散歩"));
+    EXPECT_EQ(ShownColumn(form, TCommentGridModel::ColumnTitle), QStringList{QStringLiteral("冬の朝")});
+    form.EditCommentFilter->setText(QStringLiteral("2024 の日"));
+    EXPECT_EQ(ShownColumn(form, TCommentGridModel::ColumnTitle), QStringList{QStringLiteral("雨の日")});
+
+    // A comment edited on a filtered row goes to that entry, and is found by the filter.
+    form.GridComment->setCurrentIndex(form.GridComment->model()->index(0, TCommentGridModel::ColumnTitle));
+    WhenModal<TFormComment>([](TFormComment *dialog) {
+        EXPECT_EQ(dialog->LabelTitle->text(), QStringLiteral("雨の日"));
+        dialog->MemoComment->setPlainText(QStringLiteral("傘を忘れた"));
+        dialog->BitBtn1->click();
+    });
+    form.ActionCommentEdit->trigger();
+    EXPECT_EQ(db.LoadEntries().at(2).GetComment(), QStringLiteral("傘を忘れた"));
+    form.EditCommentFilter->setText(QStringLiteral("傘"));
+    EXPECT_EQ(form.LabelCommentCount->text(), QStringLiteral("1 / 3 件"));
+    form.EditCommentFilter->clear();
+    EXPECT_EQ(form.LabelCommentCount->text(), QStringLiteral("3 件"));
+
+    // Sorted by date (by time, not text), then back to the project's order.
+    form.GridComment->sortByColumn(TCommentGridModel::ColumnDate, Qt::AscendingOrder);
+    EXPECT_EQ(ShownColumn(form, TCommentGridModel::ColumnTitle),
+              (QStringList{QStringLiteral("冬の朝"), QStringLiteral("春の Ｗａｌｋ"), QStringLiteral("雨の日")}));
+    form.GridComment->sortByColumn(TCommentGridModel::ColumnDate, Qt::DescendingOrder);
+    EXPECT_EQ(ShownColumn(form, TCommentGridModel::ColumnTitle).first(), QStringLiteral("雨の日"));
+    form.GridComment->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    EXPECT_EQ(ShownColumn(form, TCommentGridModel::ColumnTitle).first(), QStringLiteral("春の Ｗａｌｋ"));
+
+    // The URL opens from its cell by a double click and from the button; a double
+    // click elsewhere edits the comment.
+    TOpenedUrls opened;
+    form.GridComment->sortByColumn(TCommentGridModel::ColumnDate, Qt::AscendingOrder);
+    const QModelIndex url = form.GridComment->model()->index(0, TCommentGridModel::ColumnUrl);
+    form.GridComment->setCurrentIndex(url);
+    Q_EMIT form.GridComment->doubleClicked(url);
+    EXPECT_EQ(opened.Urls, QStringList{QStringLiteral("http://blog.example/2023/12/winter/")});
+    form.GridComment->setCurrentIndex(form.GridComment->model()->index(2, 0));
+    form.findChild<QToolButton *>(QStringLiteral("ButtonCommentOpenUrl"))->click();
+    EXPECT_EQ(opened.Urls.last(), QStringLiteral("http://blog.example/2024/05/rain/"));
+    bool edited = false;
+    WhenModal<TFormComment>([&edited](TFormComment *dialog) {
+        edited = true;
+        dialog->BitBtn2->click();
+    });
+    Q_EMIT form.GridComment->doubleClicked(form.GridComment->model()->index(2, TCommentGridModel::ColumnTitle));
+    EXPECT_TRUE(edited);
+    EXPECT_EQ(opened.Urls.size(), 2);
 }
 
 TEST_F(MainWindow, TemplateValuesFollowTheChosenTemplateAndTheProject)
@@ -570,3 +677,5 @@ TEST_F(MainWindow, ASignalKeepsUnsavedWorkWithoutAskingAndTheNextStartRestoresIt
     EXPECT_EQ(next.GetDb()->LoadEntries().size(), 1);
     EXPECT_TRUE(next.IsModified());
 }
+
+#include "test_formmain.moc"
