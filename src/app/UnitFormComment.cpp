@@ -3,6 +3,7 @@
 #include "app/Tguiutility.h"
 
 #include <QDialogButtonBox>
+#include <QShortcut>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,6 +55,13 @@ TFormComment::TFormComment(QWidget *parent)
 
     setTabOrder(MemoComment, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
+
+    // Enter makes a new line in the comment; Ctrl+Enter confirms from anywhere.
+    for (const QKeyCombination key : {QKeyCombination(Qt::CTRL | Qt::Key_Return), QKeyCombination(Qt::CTRL | Qt::Key_Enter)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, &QDialog::accept);
+    }
+    BitBtn1->setToolTip(QStringLiteral("Ctrl+Enter"));
 }
 
 void TFormComment::SetEntry(const QString &url, const QString &title, const QString &comment)

@@ -84,9 +84,16 @@ TFormMain::TFormMain(QWidget *parent)
     menuFile->addAction(ActionFileSave);
     menuFile->addAction(ActionFileSaveAs);
     menuFile->addSeparator();
+    MenuRecentFiles = menuFile->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+    MenuRecentFiles->setObjectName(QStringLiteral("MenuRecentFiles"));
+    connect(MenuRecentFiles, &QMenu::aboutToShow, this, [this] { FillRecentFilesMenu(); });
+    FillRecentFilesMenu();
+    menuFile->addSeparator();
     menuFile->addAction(ActionFileClose);
     menuBar()->addMenu(QStringLiteral("設定(&O)"))->addAction(ActionConfigGeneral);
-    menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"))->addAction(ActionHelpVersion);
+    QMenu *menuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    menuHelp->addAction(ActionHelpContents);
+    menuHelp->addAction(ActionHelpVersion);
 
     ControlBar1 = addToolBar(QStringLiteral("ツールバー"));
     ControlBar1->setObjectName(QStringLiteral("ControlBar1"));
@@ -145,12 +152,16 @@ void TFormMain::CreateActions()
                                   QStringLiteral("document-save-as"));
     ActionFileClose = MakeAction(this, QStringLiteral("ActionFileClose"), file,
                                  QStringLiteral("閉じる(&X)"), QStringLiteral("window-close"));
+    ActionFileClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     ActionConfigGeneral = MakeAction(this, QStringLiteral("ActionConfigGeneral"),
                                      QStringLiteral("設定"), QStringLiteral("全般設定"),
                                      QStringLiteral("preferences-system"));
     ActionHelpVersion = MakeAction(this, QStringLiteral("ActionHelpVersion"),
                                    QStringLiteral("ヘルプ"), QStringLiteral("バージョン情報(&A)"),
                                    QStringLiteral("help-about"));
+    ActionHelpContents = MakeAction(this, QStringLiteral("ActionHelpContents"), QStringLiteral("ヘルプ"),
+                                    QStringLiteral("このページのヘルプ(&H)"), QStringLiteral("help-browser"));
+    ActionHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
     ActionDownloadEntry = MakeAction(
         this, QStringLiteral("ActionDownloadEntry"), url, QStringLiteral("取得"),
         QStringLiteral("go-down"),
@@ -192,6 +203,7 @@ void TFormMain::CreateActions()
     Bind(ActionFileClose, &TFormMain::ActionFileCloseExecute);
     Bind(ActionConfigGeneral, &TFormMain::ActionConfigGeneralExecute);
     Bind(ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
+    Bind(ActionHelpContents, &TFormMain::ActionHelpContentsExecute);
     Bind(ActionDownloadEntry, &TFormMain::ActionDownloadEntryExecute);
     Bind(ActionInsertCategory, &TFormMain::ActionInsertCategoryExecute);
     Bind(ActionUpdateCategory, &TFormMain::ActionUpdateCategoryExecute);
@@ -491,6 +503,14 @@ void TFormMain::InitializeOnIdle()
 
     ActionFileNewExecute();
     OfferRecovery();
+    if (!FStartFile.isEmpty()) {
+        const QString file = FStartFile;
+        FStartFile.clear();
+        RunGuarded(this, [this, &file] { OpenProjectFile(file); });
+    }
+    // The blog's URL is what a new project needs first.
+    PageControl1->setCurrentIndex(0);
+    EditEntryUrl->setFocus();
 }
 
 TProjectSession &TFormMain::Session()
@@ -546,7 +566,49 @@ QString TFormMain::ProjectFolder() const
 {
     if (FSession && !FSession->Project().GetFileName().isEmpty())
         return QFileInfo(FSession->Project().GetFileName()).absolutePath();
+    // Else where the user last was: a dialog of this run, or the latest project.
+    if (!TFileDialog::LastDirectory().isEmpty())
+        return TFileDialog::LastDirectory();
+    const QStringList recent = RecentFiles();
+    if (!recent.isEmpty() && QFileInfo(recent.first()).absoluteDir().exists())
+        return QFileInfo(recent.first()).absolutePath();
     return QDir::homePath();
+}
+
+namespace {
+const QString RecentFilesKey = QStringLiteral("FormMain/RecentFiles");
+constexpr int MaxRecentFiles = 8;
+} // namespace
+
+QStringList TFormMain::RecentFiles()
+{
+    return QString::fromUtf8(TWindowState::Read(RecentFilesKey)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void TFormMain::RememberRecentFile(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    QStringList files = RecentFiles();
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    files.removeAll(path);
+    files.prepend(path);
+    TWindowState::Write(RecentFilesKey, files.mid(0, MaxRecentFiles).join(QLatin1Char('\n')).toUtf8());
+}
+
+void TFormMain::FillRecentFilesMenu()
+{
+    MenuRecentFiles->clear();
+    const QStringList files = RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString file = files.at(i);
+        QString shown = QDir::toNativeSeparators(file);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction *action = MenuRecentFiles->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        action->setObjectName(QStringLiteral("ActionRecentFile%1").arg(i + 1));
+        connect(action, &QAction::triggered, this, [this, file] { RunGuarded(this, [this, &file] { OpenProjectFile(file); }); });
+    }
+    MenuRecentFiles->setEnabled(!files.isEmpty());
 }
 
 void TFormMain::ActionFileNewExecute()
@@ -565,14 +627,28 @@ void TFormMain::ActionFileOpenExecute()
     if (!ConfirmDiscardChanges())
         return;
     const QString fileName = TFileDialog::GetOpenFileName(this, ProjectFolder(), ProjectFilter);
-    if (fileName.isEmpty())
+    if (!fileName.isEmpty())
+        OpenProjectFile(fileName, false);
+}
+
+void TFormMain::OpenProjectFile(const QString &fileName, bool askFirst)
+{
+    if (askFirst && !ConfirmDiscardChanges())
         return;
+    if (!QFileInfo(fileName).isFile()) {
+        // A recent file that has gone leaves the list.
+        QStringList files = RecentFiles();
+        if (files.removeAll(QFileInfo(fileName).absoluteFilePath()) > 0)
+            TWindowState::Write(RecentFilesKey, files.join(QLatin1Char('\n')).toUtf8());
+        throw EVarnokiError(QStringLiteral("プロジェクトファイルが見つかりません: ") + QDir::toNativeSeparators(fileName));
+    }
     const TWaitCursor wait;
     Session().Open(fileName);
     ShowProject(Session().Project());
     SetCaption(Session().Project().GetFileName());
     SetModified(false);
     PageControl1->setCurrentIndex(0);
+    RememberRecentFile(fileName);
 }
 
 void TFormMain::ActionFileSaveExecute()
@@ -603,6 +679,7 @@ void TFormMain::ActionFileSaveAsExecute()
     Session().Save(project, fileName);
     SetCaption(Session().Project().GetFileName());
     SetModified(false);
+    RememberRecentFile(Session().Project().GetFileName());
 }
 
 void TFormMain::ActionFileCloseExecute()
@@ -855,6 +932,16 @@ void TFormMain::ActionBlogTypeHelpExecute()
     TFormBlogTypeHelp form(this);
     form.SetBlogConfigs(FBlogConfigManager.GetBlogConfigs());
     form.exec();
+}
+
+// The help of the page in front: the blog types' on the URL and comment pages, the
+// templates' on the HTML page.
+void TFormMain::ActionHelpContentsExecute()
+{
+    if (PageControl1->currentWidget() == TabSheet1)
+        ActionHtmlHelp->trigger();
+    else
+        ActionBlogTypeHelp->trigger();
 }
 
 void TFormMain::PageControl1Change()

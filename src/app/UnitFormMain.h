@@ -38,6 +38,13 @@ public:
 
     // Whether the deferred start-up has run (whatever its outcome).
     bool IsInitialized() const { return FInitialized; }
+    // A project file to open once the window has started (the command line's).
+    void SetStartFile(const QString &fileName) { FStartFile = fileName; }
+    // Opens the project file, after the unsaved-changes question unless it was asked
+    // already, and remembers it among the recent files.
+    void OpenProjectFile(const QString &fileName, bool askFirst = true);
+    // The recent project files, the latest first.
+    static QStringList RecentFiles();
     // For a logout, kill or Ctrl+C: nothing is asked; unsaved work is kept as a
     // working copy that the next start offers to restore, and the program ends.
     void KeepWorkAndQuit();
@@ -55,6 +62,8 @@ public:
     QAction *ActionFileClose;
     QAction *ActionConfigGeneral;
     QAction *ActionHelpVersion;
+    QAction *ActionHelpContents;
+    QMenu *MenuRecentFiles;
     QAction *ActionDownloadEntry;
     QAction *ActionInsertCategory;
     QAction *ActionUpdateCategory;
@@ -148,6 +157,9 @@ private:
     // Offers to restore work that an earlier run left unsaved, or to discard it.
     void OfferRecovery();
     void RestoreWindowState();
+    void RememberRecentFile(const QString &fileName);
+    void FillRecentFilesMenu();
+    void ActionHelpContentsExecute();
     // "120 / 2,000 件" under the filter, "2,000 件" without one.
     void ShowCommentCount();
     // The entry of the comment page's current row, or -1.
@@ -166,6 +178,7 @@ private:
     QString FCaptionFileName;
     bool FModified = false;
     bool FInitialized = false;
+    QString FStartFile;
     bool FInitializeScheduled = false;
     // Set while the program itself fills the controls, so that only the user's
     // changes count as changes to the project.

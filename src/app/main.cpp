@@ -71,6 +71,10 @@ int main(int argc, char **argv)
     if (!RunGuarded(nullptr, [&form] { form = std::make_unique<TFormMain>(); }))
         return 1;
     MainForm = form.get();
+    // "varnoki FILE.FDB" (as the desktop's file association calls it) opens that project.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty() && !arguments.first().startsWith(QLatin1Char('-')))
+        form->SetStartFile(arguments.first());
     QObject::connect(form.get(), &TFormMain::Initialized, &app, &QuitOnTerminationSignals);
     form->show();
     int result = 1;

@@ -7,6 +7,9 @@
 #include "app/UnitFormBlogTypeHelp.h"
 #include "app/UnitFormCategory.h"
 #include "app/UnitFormComment.h"
+#include "app/UnitFormHtmlTemplateHelp.h"
+#include "app/Tfiledialog.h"
+#include "app/Tmessagebox.h"
 #include "output/Ttemplatemanager.h"
 #include "platform/Tappconfig.h"
 #include "platform/Tdatetime.h"
@@ -16,6 +19,8 @@
 #include "Projectfixture.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QMenu>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QTest>
@@ -453,6 +458,100 @@ TEST_F(MainWindow, TheCommentPageFiltersSortsAndOpensEntries)
     Q_EMIT form.GridComment->doubleClicked(form.GridComment->model()->index(2, TCommentGridModel::ColumnTitle));
     EXPECT_TRUE(edited);
     EXPECT_EQ(opened.Urls.size(), 2);
+}
+
+TEST_F(MainWindow, KeysFocusRecentFilesAndTheProjectNamedOnTheCommandLine)
+{
+    TFormMain &form = Main();
+    // The blog's URL is what a new project needs first.
+    EXPECT_EQ(form.focusWidget(), form.EditEntryUrl);
+    EXPECT_EQ(form.ActionFileClose->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    // F1 opens the help of the page in front.
+    for (const int page : {0, 1}) {
+        form.PageControl1->setCurrentIndex(page);
+        bool shown = false;
+        WhenModal<TFormBlogTypeHelp>([&shown](TFormBlogTypeHelp *window) {
+            shown = true;
+            window->BitBtn1->click();
+        });
+        form.ActionHelpContents->trigger();
+        EXPECT_TRUE(shown) << page;
+        FModalTimers.clear();
+    }
+    form.PageControl1->setCurrentIndex(2);
+    bool templates = false;
+    WhenModal<TFormHtmlTemplateHelp>([&templates](TFormHtmlTemplateHelp *window) {
+        templates = true;
+        window->BitBtn1->click();
+    });
+    form.ActionHelpContents->trigger();
+    EXPECT_TRUE(templates);
+    EXPECT_EQ(form.ActionHelpContents->shortcut(), QKeySequence(Qt::Key_F1));
+    FModalTimers.clear();
+
+    // Saved files become recent files, the latest first, and open from the menu.
+    const QString first = TempPath(QStringLiteral("first.FDB"));
+    const QString second = TempPath(QStringLiteral("second & more.FDB"));
+    form.EditEntryUrl->setText(QStringLiteral("http://first.example/"));
+    TFileDialog::SetNextFileName(first);
+    form.ActionFileSaveAs->trigger();
+    form.EditEntryUrl->setText(QStringLiteral("http://second.example/"));
+    TFileDialog::SetNextFileName(second);
+    form.ActionFileSaveAs->trigger();
+    EXPECT_EQ(TFormMain::RecentFiles().mid(0, 2), (QStringList{second, first}));
+    Q_EMIT form.MenuRecentFiles->aboutToShow();
+    QAction *recent = form.findChild<QAction *>(QStringLiteral("ActionRecentFile2"));
+    ASSERT_NE(recent, nullptr);
+    EXPECT_EQ(recent->text(), QStringLiteral("&2 ") + QDir::toNativeSeparators(first));
+    EXPECT_TRUE(form.findChild<QAction *>(QStringLiteral("ActionRecentFile1"))->text().contains(QStringLiteral("&& more")));
+    recent->trigger();
+    EXPECT_EQ(form.GetProject().GetFileName(), first);
+    EXPECT_EQ(form.EditEntryUrl->text(), QStringLiteral("http://first.example/"));
+    EXPECT_EQ(TFormMain::RecentFiles().mid(0, 2), (QStringList{first, second}));
+    // Without a project file of its own, the open dialog starts where the user last was.
+    form.ActionFileNew->trigger();
+    EXPECT_EQ(TFileDialog::LastDirectory(), QFileInfo(first).absolutePath());
+
+    // A recent file that has gone is said to be gone and leaves the list.
+    ASSERT_TRUE(QFile::remove(second));
+    Q_EMIT form.MenuRecentFiles->aboutToShow();
+    form.findChild<QAction *>(QStringLiteral("ActionRecentFile2"))->trigger();
+    const QStringList shown = TMessageBox::TakeShownTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.first().contains(QStringLiteral("プロジェクトファイルが見つかりません"))) << shown.first().toStdString();
+    EXPECT_EQ(TFormMain::RecentFiles().value(0), first);
+    EXPECT_FALSE(TFormMain::RecentFiles().contains(second));
+
+    // "varnoki FILE.FDB": the window starts with that project open.
+    form.close();
+    FForm.reset();
+    FForm = std::make_unique<TFormMain>();
+    FForm->SetStartFile(first);
+    FForm->show();
+    while (!FForm->IsInitialized())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    TFormMain &started = *FForm;
+    EXPECT_EQ(started.GetProject().GetFileName(), first);
+    EXPECT_EQ(started.EditEntryUrl->text(), QStringLiteral("http://first.example/"));
+    EXPECT_FALSE(started.IsModified());
+}
+
+TEST_F(MainWindow, CtrlEnterConfirmsTheCommentDialog)
+{
+    TFormComment dialog(nullptr);
+    dialog.SetEntry(QStringLiteral("http://blog.example/1"), QStringLiteral("t"), QString());
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.MemoComment->insertPlainText(QStringLiteral("一行"));
+    QTest::keyClick(dialog.MemoComment, Qt::Key_Return);
+    dialog.MemoComment->insertPlainText(QStringLiteral("二行"));
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::keyClick(dialog.MemoComment, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.GetComment().replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QStringLiteral("一行\n二行"));
 }
 
 TEST_F(MainWindow, TemplateValuesFollowTheChosenTemplateAndTheProject)
