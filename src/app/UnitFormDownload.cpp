@@ -1,8 +1,13 @@
 #include "app/UnitFormDownload.h"
 
+#include "app/Tfiledialog.h"
 #include "app/Tmessagebox.h"
+#include "platform/Varnokierror.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QSaveFile>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,8 +43,19 @@ TFormDownload::TFormDownload(QWidget *parent, const QString &name, const QString
     BtnClose->setEnabled(false);
     connect(BtnCancel, &QPushButton::clicked, this, &TFormDownload::BtnCancelClick);
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
+    // While the job runs too: the log is what tells why a download went wrong.
+    BtnCopyLog = new QPushButton(QStringLiteral("ログをコピー(&Y)"), this);
+    BtnCopyLog->setObjectName(QStringLiteral("BtnCopyLog"));
+    BtnSaveLog = new QPushButton(QStringLiteral("ログを保存(&L)..."), this);
+    BtnSaveLog->setObjectName(QStringLiteral("BtnSaveLog"));
+    BtnCopyLog->setAutoDefault(false);
+    BtnSaveLog->setAutoDefault(false);
+    connect(BtnCopyLog, &QPushButton::clicked, this, &TFormDownload::CopyLog);
+    connect(BtnSaveLog, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { SaveLog(); }); });
 
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(BtnCopyLog);
+    buttons->addWidget(BtnSaveLog);
     buttons->addStretch();
     buttons->addWidget(BtnCancel);
     buttons->addWidget(BtnClose);
@@ -56,6 +72,24 @@ void TFormDownload::AddLog(const QString &line)
 {
     Memo1->appendPlainText(line);
     Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
+}
+
+void TFormDownload::CopyLog()
+{
+    QApplication::clipboard()->setText(Memo1->toPlainText());
+}
+
+void TFormDownload::SaveLog()
+{
+    const QString fileName = TFileDialog::GetSaveFileName(
+        this, QDir::homePath(), QStringLiteral("テキストファイル (*.txt);;すべてのファイル (*)"), QStringLiteral("txt"));
+    if (fileName.isEmpty())
+        return;
+    QSaveFile file(fileName);
+    const QByteArray text = Memo1->toPlainText().toUtf8() + '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        throw EVarnokiError(QStringLiteral("ログを保存できませんでした: ") + QDir::toNativeSeparators(fileName)
+                            + QStringLiteral("\n") + file.errorString());
 }
 
 void TFormDownload::ShowUrl(const QString &url)

@@ -23,6 +23,8 @@ public:
     QPlainTextEdit *Memo1;
     QPushButton *BtnCancel;
     QPushButton *BtnClose;
+    QPushButton *BtnCopyLog;
+    QPushButton *BtnSaveLog;
 
     bool IsRunning() const { return FRunning; }
     bool IsFinished() const { return FFinished; }
@@ -34,6 +36,9 @@ public:
     bool IsCancelled() override { return FCancel; }
 
     void BtnCancelClick();
+    // The log as a whole, to the clipboard or to a text file (UTF-8) the user names.
+    void CopyLog();
+    void SaveLog();
 
 Q_SIGNALS:
     // The job has ended, whichever way.

@@ -3,6 +3,7 @@
 #include "app/UnitFormDownload.h"
 #include "blogtype/Tblogconfig.h"
 
+class QProgressBar;
 class TLdbDb;
 
 // "エントリーの取得": walks the blog from its newest entry and stores every entry.
@@ -17,11 +18,18 @@ public:
     void SetDatabase(TLdbDb *db) { FDb = db; }
     void SetNewEntryOnly(bool newEntryOnly) { FNewEntryOnly = newEntryOnly; }
     void SetBlogConfig(const TBlogConfig &blogConfig) { FBlogConfig = blogConfig; }
+    void SetEntryProgress(int position, int maximum) override;
+
+    QProgressBar *ProgressBarEntry;
+
+    // "取得したエントリー N 件", as the bar says it.
+    static QString EntryCountText(int count);
 
 protected:
     void RunJob() override;
 
 private:
+    int FEntriesRead = 0;
     QString FBlogUrl;
     TLdbDb *FDb = nullptr;
     TBlogConfig FBlogConfig;

@@ -20,7 +20,8 @@ public:
     virtual void Wait(int milliseconds) = 0;
     // Whether the user asked to stop.
     virtual bool IsCancelled() = 0;
-    // The category job's two progress bars.
+    // Progress: the categories done of all, and the entries of the category (or, for
+    // the entry job, those read so far, with a maximum of 0: the end is unknown).
     virtual void SetCategoryProgress(int position, int maximum)
     {
         Q_UNUSED(position);

@@ -94,6 +94,7 @@ bool TEntryDownloadJob::RunDownload()
             // The next page, asked for while this one is stored when no wait is set
             // between pages: the round trip then costs the walk nothing.
             std::optional<TDirectFetch> next;
+            int entriesRead = 0;
             while (!currentUrl.isEmpty()) {
                 if (FHost.IsCancelled())
                     break;
@@ -135,6 +136,8 @@ bool TEntryDownloadJob::RunDownload()
                 if (sinceCommit.elapsed() >= CommitIntervalMs)
                     commit();
                 FHost.AddLog(QStringLiteral("OK: ") + currentUrl + QLatin1Char(' ') + entry.title);
+                // How many the walk has read; how many it will read nobody knows.
+                FHost.SetEntryProgress(++entriesRead, 0);
                 currentUrl = entry.nextUrl;
                 wait();
             }

@@ -2,12 +2,16 @@
 #include "Httptestserver.h"
 
 #include "app/Tcommentgrid.h"
+#include "app/Tfiledialog.h"
 #include "app/UnitFormDownloadCategory.h"
 #include "app/UnitFormDownloadEntry.h"
 #include "platform/Tappconfig.h"
 #include "store/Tldbdb.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QProgressBar>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +118,58 @@ TEST_F(Download, EntriesDownloadedFromTheUrlPageShowOnTheCommentPage)
     EXPECT_EQ(model->CellText(0, 3), QStringLiteral("日記"));
     EXPECT_EQ(model->CellText(1, 3), QString());
     EXPECT_EQ(model->CellText(2, 3), QStringLiteral("日記"));
+}
+
+// The bars say what they count; the entry bar moves while the end is unknown; the log
+// can be copied or saved before the window closes.
+TEST_F(Download, TheWindowsSayWhatTheyCountAndKeepTheLog)
+{
+    TFormMain &form = Main();
+    form.EditEntryUrl->setText(Server.Url());
+    const QString saved = TempPath(QStringLiteral("log.txt"));
+    bool busyAtStart = false;
+    QString countText;
+    QString copied;
+    QByteArray file;
+    QString log;
+    WhenModal<TFormDownloadEntry>([&](TFormDownloadEntry *window) {
+        busyAtStart = window->ProgressBarEntry->minimum() == 0 && window->ProgressBarEntry->maximum() == 0;
+        QObject::connect(window, &TFormDownload::DownloadFinished, window, [&, window] {
+            countText = window->ProgressBarEntry->text();
+            EXPECT_EQ(window->ProgressBarEntry->maximum(), 1) << "the bar no longer moves";
+            log = window->Memo1->toPlainText();
+            window->BtnCopyLog->click();
+            copied = QApplication::clipboard()->text();
+            TFileDialog::SetNextFileName(saved);
+            window->BtnSaveLog->click();
+            QFile written(saved);
+            if (written.open(QIODevice::ReadOnly))
+                file = written.readAll();
+            window->BtnClose->click();
+        });
+    });
+    form.ActionDownloadEntry->trigger();
+    EXPECT_TRUE(busyAtStart);
+    EXPECT_EQ(countText, QStringLiteral("取得したエントリー 3 件"));
+    EXPECT_TRUE(log.endsWith(QStringLiteral("終了しました。")));
+    EXPECT_EQ(copied, log);
+    EXPECT_EQ(QString::fromUtf8(file), log + QLatin1Char('\n'));
+
+    form.ListViewCategory->addTopLevelItem(new QTreeWidgetItem(
+        QStringList{QStringLiteral("日記"), Server.Url(QStringLiteral("/cat1.html"))}));
+    QStringList bars;
+    WhenModal<TFormDownloadCategory>([&bars](TFormDownloadCategory *window) {
+        auto finish = [&bars, window] {
+            bars = QStringList{window->ProgressBarCategory->text(), window->ProgressBarEntry->text()};
+            window->BtnClose->click();
+        };
+        if (window->IsFinished())
+            finish();
+        else
+            QObject::connect(window, &TFormDownload::DownloadFinished, window, finish);
+    });
+    form.ActionDownloadCategory->trigger();
+    EXPECT_EQ(bars, (QStringList{QStringLiteral("カテゴリー 1 / 1"), QStringLiteral("このカテゴリーのエントリー 2 / 2")}));
 }
 
 TEST_F(Download, CancelStopsTheWaitAtOnceAndClosesTheWindow)
