@@ -344,16 +344,25 @@ QString NetworkErrorMessage(const TTransfer &transfer, const TFetchControl &cont
                % QString::number(double(control.MaxBodyBytes) / (1024 * 1024), 'g', 3)
                % QStringLiteral(" MiB を超えました)。");
     }
+    // Through a proxy every connection is one to the proxy, so a failure to connect
+    // is the proxy's: saying the blog's server is down would send the user the wrong way.
+    const bool proxied = !control.ProxyServer.isEmpty();
+    const QString proxy = control.ProxyServer
+                          % (control.ProxyPort > 0 ? QLatin1Char(':') + QString::number(control.ProxyPort) : QString());
     QString what;
     switch (transfer.Result) {
     case CURLE_COULDNT_RESOLVE_HOST:
-        what = QStringLiteral("ホスト名を解決できません。");
+        what = QStringLiteral("ホスト名を解決できません。URL のホスト名が正しいか、ネットワークにつながっているか確かめてください。");
         break;
     case CURLE_COULDNT_RESOLVE_PROXY:
-        what = QStringLiteral("プロキシのホスト名を解決できません。");
+        what = QStringLiteral("プロキシ %1 のホスト名を解決できません。全般設定のプロキシを確かめてください。").arg(proxy);
         break;
     case CURLE_COULDNT_CONNECT:
-        what = QStringLiteral("サーバーに接続できません。");
+        what = proxied ? QStringLiteral("プロキシ %1 に接続できません。全般設定のプロキシを確かめてください。").arg(proxy)
+                       : QStringLiteral("サーバーに接続できません。");
+        break;
+    case CURLE_PROXY:
+        what = QStringLiteral("プロキシ %1 との通信に失敗しました。").arg(proxy);
         break;
     case CURLE_OPERATION_TIMEDOUT:
         what = QStringLiteral("時間切れになりました。");
@@ -362,10 +371,14 @@ QString NetworkErrorMessage(const TTransfer &transfer, const TFetchControl &cont
     case CURLE_UNSUPPORTED_PROTOCOL:
         what = QStringLiteral("URL が正しくありません。");
         break;
-    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
+        what = QStringLiteral("サーバーの証明書を確かめられないため、安全な接続 (TLS) を確立できません。");
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ISSUER_ERROR:
         what = QStringLiteral("安全な接続 (TLS) を確立できません。");
         break;
     case CURLE_TOO_MANY_REDIRECTS:

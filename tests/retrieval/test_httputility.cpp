@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -248,6 +249,27 @@ TEST(HttpUtility, BothFetchesUseTheProxyOnlyWhenTold)
     EXPECT_EQ(proxy.Requests().at(1).Target, site.Url(QStringLiteral("/moved")).toUtf8());
     EXPECT_EQ(proxy.Requests().at(2).Target, site.Url(QStringLiteral("/page?id=1")).toUtf8());
     EXPECT_EQ(proxy.Requests().at(2).Header("User-Agent"), ExpectedUserAgent);
+}
+
+// A proxy that is not there is named as the one at fault, not the blog's server.
+TEST(HttpUtility, AProxyThatCannotBeReachedIsNamed)
+{
+    THttpTestServer site;
+    site.SetRoute("/", THttpTestResponse::Html("never"));
+    TClosedPort closed;
+    TFetchControl control;
+    control.ProxyServer = QStringLiteral("127.0.0.1");
+    control.ProxyPort = QUrl(closed.Url()).port();
+    const QString expected = QStringLiteral("通信エラー: プロキシ 127.0.0.1:%1 に接続できません。").arg(control.ProxyPort);
+    TFetchOutcome outcome;
+    EXPECT_EQ(FetchPageDirect(site.Url(), NoCodePage, control, &outcome), QString());
+    EXPECT_TRUE(outcome.NetworkError.startsWith(expected)) << outcome.NetworkError.toStdString();
+    // The library's own words follow, for whoever must look further.
+    EXPECT_TRUE(outcome.NetworkError.endsWith(QLatin1Char(')'))) << outcome.NetworkError.toStdString();
+    THttpClient client;
+    client.SetProxy(control.ProxyServer, control.ProxyPort);
+    EXPECT_EQ(ErrorOf([&] { client.Get(site.Url(), control); }), outcome.NetworkError);
+    EXPECT_EQ(site.RequestCount("/"), 0);
 }
 
 TEST(HttpUtility, RetryAfterIsWaitedOutAndBounded)
