@@ -40,11 +40,9 @@ TFormBlogTypeHelp::TFormBlogTypeHelp(QWidget *parent)
     ButtonOpenFolder = new QPushButton(QStringLiteral("フォルダーを開く(&O)"), this);
     ButtonOpenFolder->setObjectName(QStringLiteral("ButtonOpenFolder"));
     ButtonOpenFolder->setEnabled(!userFolder.isEmpty());
-    auto *row = new QHBoxLayout;
-    row->addWidget(LabelUserFolder, 1);
-    row->addWidget(ButtonGuide);
-    row->addWidget(ButtonOpenFolder);
-    ListPanel->addLayout(row);
+    ButtonRow->insertWidget(0, LabelUserFolder, 1);
+    ButtonRow->insertWidget(1, ButtonGuide);
+    ButtonRow->insertWidget(2, ButtonOpenFolder);
 
     connect(ButtonGuide, &QPushButton::clicked, this, [this] {
         ListViewBlog->clearSelection();

@@ -2,6 +2,8 @@
 
 #include "retrieval/Tentrydownload.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QVBoxLayout>
@@ -11,12 +13,17 @@ TFormDownloadEntry::TFormDownloadEntry(QWidget *parent)
 {
     // How far back the blog goes is known only at its end: the bar shows activity and
     // says how many entries were read.
+    // A moving bar shows no text, so the count has a label of its own.
     ProgressBarEntry = new QProgressBar(this);
     ProgressBarEntry->setObjectName(QStringLiteral("ProgressBarEntry"));
     ProgressBarEntry->setRange(0, 0);
-    ProgressBarEntry->setTextVisible(true);
-    ProgressBarEntry->setFormat(EntryCountText(0));
-    FProgressLayout->addWidget(ProgressBarEntry);
+    ProgressBarEntry->setTextVisible(false);
+    LabelEntryCount = new QLabel(EntryCountText(0), this);
+    LabelEntryCount->setObjectName(QStringLiteral("LabelEntryCount"));
+    auto *row = new QHBoxLayout;
+    row->addWidget(LabelEntryCount);
+    row->addWidget(ProgressBarEntry, 1);
+    FProgressLayout->addLayout(row);
 }
 
 QString TFormDownloadEntry::EntryCountText(int count)
@@ -28,7 +35,7 @@ void TFormDownloadEntry::SetEntryProgress(int position, int maximum)
 {
     Q_UNUSED(maximum);
     FEntriesRead = position;
-    ProgressBarEntry->setFormat(EntryCountText(position));
+    LabelEntryCount->setText(EntryCountText(position));
 }
 
 void TFormDownloadEntry::RunJob()
@@ -37,7 +44,6 @@ void TFormDownloadEntry::RunJob()
     const auto finished = qScopeGuard([this] {
         ProgressBarEntry->setRange(0, 1);
         ProgressBarEntry->setValue(1);
-        ProgressBarEntry->setFormat(EntryCountText(FEntriesRead));
     });
     TEntryDownloadJob job(*FDb, FBlogConfig, FBlogUrl, FNewEntryOnly, *this);
     job.RunDownload();

@@ -3,6 +3,7 @@
 #include "app/UnitFormDownload.h"
 #include "blogtype/Tblogconfig.h"
 
+class QLabel;
 class QProgressBar;
 class TLdbDb;
 
@@ -21,6 +22,7 @@ public:
     void SetEntryProgress(int position, int maximum) override;
 
     QProgressBar *ProgressBarEntry;
+    QLabel *LabelEntryCount;
 
     // "取得したエントリー N 件", as the bar says it.
     static QString EntryCountText(int count);

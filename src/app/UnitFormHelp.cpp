@@ -36,10 +36,10 @@ TFormHelp::TFormHelp(QWidget *parent, const QString &name, const QString &captio
     ListViewBlog->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ListViewBlog->header()->setStretchLastSection(true);
     Label1->setBuddy(ListViewBlog);
-    ListPanel = new QVBoxLayout(panel1);
-    ListPanel->setContentsMargins(0, 0, 0, 0);
-    ListPanel->addWidget(Label1);
-    ListPanel->addWidget(ListViewBlog);
+    auto *panel1Layout = new QVBoxLayout(panel1);
+    panel1Layout->setContentsMargins(0, 0, 0, 0);
+    panel1Layout->addWidget(Label1);
+    panel1Layout->addWidget(ListViewBlog);
 
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
@@ -56,13 +56,13 @@ TFormHelp::TFormHelp(QWidget *parent, const QString &name, const QString &captio
     BitBtn1 = new QPushButton(QStringLiteral("閉じる(&C)"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    auto *panel3 = new QHBoxLayout;
-    panel3->addStretch();
-    panel3->addWidget(BitBtn1);
+    ButtonRow = new QHBoxLayout;
+    ButtonRow->addStretch();
+    ButtonRow->addWidget(BitBtn1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Splitter1, 1);
-    layout->addLayout(panel3);
+    layout->addLayout(ButtonRow);
 
     const QByteArray state = TWindowState::Read(objectName() + QStringLiteral("/Splitter1"));
     if (!state.isEmpty())

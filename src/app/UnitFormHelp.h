@@ -8,7 +8,7 @@ class QPushButton;
 class QSplitter;
 class QTextBrowser;
 class QTreeWidget;
-class QVBoxLayout;
+class QHBoxLayout;
 
 // A list of blog types or templates above the help document of the selected row.
 // The blog type and template help windows differ only in what they list.
@@ -37,8 +37,8 @@ protected:
 
     void done(int result) override;
 
-    // Room below the list for what a kind of help window adds.
-    QVBoxLayout *ListPanel;
+    // The row of the Close button, where a kind of help window adds its own (in front).
+    QHBoxLayout *ButtonRow;
 
 private:
     QStringList FHelpPaths;

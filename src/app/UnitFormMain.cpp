@@ -350,6 +350,8 @@ QWidget *TFormMain::CreatePageComment()
     filterLabel->setBuddy(EditCommentFilter);
     LabelCommentCount = new QLabel(page);
     LabelCommentCount->setObjectName(QStringLiteral("LabelCommentCount"));
+    LabelCommentCount->setMinimumWidth(LabelCommentCount->fontMetrics().horizontalAdvance(QStringLiteral("000,000 / 000,000 件")));
+    LabelCommentCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // As the user types: the folded texts are made once when the entries load.
     connect(EditCommentFilter, &QLineEdit::textChanged, this, [this](const QString &text) {
         FCommentFilter->SetFilterText(text);
@@ -754,7 +756,7 @@ void TFormMain::RestoreWindowState()
     QList<int> widths = TWindowState::ReadIntegers(GridColumnsKey);
     if (widths.size() != 4) {
         // The designed widths, widened where the font would cut off a header or a date.
-        widths = {240, 70, 220, 90};
+        widths = {180, 70, 170, 70};
         const QFontMetrics header = GridComment->horizontalHeader()->fontMetrics();
         for (int column = 0; column < 4; ++column) {
             const QString title = FCommentModel->headerData(column, Qt::Horizontal).toString();

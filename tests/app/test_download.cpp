@@ -135,7 +135,7 @@ TEST_F(Download, TheWindowsSayWhatTheyCountAndKeepTheLog)
     WhenModal<TFormDownloadEntry>([&](TFormDownloadEntry *window) {
         busyAtStart = window->ProgressBarEntry->minimum() == 0 && window->ProgressBarEntry->maximum() == 0;
         QObject::connect(window, &TFormDownload::DownloadFinished, window, [&, window] {
-            countText = window->ProgressBarEntry->text();
+            countText = window->LabelEntryCount->text();
             EXPECT_EQ(window->ProgressBarEntry->maximum(), 1) << "the bar no longer moves";
             log = window->Memo1->toPlainText();
             window->BtnCopyLog->click();

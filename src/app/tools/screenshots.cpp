@@ -128,6 +128,10 @@ int main(int argc, char **argv)
         form.PageControl1->setCurrentIndex(1);
         form.GridComment->selectRow(1);
         Save(&form, QStringLiteral("main-2-comment"));
+        form.EditCommentFilter->setText(QStringLiteral("日記"));
+        form.GridComment->sortByColumn(1, Qt::DescendingOrder);
+        Save(&form, QStringLiteral("main-2-comment-filtered"));
+        form.EditCommentFilter->clear();
         form.PageControl1->setCurrentIndex(2);
         Save(&form, QStringLiteral("main-3-html"));
         form.PageControl1->setCurrentIndex(0);
@@ -177,6 +181,7 @@ int main(int argc, char **argv)
         downloadEntry.AddLog(QStringLiteral("OK: https://blog.example.jp/entry/2009/03/05 最新エントリーのURLを取得しました。"));
         downloadEntry.AddLog(QStringLiteral("OK: https://blog.example.jp/entry/2009/03/05 春の散歩道"));
         downloadEntry.AddLog(QStringLiteral("OK: https://blog.example.jp/entry/2009/03/02 京都へ行ってきました"));
+        downloadEntry.SetEntryProgress(2, 0);
         Save(&downloadEntry, QStringLiteral("job-download-entry"));
 
         TFormDownloadCategory downloadCategory(&form);
