@@ -346,7 +346,7 @@ QWidget *TFormMain::CreatePageComment()
     EditCommentFilter->setObjectName(QStringLiteral("EditCommentFilter"));
     EditCommentFilter->setPlaceholderText(QStringLiteral("タイトル・URL・カテゴリー・コメントで絞り込み"));
     EditCommentFilter->setClearButtonEnabled(true);
-    auto *filterLabel = new QLabel(QStringLiteral("絞り込み(&F):"), page);
+    auto *filterLabel = new QLabel(QStringLiteral("絞り込み(&K):"), page);
     filterLabel->setBuddy(EditCommentFilter);
     LabelCommentCount = new QLabel(page);
     LabelCommentCount->setObjectName(QStringLiteral("LabelCommentCount"));
