@@ -10,6 +10,7 @@ packages=(
   libjavascriptcoregtk-4.1-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   sqlite3 python3 fonts-noto-cjk qt6-translations-l10n
+  librsvg2-bin desktop-file-utils appstream lintian dpkg-dev
 )
 
 missing=()
