@@ -22,6 +22,7 @@ add_custom_command(
   COMMENT "Generating the empty project database VARNOKI.FDB")
 
 set(VARNOKI_DATA_OUTPUTS ${VARNOKI_FDB})
+set(VARNOKI_DATA_OUTPUTS_DB ${VARNOKI_FDB})
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/data/db/html.sql)
   add_custom_command(
@@ -32,6 +33,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/data/db/html.sql)
     DEPENDS ${CMAKE_SOURCE_DIR}/data/db/html.sql
     COMMENT "Generating the empty output database html.mdb")
   list(APPEND VARNOKI_DATA_OUTPUTS ${VARNOKI_HTMLDB})
+  list(APPEND VARNOKI_DATA_OUTPUTS_DB ${VARNOKI_HTMLDB})
 endif()
 
 # Blog types, their shared helper scripts among them, copied as they are; the

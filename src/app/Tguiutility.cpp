@@ -26,7 +26,8 @@ QIcon GetIcon(const QString &themeName)
 
 QIcon GetProgramIcon()
 {
-    return QIcon(QStringLiteral(":/icons/varnoki.svg"));
+    // The installed theme's icon, as the desktop shows it, else the built-in one.
+    return QIcon::fromTheme(QStringLiteral(VARNOKI_APP_ID), QIcon(QStringLiteral(":/icons/varnoki.svg")));
 }
 
 void OpenUrlInBrowser(const QString &url)

@@ -4,12 +4,15 @@
 #include "platform/Tapptitle.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -54,9 +57,16 @@ void QuitOnTerminationSignals()
 
 int main(int argc, char **argv)
 {
+    // Answered before the window system is needed, so it works without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("varnoki %s\n", VARNOKI_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(GetApplicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(VARNOKI_VERSION));
+    // Ties the windows to the desktop entry, for the taskbar's icon and name.
+    QApplication::setDesktopFileName(QStringLiteral(VARNOKI_APP_ID));
     QApplication::setWindowIcon(GetProgramIcon());
 
     // The program speaks Japanese, so Qt's own dialogs (file dialogs, standard
@@ -76,6 +86,16 @@ int main(int argc, char **argv)
     if (!arguments.isEmpty() && !arguments.first().startsWith(QLatin1Char('-')))
         form->SetStartFile(arguments.first());
     QObject::connect(form.get(), &TFormMain::Initialized, &app, &QuitOnTerminationSignals);
+    // Lets the installed-tree test see that a started window found its blog types and
+    // templates, then end it as a logout would.
+    if (qEnvironmentVariableIsSet("VARNOKI_QUIT_WHEN_STARTED")) {
+        QObject::connect(form.get(), &TFormMain::Initialized, &app, [&form] {
+            std::printf("blog types %d, templates %d\n", form->ComboBoxBlogType->count(),
+                        form->ComboBoxHtmlTemplate->count());
+            std::fflush(stdout);
+            form->KeepWorkAndQuit();
+        }, Qt::QueuedConnection);
+    }
     form->show();
     int result = 1;
     RunGuarded(nullptr, [&result] { result = QApplication::exec(); });

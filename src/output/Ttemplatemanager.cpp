@@ -29,7 +29,14 @@ THtmlTemplate::THtmlTemplate(const QString &iniPath)
 
 QString THtmlTemplate::GetExePath() const
 {
-    return IniRelativePath(FDirectory, FExe);
+    // exe= names a file beside the INI file, else one of the shipped template programs
+    // (an installed tree keeps those apart from the INI files, and a user's INI file may
+    // name one of them). A program found nowhere is reported beside the INI file.
+    const QString besideIni = IniRelativePath(FDirectory, FExe);
+    if (FExe.isEmpty() || QFileInfo::exists(besideIni))
+        return besideIni;
+    const QString shipped = IniRelativePath(GetTemplateProgramDir(), FExe);
+    return QFileInfo::exists(shipped) ? shipped : besideIni;
 }
 
 QString THtmlTemplate::GetHelpPath() const

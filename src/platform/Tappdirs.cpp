@@ -33,9 +33,34 @@ QString GetAppDir()
     return WithSlash(Override().isEmpty() ? QCoreApplication::applicationDirPath() : Override());
 }
 
-QString GetBlogDir() { return GetAppDir() + QStringLiteral("blog/"); }
-QString GetTemplateDir() { return GetAppDir() + QStringLiteral("template/"); }
-QString GetDbDir() { return GetAppDir() + QStringLiteral("db/"); }
+namespace {
+// A tree with db/ beside the executable (the build tree, or a copy of it) keeps all its
+// data there; an installed program reaches its data and template programs from its
+// own bin folder, so that any prefix works.
+bool DataBesideExecutable()
+{
+    return !Override().isEmpty() || QFileInfo(GetAppDir() + QStringLiteral("db")).isDir();
+}
+
+QString FromAppDir(const char *relative)
+{
+    return WithSlash(QDir::cleanPath(GetAppDir() + QLatin1String(relative)));
+}
+
+QString GetDataDir()
+{
+    return DataBesideExecutable() ? GetAppDir() : FromAppDir(VARNOKI_DATA_FROM_BIN);
+}
+} // namespace
+
+QString GetBlogDir() { return GetDataDir() + QStringLiteral("blog/"); }
+QString GetTemplateDir() { return GetDataDir() + QStringLiteral("template/"); }
+QString GetDbDir() { return GetDataDir() + QStringLiteral("db/"); }
+
+QString GetTemplateProgramDir()
+{
+    return DataBesideExecutable() ? GetTemplateDir() : FromAppDir(VARNOKI_PROGRAMS_FROM_BIN);
+}
 
 namespace {
 QString UserDir(const QString &kind)
