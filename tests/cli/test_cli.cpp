@@ -697,7 +697,7 @@ TEST_F(CliTest, AnOrdinaryUserMakesAndSavesAProjectWithAnInstalledTree)
     OpenToEveryone(FDir.path());
     for (const char *folder : {"tmp", "work", "config"})
         QFile::setPermissions(Path(QLatin1String(folder)), QFileDevice::Permissions(0x7777));
-    const QString cli = prefix + QStringLiteral("/lib/varnoki/varnoki-cli");
+    const QString cli = prefix + QStringLiteral("/bin/varnoki-cli");
     auto asNobody = [&](const QStringList &args) {
         QProcess process;
         QProcessEnvironment env = Environment();
