@@ -46,8 +46,20 @@ find_program(GZIP gzip REQUIRED)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz
   COMMAND ${GZIP} -9nkf ${CMAKE_BINARY_DIR}/debian/changelog
   DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog)
+set(VARNOKI_MAN_PAGES)
+foreach(page varnoki.1 varnoki-cli.1)
+  set(gz ${CMAKE_BINARY_DIR}/man/${page}.gz)
+  add_custom_command(OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${GZIP} -9n < ${CMAKE_SOURCE_DIR}/data/man/${page} > ${gz}
+    DEPENDS ${CMAKE_SOURCE_DIR}/data/man/${page})
+  list(APPEND VARNOKI_MAN_PAGES ${gz})
+endforeach()
+install(FILES ${VARNOKI_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 add_custom_target(varnoki_desktop_files ALL
-  DEPENDS ${VARNOKI_ICON_PNGS} ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+  DEPENDS ${VARNOKI_ICON_PNGS} ${CMAKE_BINARY_DIR}/debian/changelog.gz ${VARNOKI_MAN_PAGES})
+install(FILES ${CMAKE_SOURCE_DIR}/data/debian/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME varnoki)
 install(FILES ${CMAKE_SOURCE_DIR}/data/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz
   ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${VARNOKI_DOCDIR})
 
@@ -65,16 +77,17 @@ set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VARNOKI_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libqt6svg6 too: the linker drops it as unused, but its plugins draw the SVG icons.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "firebird3.0-server-core, libib-util, libqt6sql6-ibase, libqt6sql6-sqlite, qt6-qpa-plugins")
+  "firebird3.0-server-core, libib-util, libqt6sql6-ibase, libqt6sql6-sqlite, libqt6svg6, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Varnoki (ブログ目次作成ソフト) walks a weblog from its newest entry back to the
- oldest, records every entry's address, title and date, collects which entries
- belong to which category and lets you comment on each entry. From that it makes
- one HTML page: a filterable list of entries, or a table of contents by category
- or by month.
- .
- It knows WordPress, Blogger, Hatena Blog, livedoor Blog, FC2, Ameba and Seesaa
- blogs, and comes with varnoki-cli for scripted and scheduled use.")
+# CPack puts the summary first and indents every line itself.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Varnoki (ブログ目次作成ソフト) walks a weblog from its newest entry back
+to the oldest, records every entry's address, title and date, collects which
+entries belong to which category and lets you comment on each entry. From that
+it makes one HTML page: a filterable list of entries, or a table of contents by
+category or by month.
+.
+It knows WordPress, Blogger, Hatena Blog, livedoor Blog, FC2, Ameba and Seesaa
+blogs, and comes with varnoki-cli for scripted and scheduled use.")
 include(CPack)

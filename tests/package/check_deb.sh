@@ -27,13 +27,13 @@ problem() { echo "FAIL: $*"; fail=1; }
 [ "$(dpkg-deb -f "$deb" Package)" = varnoki ] || problem "package name $(dpkg-deb -f "$deb" Package)"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || problem "package version $(dpkg-deb -f "$deb" Version), not $version"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for runtime in firebird3.0-server-core libib-util libqt6sql6-ibase libqt6sql6-sqlite qt6-qpa-plugins libqt6widgets6; do
+for runtime in firebird3.0-server-core libib-util libqt6sql6-ibase libqt6sql6-sqlite libqt6svg6 qt6-qpa-plugins libqt6widgets6; do
   [[ "$depends" == *"$runtime"* ]] || problem "Depends lacks $runtime: $depends"
 done
 
 # Files only (directories end with /), as absolute paths.
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\.||' | sort >"$tmp/files"
-allowed='^/usr/(bin/varnoki(-cli)?|libexec/varnoki/[^/]+|share/varnoki/(blog|template|db)/[^/]+|share/applications/'"$id"'\.desktop|share/metainfo/'"$id"'\.metainfo\.xml|share/icons/hicolor/(scalable|[0-9]+x[0-9]+)/apps/'"$id"'\.(svg|png)|share/doc/varnoki/[^/]+)$'
+allowed='^/usr/(bin/varnoki(-cli)?|libexec/varnoki/[^/]+|share/varnoki/(blog|template|db)/[^/]+|share/applications/'"$id"'\.desktop|share/metainfo/'"$id"'\.metainfo\.xml|share/icons/hicolor/(scalable|[0-9]+x[0-9]+)/apps/'"$id"'\.(svg|png)|share/doc/varnoki/[^/]+|share/lintian/overrides/varnoki|share/man/man1/varnoki(-cli)?\.1\.gz)$'
 if grep -Ev "$allowed" "$tmp/files" >"$tmp/stray"; then
   problem "files outside the standard layout:"; cat "$tmp/stray"
 fi
@@ -46,6 +46,7 @@ expected=(
   "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml"
   "/usr/share/icons/hicolor/scalable/apps/$id.svg"
   /usr/share/doc/varnoki/copyright /usr/share/doc/varnoki/changelog.gz
+  /usr/share/man/man1/varnoki.1.gz /usr/share/man/man1/varnoki-cli.1.gz
 )
 for size in 16 24 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
