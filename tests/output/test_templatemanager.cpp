@@ -237,3 +237,25 @@ TEST_F(TemplateManagerTest, TheUsersOwnTemplatesReplaceShippedOnesOfTheSameFileN
     EXPECT_EQ(manager.GetTemplates().at(0).GetExePath(), user + QStringLiteral("mine.sh"));
     EXPECT_EQ(manager.GetTemplates().at(1).GetName(), QStringLiteral("U"));
 }
+
+TEST_F(TemplateManagerTest, AProgramNotBesideItsFileIsTakenFromTheShippedPrograms)
+{
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(FDir.filePath(QStringLiteral("data"))));
+    const QString user = GetUserTemplateDir();
+    Write(QStringLiteral("shipped-program"), "#!/bin/sh\n");
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("mine.ini"),
+                           "[TEMPLATE]\nname=Mine\nexe=shipped-program\n"));
+    ASSERT_TRUE(WriteBytes(user + QStringLiteral("none.ini"), "[TEMPLATE]\nname=None\nexe=nowhere\n"));
+    SetAppDirOverride(FDir.path());
+    TTemplateManager manager;
+    manager.Load();
+    ASSERT_EQ(manager.GetTemplates().size(), 2);
+    const QString found = manager.GetTemplates().at(0).GetExePath();
+    // One found nowhere is named beside its file, where its error message points.
+    const QString missing = manager.GetTemplates().at(1).GetExePath();
+    SetAppDirOverride(QString());
+    qputenv("XDG_DATA_HOME", savedData);
+    EXPECT_EQ(found, Path(QStringLiteral("shipped-program")));
+    EXPECT_EQ(missing, user + QStringLiteral("nowhere"));
+}
