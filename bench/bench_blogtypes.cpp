@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QString>
 
 #include <algorithm>
@@ -144,6 +145,8 @@ int main(int argc, char **argv)
             if (seen.contains(site.blogType) || site.entries.isEmpty())
                 continue;
             seen << site.blogType;
+            if (!QFileInfo::exists(blogFolder + QLatin1Char('/') + site.blogType))
+                continue;
             const TBlogConfig config(blogFolder + QLatin1Char('/') + site.blogType);
             const QString base = QStringLiteral("http://blog.example");
             const QString page =
