@@ -327,7 +327,7 @@ TEST_F(TemplatePrograms, TheFragmentHoldsOnlyWhatBlogEditorsKeep)
         EXPECT_TRUE(fragment.text.contains(QStringLiteral("script link"))) << "shown, but not as a link";
         ASSERT_FALSE(fragment.headings.isEmpty());
         EXPECT_EQ(fragment.headings.first(), QStringLiteral("目次 <&>"));
-        if (grouping == QLatin1String("月別"))
+        if (grouping == QStringLiteral("月別"))
             EXPECT_EQ(fragment.headings.mid(1),
                       (QStringList{QStringLiteral("2024年3月 2 件"), QStringLiteral("2024年1月 1 件"),
                                    QStringLiteral("2023年12月 1 件"), QStringLiteral("日付不明 1 件")}));
