@@ -58,6 +58,8 @@ TEST_F(ValueEditorWindow, TabLandsOnTheFirstValueAndTypingEditsIt)
     QWidget *lineEditor = QApplication::focusWidget();
     QTest::keyClicks(lineEditor, QStringLiteral("bc"));
     QTest::keyClick(lineEditor, Qt::Key_Return);
+    // The view commits an edit ended by Return once the key has been handled.
+    QCoreApplication::processEvents();
     EXPECT_EQ(Editor->GetValue(0), QStringLiteral("abc"));
     EXPECT_EQ(Editor->GetName(0), QStringLiteral("ページタイトル"));
 }
