@@ -9,7 +9,7 @@ packages=(
   firebird3.0-server-core firebird3.0-utils libfbclient2 libib-util
   libjavascriptcoregtk-4.1-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  sqlite3 python3 fonts-noto-cjk qt6-translations-l10n
+  sqlite3 python3 cmark-gfm fonts-noto-cjk qt6-translations-l10n
   librsvg2-bin desktop-file-utils appstream lintian dpkg-dev
 )
 

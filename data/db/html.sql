@@ -26,6 +26,13 @@ CREATE TABLE html (
   data TEXT
 );
 
+-- The blog the entries come from, one row: the address of its top page and its name,
+-- each empty when unknown. Programs that do not know this table never read it.
+CREATE TABLE blog (
+  url TEXT,
+  name TEXT
+);
+
 CREATE INDEX entries_id ON entries (id);
 CREATE INDEX entries_categories_entry ON entries_categories (entry_id);
 CREATE INDEX entries_categories_category ON entries_categories (category_id);

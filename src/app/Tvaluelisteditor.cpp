@@ -1,6 +1,64 @@
 #include "app/Tvaluelisteditor.h"
 
+#include <QComboBox>
 #include <QHeaderView>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// A drop-down for the value cells that have choices, plain text editing for the rest.
+// A stored value that is not among the choices is offered first, as it is, so that
+// opening the drop-down never changes it.
+class TChoiceDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        const QStringList choices = index.data(TValueListEditor::ChoicesRole).toStringList();
+        if (choices.isEmpty())
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto *combo = new QComboBox(parent);
+        combo->setEditable(false);
+        combo->setObjectName(QStringLiteral("ValueChoices"));
+        // A pick ends the edit at once, as a typed value ends with Enter.
+        connect(combo, &QComboBox::activated, this, [this, combo] {
+            auto *self = const_cast<TChoiceDelegate *>(this);
+            Q_EMIT self->commitData(combo);
+            Q_EMIT self->closeEditor(combo, QAbstractItemDelegate::NoHint);
+        });
+        return combo;
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        auto *combo = qobject_cast<QComboBox *>(editor);
+        if (!combo) {
+            QStyledItemDelegate::setEditorData(editor, index);
+            return;
+        }
+        const QString value = index.data(Qt::EditRole).toString();
+        QStringList items = index.data(TValueListEditor::ChoicesRole).toStringList();
+        if (!items.contains(value))
+            items.prepend(value);
+        combo->clear();
+        combo->addItems(items);
+        combo->setCurrentIndex(int(items.indexOf(value)));
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        if (auto *combo = qobject_cast<QComboBox *>(editor))
+            model->setData(index, combo->currentText(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+};
+
+} // namespace
 
 TValueListEditor::TValueListEditor(QWidget *parent)
     : QTableWidget(0, 2, parent)
@@ -14,16 +72,44 @@ TValueListEditor::TValueListEditor(QWidget *parent)
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                     | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     setTabKeyNavigation(false);
+    setItemDelegateForColumn(1, new TChoiceDelegate(this));
 }
 
-void TValueListEditor::AppendRow(const QString &name, const QString &value)
+void TValueListEditor::AppendRow(const QString &name, const QString &value,
+                                 const QStringList &choices)
 {
     const int row = rowCount();
     insertRow(row);
     auto *nameItem = new QTableWidgetItem(name);
     nameItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     setItem(row, 0, nameItem);
-    setItem(row, 1, new QTableWidgetItem(value));
+    auto *valueItem = new QTableWidgetItem(value);
+    if (!choices.isEmpty())
+        valueItem->setData(ChoicesRole, choices);
+    setItem(row, 1, valueItem);
+}
+
+QStringList TValueListEditor::GetChoices(int row) const
+{
+    const QTableWidgetItem *cell = item(row, 1);
+    return cell ? cell->data(ChoicesRole).toStringList() : QStringList();
+}
+
+void TValueListEditor::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    // A click or a move onto a name goes on to the value beside it.
+    if (current.isValid() && current.column() != 1) {
+        setCurrentIndex(current.sibling(current.row(), 1));
+        return;
+    }
+    QTableWidget::currentChanged(current, previous);
+}
+
+void TValueListEditor::focusInEvent(QFocusEvent *event)
+{
+    if (!currentIndex().isValid() && rowCount() > 0)
+        setCurrentIndex(model()->index(0, 1));
+    QTableWidget::focusInEvent(event);
 }
 
 QString TValueListEditor::GetName(int row) const

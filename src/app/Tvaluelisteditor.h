@@ -4,7 +4,9 @@
 #include <QTableWidget>
 
 // A two-column grid of item names and their values: names are fixed, values are
-// edited in place. Looking a name up ignores letter case and takes the first match.
+// edited in place, from a drop-down for items with choices. The current cell is always
+// a value cell, so keystrokes never go to a name. Looking a name up ignores letter
+// case and takes the first match.
 class TValueListEditor : public QTableWidget
 {
     Q_OBJECT
@@ -12,7 +14,10 @@ class TValueListEditor : public QTableWidget
 public:
     explicit TValueListEditor(QWidget *parent);
 
-    void AppendRow(const QString &name, const QString &value);
+    // choices: the values the drop-down offers; empty means free text.
+    void AppendRow(const QString &name, const QString &value,
+                   const QStringList &choices = QStringList());
+    QStringList GetChoices(int row) const;
     QString GetName(int row) const;
     QString GetValue(int row) const;
     // The value of the first row of that name; empty when there is none.
@@ -25,6 +30,13 @@ public:
     // Ends an edit in progress, keeping what was typed, so that a save or a make
     // started from the keyboard sees it.
     void CommitEdit();
+
+    // The data role of a value cell that holds its choices.
+    static constexpr int ChoicesRole = Qt::UserRole + 1;
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     int FindRow(const QString &name) const;

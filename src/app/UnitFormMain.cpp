@@ -1017,7 +1017,7 @@ void TFormMain::FillHtmlConf()
     TFillingScope filling(FFilling);
     EditHtmlConf->setRowCount(0);
     for (const QString &name : htmlTemplate.GetConfigNames())
-        EditHtmlConf->AppendRow(name, QString());
+        EditHtmlConf->AppendRow(name, QString(), htmlTemplate.GetChoices(name));
     FTemplateIndex = ComboBoxHtmlTemplate->currentIndex();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Tfileutility.h"
 #include "platform/Varnokierror.h"
 #include "store/Tldbdb.h"
+#include "store/Tproject.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -78,6 +80,21 @@ QString ValueOf(const QStringList &lines, const QString &name)
     return QString();
 }
 
+// What follows the last separator of a title that has text before it; else empty.
+QString TitleSuffix(const QString &title)
+{
+    static const QStringList separators = {
+        QStringLiteral(" - "), QStringLiteral(" | "), QStringLiteral(" – "), QStringLiteral(" — "),
+        QStringLiteral("｜"), QStringLiteral(" : "), QStringLiteral(" / ")};
+    qsizetype end = -1;
+    for (const QString &separator : separators) {
+        const qsizetype at = title.lastIndexOf(separator);
+        if (at > 0)
+            end = std::max(end, at + separator.size());
+    }
+    return end < 0 ? QString() : title.mid(end).trimmed();
+}
+
 void FillOutput(QSqlDatabase &out, TLdbDb &db, const QStringList &configLines)
 {
     if (!out.transaction())
@@ -118,6 +135,21 @@ void FillOutput(QSqlDatabase &out, TLdbDb &db, const QStringList &configLines)
         writer.Exec();
     }
 
+    // An empty database made before the table existed gets it here.
+    TProject project;
+    project.Read(db);
+    QStringList titles;
+    for (const TEntry &entry : entries)
+        titles.append(entry.GetTitle());
+    writer.Prepare(QStringLiteral("create table if not exists blog (url TEXT, name TEXT)"));
+    writer.Exec();
+    writer.Prepare(QStringLiteral("delete from blog"));
+    writer.Exec();
+    writer.Prepare(QStringLiteral("insert into blog(url,name) values (:URL,:NAME)"));
+    writer.Bind(QStringLiteral(":URL"), project.GetEntryUrl().trimmed());
+    writer.Bind(QStringLiteral(":NAME"), BlogNameFromTitles(titles));
+    writer.Exec();
+
     writer.Prepare(QStringLiteral("insert into html(name,data) values (:NAME,:DATA)"));
     for (const QString &line : configLines) {
         const QString name = NamePart(line);
@@ -132,6 +164,23 @@ void FillOutput(QSqlDatabase &out, TLdbDb &db, const QStringList &configLines)
                             + out.lastError().text());
 }
 } // namespace
+
+QString BlogNameFromTitles(const QStringList &titles)
+{
+    QString name;
+    int count = 0;
+    for (const QString &title : titles) {
+        const QString text = title.simplified();
+        if (text.isEmpty())
+            continue;
+        const QString suffix = TitleSuffix(text);
+        if (suffix.isEmpty() || (count > 0 && suffix != name))
+            return QString();
+        name = suffix;
+        ++count;
+    }
+    return count >= 2 ? name : QString();
+}
 
 QString HtmlDbDateText(TDateTime dateTime)
 {

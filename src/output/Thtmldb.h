@@ -16,3 +16,8 @@ QString CreateHtmlDb(TLdbDb &db, const QString &emptyDbPath, const QStringList &
 // The form in which the output database stores a date-time: "yyyy-MM-dd HH:mm:ss",
 // followed by ".zzz" only when there are milliseconds.
 QString HtmlDbDateText(TDateTime dateTime);
+
+// The blog's name as its entry titles show it: the part after the last separator
+// (" - ", " | ", "｜" and the like) when every title (two at least) ends with the same
+// one, as blogs whose page titles carry the blog's name do. Empty otherwise.
+QString BlogNameFromTitles(const QStringList &titles);

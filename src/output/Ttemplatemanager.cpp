@@ -4,6 +4,9 @@
 #include "platform/Tinifile.h"
 
 #include <QFileInfo>
+#include <QSet>
+
+#include <utility>
 
 THtmlTemplate::THtmlTemplate(const QString &iniPath)
     : FPath(iniPath)
@@ -25,6 +28,29 @@ THtmlTemplate::THtmlTemplate(const QString &iniPath)
         if (!item.isEmpty())
             FConfigNames.append(item);
     }
+
+    QSet<QString> items;
+    for (const QString &item : std::as_const(FConfigNames))
+        items.insert(item.toCaseFolded());
+    const QString choices = QStringLiteral("CHOICES");
+    for (const QString &key : ini.ReadSection(choices)) {
+        const QString item = key.trimmed().toCaseFolded();
+        if (!items.contains(item))
+            continue;
+        QStringList values;
+        for (const QString &part : ini.ReadString(choices, key, QString()).split(QLatin1Char('|'))) {
+            const QString value = part.trimmed();
+            if (!value.isEmpty() && !values.contains(value))
+                values.append(value);
+        }
+        if (!values.isEmpty())
+            FChoices.insert(item, values);
+    }
+}
+
+QStringList THtmlTemplate::GetChoices(const QString &itemName) const
+{
+    return FChoices.value(itemName.trimmed().toCaseFolded());
 }
 
 QString THtmlTemplate::GetExePath() const

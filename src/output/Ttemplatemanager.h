@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,10 @@ public:
     QString GetHelpPath() const;
     // The non-empty values of [CONFIG], in the order their keys stand in the file.
     const QStringList &GetConfigNames() const { return FConfigNames; }
+    // The values an item takes, from [CHOICES] (item name = values separated by "|"),
+    // in file order, trimmed, empty and repeated ones left out; empty when the item
+    // has none. Names of no [CONFIG] item are ignored, letter case is not.
+    QStringList GetChoices(const QString &itemName) const;
 
 private:
     QString FPath;
@@ -28,6 +33,7 @@ private:
     QString FExe;
     QString FHelp;
     QStringList FConfigNames;
+    QHash<QString, QStringList> FChoices; // folded item name -> values
 };
 
 using THtmlTemplateList = QList<THtmlTemplate>;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <cstdio>
 
 namespace {
@@ -31,6 +32,7 @@ h2{font-size:1.25rem;line-height:1.4;margin:2.4rem 0 .5rem;padding-bottom:.35rem
 h3{font-size:1.05rem;margin:1.6rem 0 .3rem}
 a{color:var(--accent);text-decoration:none}
 a:hover,a:focus-visible{text-decoration:underline}
+.blog-link{margin:1.2rem 0 0;font-size:.9rem}
 .description{margin:.3rem 0}
 .summary{color:var(--muted);font-size:.9rem;margin:.3rem 0 1.2rem}
 .count{color:var(--muted);font-size:.8em;font-weight:normal;margin-left:.4em}
@@ -124,6 +126,11 @@ TocData ReadDatabase(const QString &dbPath)
     Run(query, QStringLiteral("select name, data from html order by rowid"), dbPath);
     while (query.next())
         data.values.append({query.value(0).toString(), query.value(1).toString()});
+    // Databases made before the blog table existed have none: the blog is then unknown.
+    if (query.exec(QStringLiteral("select url, name from blog order by rowid limit 1")) && query.next()) {
+        data.blogUrl = query.value(0).toString().trimmed();
+        data.blogName = query.value(1).toString().trimmed();
+    }
     return data;
 }
 
@@ -208,8 +215,10 @@ QString Page(const TocSettings &settings, const TocPageParts &parts)
     if (!settings.cssUrl.isEmpty())
         html += QStringLiteral("<link rel=\"stylesheet\" href=\"") + Esc(settings.cssUrl)
                 + QStringLiteral("\">\n");
-    html += QStringLiteral("</head>\n<body>\n<header id=\"top\">\n<h1>") + Esc(settings.heading)
-            + QStringLiteral("</h1>\n");
+    html += QStringLiteral("</head>\n<body>\n<header id=\"top\">\n");
+    if (!parts.blogLink.isEmpty())
+        html += QStringLiteral("<p class=\"blog-link\">") + parts.blogLink + QStringLiteral("</p>\n");
+    html += QStringLiteral("<h1>") + Esc(settings.heading) + QStringLiteral("</h1>\n");
     if (!settings.description.isEmpty())
         html += QStringLiteral("<p class=\"description\">") + EscLines(settings.description)
                 + QStringLiteral("</p>\n");
@@ -330,7 +339,81 @@ QString EntryList(const QList<TocEntry> &entries, const TocSettings &settings,
     return html + QStringLiteral("</ul>\n");
 }
 
-int RunTemplate(int argc, char **argv, const QString &defaultTitle, TocRenderer render)
+QString BlogLinkText(const TocData &data)
+{
+    return data.blogName.isEmpty() ? data.blogUrl : data.blogName;
+}
+
+QList<TocGroup> GroupByCategory(const TocData &data, const QString &uncategorizedName)
+{
+    QList<TocGroup> groups(data.categories.size());
+    TocGroup uncategorized{uncategorizedName, QString(), {}};
+    for (const TocEntry &entry : data.entries) {
+        QList<qsizetype> placed;
+        for (const int id : entry.categoryIds) {
+            // Id 0 is the placeholder of entries without a category.
+            for (qsizetype i = 0; id != 0 && i < data.categories.size(); ++i) {
+                if (data.categories.at(i).id == id && !placed.contains(i)) {
+                    groups[i].entries.append(entry);
+                    placed.append(i);
+                }
+            }
+        }
+        // Links to categories no longer listed must not make an entry vanish.
+        if (placed.isEmpty())
+            uncategorized.entries.append(entry);
+    }
+    QList<TocGroup> result;
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        if (groups.at(i).entries.isEmpty())
+            continue;
+        const TocCategory &category = data.categories.at(i);
+        const QString name = category.name.trimmed();
+        result.append(TocGroup{name.isEmpty() ? QStringLiteral("（名前なし）") : name, category.url,
+                               groups.at(i).entries});
+    }
+    if (!uncategorized.entries.isEmpty())
+        result.append(uncategorized);
+    return result;
+}
+
+QList<TocGroup> GroupByMonth(const TocData &data)
+{
+    QList<TocGroup> groups;
+    TocGroup undated{QStringLiteral("日付不明"), QString(), {}};
+    QDate last;
+    for (const TocEntry &entry : data.entries) {
+        if (!entry.date.isValid()) {
+            undated.entries.append(entry);
+            continue;
+        }
+        const QDate date = entry.date.date();
+        if (groups.isEmpty() || date.year() != last.year() || date.month() != last.month())
+            groups.append(TocGroup{QStringLiteral("%1年%2月").arg(date.year()).arg(date.month()), QString(), {}});
+        last = date;
+        groups.last().entries.append(entry);
+    }
+    if (!undated.entries.isEmpty())
+        groups.append(undated);
+    return groups;
+}
+
+bool ReadByCategory(const TocData &data)
+{
+    const QString name = QStringLiteral("まとめ方");
+    const QString value = ConfigValue(data, name).trimmed();
+    if (value.isEmpty() || value == QStringLiteral("カテゴリー別"))
+        return true;
+    if (value == QStringLiteral("月別"))
+        return false;
+    Fail(QStringLiteral("設定「%1」の値「%2」は使えません。「カテゴリー別」か「月別」を指定してください。")
+             .arg(name, value));
+}
+
+namespace {
+
+int Run(int argc, char **argv, const QString &defaultTitle,
+        const std::function<QString(const TocData &, const TocSettings &)> &write)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
@@ -344,11 +427,29 @@ int RunTemplate(int argc, char **argv, const QString &defaultTitle, TocRenderer 
         TocData data = ReadDatabase(args.at(1));
         const TocSettings settings = ReadSettings(data, defaultTitle);
         SortEntries(data.entries, settings.newestFirst);
-        WriteHtml(args.at(2), Page(settings, render(data, settings)));
+        WriteHtml(args.at(2), write(data, settings));
     } catch (const TocError &error) {
         PrintError(error.message);
         status = 1;
     }
     QSqlDatabase::removeDatabase(ConnectionName);
     return status;
+}
+
+} // namespace
+
+int RunTextTemplate(int argc, char **argv, const QString &defaultTitle, TocTextRenderer render)
+{
+    return Run(argc, argv, defaultTitle, render);
+}
+
+int RunTemplate(int argc, char **argv, const QString &defaultTitle, TocRenderer render)
+{
+    return Run(argc, argv, defaultTitle, [render](const TocData &data, const TocSettings &settings) {
+        TocPageParts parts = render(data, settings);
+        const QString text = BlogLinkText(data);
+        if (!text.isEmpty())
+            parts.blogLink = Link(data.blogUrl, Esc(text));
+        return Page(settings, parts);
+    });
 }

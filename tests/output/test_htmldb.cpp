@@ -26,6 +26,47 @@ TEST(HtmlDb, EmptyProjectGivesEmptyTablesAndTheConfigLines)
                                          {QStringLiteral("並び順"), QStringLiteral("")}}));
 }
 
+TEST(HtmlDb, TheBlogsAddressAndNameGoToTheBlogTable)
+{
+    TTestProject project;
+    EXPECT_EQ(SqliteRows(CreateHtmlDb(*project.Db, EmptyHtmlDb(), {}), QStringLiteral("select url, name from blog")),
+              (QList<QVariantList>{{QStringLiteral(""), QStringLiteral("")}}));
+
+    project.Db->SetConfig(QStringLiteral("entry_url"), QStringLiteral(" https://blog.example/ "));
+    project.AddEntry(QStringLiteral("https://blog.example/1"), QStringLiteral("旅の記録 | 週末の日記"), EncodeDateTime(2024, 3, 9));
+    project.AddEntry(QStringLiteral("https://blog.example/2"), QStringLiteral("A - B |  週末の日記 "), EncodeDateTime(2024, 3, 8));
+    EXPECT_EQ(SqliteRows(CreateHtmlDb(*project.Db, EmptyHtmlDb(), {}), QStringLiteral("select url, name from blog")),
+              (QList<QVariantList>{{QStringLiteral("https://blog.example/"), QStringLiteral("週末の日記")}}));
+
+    project.AddEntry(QStringLiteral("https://blog.example/3"), QStringLiteral("名前のない記事"), EncodeDateTime(2024, 3, 7));
+    EXPECT_EQ(SqliteRows(CreateHtmlDb(*project.Db, EmptyHtmlDb(), {}), QStringLiteral("select url, name from blog")),
+              (QList<QVariantList>{{QStringLiteral("https://blog.example/"), QStringLiteral("")}}));
+}
+
+TEST(HtmlDb, AnEmptyDatabaseWithoutTheBlogTableGetsIt)
+{
+    TTestProject project;
+    project.Db->SetConfig(QStringLiteral("entry_url"), QStringLiteral("https://blog.example/"));
+    const QString old = project.Temp.Path() + QStringLiteral("/old.mdb");
+    ASSERT_TRUE(QFile::copy(EmptyHtmlDb(), old));
+    SqliteRows(old, QStringLiteral("drop table blog"));
+    const QString path = CreateHtmlDb(*project.Db, old, {});
+    EXPECT_EQ(SqliteRows(path, QStringLiteral("select url, name from blog")),
+              (QList<QVariantList>{{QStringLiteral("https://blog.example/"), QStringLiteral("")}}));
+}
+
+TEST(HtmlDb, TheBlogsNameIsTheEndingAllTitlesShare)
+{
+    EXPECT_EQ(BlogNameFromTitles({QStringLiteral("一 - 猫の庭"), QStringLiteral("二 - 猫の庭"), QString()}),
+              QStringLiteral("猫の庭"));
+    EXPECT_EQ(BlogNameFromTitles({QStringLiteral("一｜猫の庭"), QStringLiteral("二 ｜ 猫の庭")}), QStringLiteral("猫の庭"));
+    EXPECT_EQ(BlogNameFromTitles({QStringLiteral("一 - 猫の庭")}), QString()) << "one title proves nothing";
+    EXPECT_EQ(BlogNameFromTitles({QStringLiteral("一 - 猫の庭"), QStringLiteral("二 - 犬の庭")}), QString());
+    EXPECT_EQ(BlogNameFromTitles({QStringLiteral("- 猫の庭"), QStringLiteral("- 猫の庭")}), QString());
+    EXPECT_EQ(BlogNameFromTitles({QStringLiteral("一 - "), QStringLiteral("二 - ")}), QString());
+    EXPECT_EQ(BlogNameFromTitles({QStringLiteral("plain"), QStringLiteral("plain")}), QString());
+}
+
 TEST(HtmlDb, EntriesLinksAndCategoriesKeepTheirValuesAndOrder)
 {
     TTestProject project;

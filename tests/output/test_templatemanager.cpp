@@ -3,6 +3,7 @@
 #include "platform/Tinifile.h"
 
 #include "Definitionfiles.h"
+#include "Testpaths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -258,4 +259,59 @@ TEST_F(TemplateManagerTest, AProgramNotBesideItsFileIsTakenFromTheShippedProgram
     qputenv("XDG_DATA_HOME", savedData);
     EXPECT_EQ(found, Path(QStringLiteral("shipped-program")));
     EXPECT_EQ(missing, user + QStringLiteral("nowhere"));
+}
+
+TEST_F(TemplateManagerTest, ChoicesAreReadBesideTheItems)
+{
+    Write(QStringLiteral("c.ini"), "[TEMPLATE]\n"
+                                   "name=C\n"
+                                   "[CONFIG]\n"
+                                   "1=Order\n"
+                                   "2=Show\n"
+                                   "3=Title\n"
+                                   "4=Empty\n"
+                                   "5=Bars\n"
+                                   "[CHOICES]\n"
+                                   "order = new | old |new||\n"
+                                   "Show=yes|no\n"
+                                   "Show=on|off\n"
+                                   "Unknown=a|b\n"
+                                   "Empty=\n"
+                                   "Bars=| |\n"
+                                   "no equals sign\n"
+                                   "=x|y\n"
+                                   "; Title=a|b\n");
+    const THtmlTemplateList templates = Load();
+    ASSERT_EQ(templates.size(), 1);
+    const THtmlTemplate &t = templates.at(0);
+    // Trimmed, repeats and empty values dropped; the name's letter case ignored.
+    EXPECT_EQ(t.GetChoices(QStringLiteral("Order")), (QStringList{QStringLiteral("new"), QStringLiteral("old")}));
+    EXPECT_EQ(t.GetChoices(QStringLiteral("ORDER")), t.GetChoices(QStringLiteral("Order")));
+    // The last of a repeated key counts, as everywhere in these files.
+    EXPECT_EQ(t.GetChoices(QStringLiteral("Show")), (QStringList{QStringLiteral("on"), QStringLiteral("off")}));
+    EXPECT_TRUE(t.GetChoices(QStringLiteral("Title")).isEmpty());
+    EXPECT_TRUE(t.GetChoices(QStringLiteral("Empty")).isEmpty());
+    EXPECT_TRUE(t.GetChoices(QStringLiteral("Bars")).isEmpty());
+    EXPECT_TRUE(t.GetChoices(QStringLiteral("Unknown")).isEmpty()) << "not an item of the template";
+    EXPECT_TRUE(t.GetChoices(QString()).isEmpty());
+    // The section does not add items.
+    EXPECT_EQ(t.GetConfigNames().size(), 5);
+}
+
+TEST_F(TemplateManagerTest, TheShippedTemplatesOfferTheWordsTheirProgramsTake)
+{
+    TTemplateManager manager(TestPaths::BinDir() + QStringLiteral("/template"));
+    manager.Load();
+    ASSERT_FALSE(manager.GetTemplates().isEmpty());
+    for (const THtmlTemplate &t : manager.GetTemplates()) {
+        SCOPED_TRACE(t.GetName().toStdString());
+        const auto expectChoices = [&t](const QString &name, const QStringList &choices) {
+            if (t.GetConfigNames().contains(name)) {
+                EXPECT_EQ(t.GetChoices(name), choices) << name.toStdString();
+            }
+        };
+        expectChoices(QStringLiteral("並び順"), {QStringLiteral("新しい順"), QStringLiteral("古い順")});
+        expectChoices(QStringLiteral("コメントを表示"), {QStringLiteral("はい"), QStringLiteral("いいえ")});
+        expectChoices(QStringLiteral("まとめ方"), {QStringLiteral("カテゴリー別"), QStringLiteral("月別")});
+    }
 }

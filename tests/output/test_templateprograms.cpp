@@ -1,6 +1,9 @@
 #include "Outputtestsupport.h"
 #include "output/Thtmldb.h"
 
+#include <QSet>
+#include <QXmlStreamReader>
+
 namespace {
 
 struct TRun
@@ -64,6 +67,18 @@ QList<QStringList> Items(const QJsonObject &page, const QStringList &fields)
 class TemplatePrograms : public ::testing::Test
 {
 protected:
+    // Runs a program and returns the text it wrote.
+    QString MakeText(const QString &name, const QStringList &config)
+    {
+        const QString db = CreateHtmlDb(*Project.Db, EmptyHtmlDb(), config);
+        const QString out = Out.filePath(name + QStringLiteral(".out"));
+        const TRun run = RunTemplate(name, {db, out, TemplateProgram(name)});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        QFile file(out);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(file.readAll());
+    }
+
     QJsonObject Make(const QString &name, const QStringList &config)
     {
         const QString db = CreateHtmlDb(*Project.Db, EmptyHtmlDb(), config);
@@ -194,6 +209,191 @@ TEST_F(TemplatePrograms, FailuresAreReportedAndLeaveTheOldPageAlone)
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old page"));
     EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("page.html")});
+}
+
+
+TEST_F(TemplatePrograms, EveryPageLeadsBackToTheBlog)
+{
+    FillRichProject(Project);
+    Project.Db->SetConfig(QStringLiteral("entry_url"), QStringLiteral("https://blog.example/"));
+    for (const QString &name : TemplateNames) {
+        SCOPED_TRACE(name.toStdString());
+        // No entry title carries the blog's name, so the address stands for it.
+        const QJsonArray links = Make(name, {}).value(QStringLiteral("links")).toArray();
+        ASSERT_FALSE(links.isEmpty());
+        EXPECT_EQ(links.first().toObject().value(QStringLiteral("href")), QStringLiteral("https://blog.example/"));
+        EXPECT_EQ(links.first().toObject().value(QStringLiteral("text")), QStringLiteral("https://blog.example/"));
+    }
+
+    TTestProject named;
+    named.Db->SetConfig(QStringLiteral("entry_url"), QStringLiteral("https://cats.example/"));
+    named.AddEntry(QStringLiteral("https://cats.example/1"), QStringLiteral("一 | 猫 & <庭>"), EncodeDateTime(2024, 1, 2));
+    named.AddEntry(QStringLiteral("https://cats.example/2"), QStringLiteral("二 | 猫 & <庭>"), EncodeDateTime(2024, 1, 1));
+    for (const QString &name : TemplateNames) {
+        SCOPED_TRACE(name.toStdString());
+        const QString db = CreateHtmlDb(*named.Db, EmptyHtmlDb(), {});
+        const QString html = Out.filePath(name + QStringLiteral("-named.html"));
+        ASSERT_EQ(RunTemplate(name, {db, html, TemplateProgram(name)}).exitCode, 0);
+        const QJsonObject first = CheckHtml(html).value(QStringLiteral("links")).toArray().first().toObject();
+        EXPECT_EQ(first.value(QStringLiteral("href")), QStringLiteral("https://cats.example/"));
+        EXPECT_EQ(first.value(QStringLiteral("text")), QStringLiteral("猫 & <庭>"));
+    }
+}
+
+TEST_F(TemplatePrograms, AnOutputDatabaseWithoutTheBlogTableStillMakesAPage)
+{
+    FillRichProject(Project);
+    const QString db = CreateHtmlDb(*Project.Db, EmptyHtmlDb(), {});
+    SqliteRows(db, QStringLiteral("drop table blog"));
+    for (const QString &name : TemplateNames + QStringList{QStringLiteral("fragment"), QStringLiteral("markdown")}) {
+        SCOPED_TRACE(name.toStdString());
+        const TRun run = RunTemplate(name, {db, Out.filePath(name), TemplateProgram(name)});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    }
+}
+
+// The fragment's elements in document order, each as "name attr=value ...", and its
+// link texts; any XML error is a failure.
+struct TFragment
+{
+    QStringList elements;
+    QList<QPair<QString, QString>> links; // href, text
+    QStringList headings;
+    QString text;
+};
+
+TFragment ParseFragment(const QString &fragment)
+{
+    TFragment result;
+    QXmlStreamReader xml(QStringLiteral("<root>") + fragment + QStringLiteral("</root>"));
+    int inLink = 0;
+    int inHeading = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() != QLatin1String("root")) {
+            QString element = xml.name().toString();
+            for (const QXmlStreamAttribute &attribute : xml.attributes())
+                element += QLatin1Char(' ') + attribute.name().toString();
+            result.elements << element;
+            if (xml.name() == QLatin1String("a")) {
+                result.links.append({xml.attributes().value(QStringLiteral("href")).toString(), QString()});
+                ++inLink;
+            }
+            if (xml.name() == QLatin1String("h2") || xml.name() == QLatin1String("h3")) {
+                result.headings << QString();
+                ++inHeading;
+            }
+        } else if (xml.isEndElement()) {
+            if (xml.name() == QLatin1String("a"))
+                --inLink;
+            if (xml.name() == QLatin1String("h2") || xml.name() == QLatin1String("h3"))
+                --inHeading;
+        } else if (xml.isCharacters()) {
+            if (inLink)
+                result.links.last().second += xml.text();
+            if (inHeading)
+                result.headings.last() += xml.text();
+            result.text += xml.text();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " at line " << xml.lineNumber();
+    return result;
+}
+
+TEST_F(TemplatePrograms, TheFragmentHoldsOnlyWhatBlogEditorsKeep)
+{
+    FillRichProject(Project);
+    Project.Db->SetConfig(QStringLiteral("entry_url"), QStringLiteral("https://blog.example/"));
+    const QSet<QString> allowed = {QStringLiteral("h2"), QStringLiteral("h3"), QStringLiteral("h4"),
+                                   QStringLiteral("p"), QStringLiteral("ul"), QStringLiteral("ol"),
+                                   QStringLiteral("li"), QStringLiteral("a href"), QStringLiteral("br"),
+                                   QStringLiteral("strong"), QStringLiteral("small"), QStringLiteral("span")};
+    for (const QString &grouping : {QStringLiteral("カテゴリー別"), QStringLiteral("月別")}) {
+        SCOPED_TRACE(grouping.toStdString());
+        const QString html = MakeText(QStringLiteral("fragment"),
+                                      {QStringLiteral("まとめ方=") + grouping,
+                                       QStringLiteral("見出し=目次 <&>"), QStringLiteral("説明=一行目\n二行目")});
+        EXPECT_FALSE(html.contains(QStringLiteral("<!"))) << "no doctype nor comment";
+        const TFragment fragment = ParseFragment(html);
+        for (const QString &element : fragment.elements)
+            EXPECT_TRUE(allowed.contains(element)) << element.toStdString();
+        ASSERT_FALSE(fragment.links.isEmpty());
+        EXPECT_EQ(fragment.links.first(), (QPair<QString, QString>{QStringLiteral("https://blog.example/"),
+                                                                   QStringLiteral("https://blog.example/")}));
+        for (const auto &link : fragment.links)
+            EXPECT_TRUE(link.first.startsWith(QLatin1String("https://"))) << link.first.toStdString();
+        EXPECT_TRUE(fragment.links.contains({QStringLiteral("https://blog.example/hostile?a=1&b=%22x%22"), HostileTitle}));
+        EXPECT_TRUE(fragment.text.contains(QStringLiteral("1行目 <img src=x onerror=alert(1)>")));
+        EXPECT_TRUE(fragment.text.contains(QStringLiteral("script link"))) << "shown, but not as a link";
+        ASSERT_FALSE(fragment.headings.isEmpty());
+        EXPECT_EQ(fragment.headings.first(), QStringLiteral("目次 <&>"));
+        if (grouping == QStringLiteral("月別"))
+            EXPECT_EQ(fragment.headings.mid(1),
+                      (QStringList{QStringLiteral("2024年3月 2 件"), QStringLiteral("2024年1月 1 件"),
+                                   QStringLiteral("2023年12月 1 件"), QStringLiteral("日付不明 1 件")}));
+        else
+            EXPECT_EQ(fragment.headings.mid(1),
+                      (QStringList{QStringLiteral("旅行 <b>&</b> 2 件"), QStringLiteral("料理 2 件"),
+                                   QStringLiteral("未分類 2 件")}));
+    }
+    const TRun bad = RunTemplate(QStringLiteral("fragment"),
+                                 {CreateHtmlDb(*Project.Db, EmptyHtmlDb(), {QStringLiteral("まとめ方=週別")}),
+                                  Out.filePath(QStringLiteral("bad"))});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.errors.contains(QStringLiteral("「まとめ方」の値「週別」"))) << bad.errors.toStdString();
+}
+
+// The Markdown rendered by cmark-gfm (with GitHub's table rule), as XHTML.
+QString RenderMarkdown(const QString &markdown)
+{
+    QProcess cmark;
+    cmark.start(QStandardPaths::findExecutable(QStringLiteral("cmark-gfm")),
+                {QStringLiteral("-e"), QStringLiteral("table"), QStringLiteral("-e"), QStringLiteral("autolink"),
+                  QStringLiteral("-e"), QStringLiteral("strikethrough")});
+    EXPECT_TRUE(cmark.waitForStarted()) << "cmark-gfm is installed by scripts/install-deps.sh";
+    cmark.write(markdown.toUtf8());
+    cmark.closeWriteChannel();
+    EXPECT_TRUE(cmark.waitForFinished(30000));
+    EXPECT_EQ(cmark.exitCode(), 0);
+    return QString::fromUtf8(cmark.readAllStandardOutput());
+}
+
+TEST_F(TemplatePrograms, TheMarkdownShowsEveryTitleAsItIs)
+{
+    const QStringList titles = {QStringLiteral("*星* と _下線_ と **太字**"),
+                                QStringLiteral("[角かっこ](https://evil.example/) | 表 | の区切り"),
+                                QStringLiteral("<b>タグ</b> &amp; `コード` \\ 円記号"),
+                                QStringLiteral("# 見出しでない #"),
+                                QStringLiteral("1. 番号でない ~~消えない~~ ![画像](x)")};
+    Project.Db->SetConfig(QStringLiteral("entry_url"), QStringLiteral("https://blog.example/"));
+    Project.AddEntry(QStringLiteral("https://blog.example/a b(c)"), titles.at(0), EncodeDateTime(2024, 5, 25),
+                     QStringLiteral("- 箇条書きでない\n2) これも\n=== 見出しでもない"));
+    for (qsizetype i = 1; i < titles.size(); ++i)
+        Project.AddEntry(QStringLiteral("https://blog.example/%1").arg(i), titles.at(i), EncodeDateTime(2024, 5, 20 - int(i)));
+    Project.AddEntry(QStringLiteral("javascript:alert(1)"), QStringLiteral("リンクにならない"), EncodeDateTime(2024, 4, 1));
+
+    for (const QString &grouping : {QStringLiteral("カテゴリー別"), QStringLiteral("月別")}) {
+        SCOPED_TRACE(grouping.toStdString());
+        const QString markdown = MakeText(QStringLiteral("markdown"), {QStringLiteral("まとめ方=") + grouping,
+                                                                        QStringLiteral("見出し=*目次* #")});
+        const QString html = RenderMarkdown(markdown);
+        const TFragment page = ParseFragment(html);
+        // Nothing but headings, paragraphs, one list a group, links and line breaks.
+        for (const QString &element : page.elements)
+            EXPECT_TRUE(QStringList({QStringLiteral("h1"), QStringLiteral("h2"), QStringLiteral("p"),
+                                     QStringLiteral("ul"), QStringLiteral("li"), QStringLiteral("a href"),
+                                     QStringLiteral("br")}).contains(element))
+                << element.toStdString() << "\n" << markdown.toStdString();
+        QList<QPair<QString, QString>> expected = {{QStringLiteral("https://blog.example/"), QStringLiteral("https://blog.example/")},
+                                                   {QStringLiteral("https://blog.example/a%20b%28c%29"), titles.at(0)}};
+        for (qsizetype i = 1; i < titles.size(); ++i)
+            expected.append({QStringLiteral("https://blog.example/%1").arg(i), titles.at(i)});
+        EXPECT_EQ(page.links, expected) << markdown.toStdString();
+        EXPECT_TRUE(page.text.contains(QStringLiteral("- 箇条書きでない\n2) これも\n=== 見出しでもない")))
+            << page.text.toStdString();
+        EXPECT_TRUE(page.text.contains(QStringLiteral("リンクにならない")));
+        EXPECT_TRUE(html.startsWith(QStringLiteral("<h1>*目次* #</h1>"))) << html.toStdString();
+    }
 }
 
 } // namespace

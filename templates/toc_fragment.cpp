@@ -1,0 +1,63 @@
+// A table of contents to paste into a post of a hosted blog. Those blogs' editors
+// drop scripts, styles, classes and most attributes, so only plain elements they
+// keep are written: headings, paragraphs, lists, links, line breaks and small text.
+#include "Tocpage.h"
+
+#include <QLocale>
+
+namespace {
+
+// Element-only line breaks, since some editors read the post as XHTML.
+QString FragmentLines(const QString &text)
+{
+    return EscLines(text).replace(QLatin1String("<br>"), QLatin1String("<br />"));
+}
+
+QString Item(const TocEntry &entry, const TocSettings &settings)
+{
+    static const QLocale japanese(QLocale::Japanese);
+    const QString title = entry.title.trimmed().isEmpty() ? QStringLiteral("（無題）") : entry.title.trimmed();
+    QString html = QStringLiteral("<li>") + Link(entry.url, Esc(title));
+    if (entry.date.isValid())
+        html += QStringLiteral(" <small>") + Esc(japanese.toString(entry.date, settings.dateFormat))
+                + QStringLiteral("</small>");
+    if (settings.showComments && !entry.comment.trimmed().isEmpty())
+        html += QStringLiteral("<br />\n<small>") + FragmentLines(entry.comment.trimmed())
+                + QStringLiteral("</small>");
+    return html + QStringLiteral("</li>\n");
+}
+
+QString Render(const TocData &data, const TocSettings &settings)
+{
+    const bool byCategory = ReadByCategory(data);
+    QString uncategorizedName = ConfigValue(data, QStringLiteral("未分類の見出し")).trimmed();
+    if (uncategorizedName.isEmpty())
+        uncategorizedName = QStringLiteral("未分類");
+
+    QString html = QStringLiteral("<h2>") + Esc(settings.heading) + QStringLiteral("</h2>\n");
+    const QString blog = BlogLinkText(data);
+    if (!blog.isEmpty())
+        html += QStringLiteral("<p><small>") + Link(data.blogUrl, Esc(blog)) + QStringLiteral("</small></p>\n");
+    if (!settings.description.isEmpty())
+        html += QStringLiteral("<p>") + FragmentLines(settings.description) + QStringLiteral("</p>\n");
+    if (data.entries.isEmpty())
+        return html + QStringLiteral("<p>記事がありません。</p>\n");
+    html += QStringLiteral("<p><small>全 ") + CountText(data.entries.size()) + QStringLiteral("</small></p>\n");
+
+    const QList<TocGroup> groups = byCategory ? GroupByCategory(data, uncategorizedName) : GroupByMonth(data);
+    for (const TocGroup &group : groups) {
+        html += QStringLiteral("<h3>") + Link(group.url, Esc(group.title)) + QStringLiteral(" <small>")
+                + CountText(group.entries.size()) + QStringLiteral("</small></h3>\n<ul>\n");
+        for (const TocEntry &entry : group.entries)
+            html += Item(entry, settings);
+        html += QStringLiteral("</ul>\n");
+    }
+    return html;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return RunTextTemplate(argc, argv, QStringLiteral("目次"), Render);
+}
