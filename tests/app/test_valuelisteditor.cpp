@@ -59,7 +59,7 @@ TEST_F(ValueEditorWindow, TabLandsOnTheFirstValueAndTypingEditsIt)
     QTest::keyClicks(lineEditor, QStringLiteral("bc"));
     QTest::keyClick(lineEditor, Qt::Key_Return);
     // The view commits an edit ended by Return once the key has been handled.
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Editor->GetValue(0).isEmpty(); }, 5000));
     EXPECT_EQ(Editor->GetValue(0), QStringLiteral("abc"));
     EXPECT_EQ(Editor->GetName(0), QStringLiteral("ページタイトル"));
 }
