@@ -48,6 +48,15 @@ QString TEntryParser::Call(const QString &functionName, const QString &page)
     return result;
 }
 
+QString TEntryParser::GetBlogName(const QString &topPage)
+{
+    const QString name = FScriptController->CallFunction(
+        QStringLiteral("(function (page) { if (typeof HtmlDoc !== 'function') return ''; var doc = HtmlDoc(page);"
+                       " return MetaContent(doc, 'og:site_name') || TextOf(doc, 'title'); })"),
+        topPage);
+    return FScriptController->HasError() ? QString() : TrimControl(name);
+}
+
 QString TEntryParser::GetRecentEntry(const QString &page)
 {
     return Call(QStringLiteral("GetRecentEntry"), page);

@@ -34,6 +34,9 @@ public:
     // See TScriptController::GetLoadWarning.
     QString GetLoadWarning() const;
 
+    // The blog's name as its top page gives it (og:site_name, else <title>), read with
+    // the shared helpers; empty when the page names none or the script has no helpers.
+    QString GetBlogName(const QString &topPage);
     QString GetRecentEntry(const QString &page);
     QString GetDate(const QString &page);
     QString GetTitle(const QString &page);

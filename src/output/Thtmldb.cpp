@@ -147,7 +147,9 @@ void FillOutput(QSqlDatabase &out, TLdbDb &db, const QStringList &configLines)
     writer.Exec();
     writer.Prepare(QStringLiteral("insert into blog(url,name) values (:URL,:NAME)"));
     writer.Bind(QStringLiteral(":URL"), project.GetEntryUrl().trimmed());
-    writer.Bind(QStringLiteral(":NAME"), BlogNameFromTitles(titles));
+    // The name the top page gave at the last download, else what the titles share.
+    const QString storedName = db.GetConfig(QStringLiteral("blog_name"));
+    writer.Bind(QStringLiteral(":NAME"), storedName.isEmpty() ? BlogNameFromTitles(titles) : storedName);
     writer.Exec();
 
     writer.Prepare(QStringLiteral("insert into html(name,data) values (:NAME,:DATA)"));

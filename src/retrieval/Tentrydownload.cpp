@@ -81,6 +81,9 @@ bool TEntryDownloadJob::RunDownload()
             }
             // The error lines of a top page without a newest entry name the top page.
             const QString recent = parser.GetRecentEntry(top);
+            // Kept for the pages that lead back to the blog.
+            if (const QString name = parser.GetBlogName(top); !name.isEmpty())
+                FDb.SetConfig(QStringLiteral("blog_name"), name);
             if (recent.isEmpty())
                 throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
             currentUrl = recent;

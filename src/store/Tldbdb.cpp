@@ -355,6 +355,18 @@ void TLdbDb::CheckUrl(const QString &url)
                 .arg(url.left(100)));
 }
 
+QString TLdbDb::GetConfig(const QString &name)
+{
+    Prepare(QStringLiteral("select data from config where name = :KEY"));
+    BindText(QStringLiteral(":KEY"), name);
+    Exec();
+    QString value;
+    if (FQuery().next())
+        value = FieldText(FQuery(), QStringLiteral("data"));
+    FQuery().finish();
+    return value;
+}
+
 void TLdbDb::SetConfig(const QString &name, const QString &value)
 {
     Prepare(QStringLiteral("delete from config where name = :KEY"));

@@ -51,6 +51,8 @@ public:
     bool HasUnsavedChanges() const { return FChanged; }
 
     void SetConfig(const QString &name, const QString &value);
+    // The value of a config row, or empty text when there is none.
+    QString GetConfig(const QString &name);
 
     // Entries
     static QString GetEntryTableName(bool tmp);

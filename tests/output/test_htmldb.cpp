@@ -41,6 +41,11 @@ TEST(HtmlDb, TheBlogsAddressAndNameGoToTheBlogTable)
     project.AddEntry(QStringLiteral("https://blog.example/3"), QStringLiteral("名前のない記事"), EncodeDateTime(2024, 3, 7));
     EXPECT_EQ(SqliteRows(CreateHtmlDb(*project.Db, EmptyHtmlDb(), {}), QStringLiteral("select url, name from blog")),
               (QList<QVariantList>{{QStringLiteral("https://blog.example/"), QStringLiteral("")}}));
+
+    // The name the top page gave at the last download comes first.
+    project.Db->SetConfig(QStringLiteral("blog_name"), QStringLiteral("海辺の日記"));
+    EXPECT_EQ(SqliteRows(CreateHtmlDb(*project.Db, EmptyHtmlDb(), {}), QStringLiteral("select url, name from blog")),
+              (QList<QVariantList>{{QStringLiteral("https://blog.example/"), QStringLiteral("海辺の日記")}}));
 }
 
 TEST(HtmlDb, AnEmptyDatabaseWithoutTheBlogTableGetsIt)

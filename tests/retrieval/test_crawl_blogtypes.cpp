@@ -94,6 +94,9 @@ TEST_P(CrawlTest, EntriesAndCategoriesOfTheWholeBlog)
     TRecordingHost host;
     ASSERT_TRUE(DownloadEntries(config, false, host)) << host.Log.join(u'\n').toStdString();
     EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+    // The blog's name, for the pages that lead back to it, as its top page gives it.
+    EXPECT_FALSE(FDb->GetConfig(QStringLiteral("blog_name")).isEmpty());
+    EXPECT_FALSE(FDb->GetConfig(QStringLiteral("blog_name")).contains(u'<'));
     EXPECT_TRUE(host.Log.filter(QStringLiteral("Error")).isEmpty()) << host.Log.join(u'\n').toStdString();
 
     // Every entry once, newest first, with its exact title and date, and the walk
