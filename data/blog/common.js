@@ -1220,6 +1220,22 @@ function InMain(finder) {
   return function (doc) { return FindValue(doc, finder, DeclaredMain(doc)); };
 }
 
+// A link finder for pagers that only their text tells apart: the first link whose
+// text matches text and, when url is given, whose URL matches url.
+function LinkByText(text, url) {
+  return function (doc) {
+    var links = Select(doc, "a[href]");
+    for (var i = 0; i < links.length; i++) {
+      if (!text.test(InnerText(doc, links[i])))
+        continue;
+      var found = PageLink(doc, Attr(links[i], "href"));
+      if (found && (!url || url.test(found)))
+        return found;
+    }
+    return "";
+  };
+}
+
 // Finders for the page's JSON-LD article and its meta tags: JsonLd("headline",
 // "name") is the first of those fields of the article that has a value.
 function JsonLd() {

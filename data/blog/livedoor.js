@@ -40,20 +40,6 @@ function LdField(name) {
 }
 
 // Old templates link the next pages by plain anchors that only their text tells apart.
-function LdLinkByText(text, url) {
-  return function (doc) {
-    var links = Select(doc, "a[href]");
-    for (var i = 0; i < links.length; i++) {
-      if (!text.test(InnerText(doc, links[i])))
-        continue;
-      var found = PageLink(doc, Attr(links[i], "href"));
-      if (url.test(found))
-        return found;
-    }
-    return "";
-  };
-}
-
 var LdArchive = /\/archives\/(?!cat_)[^\/?#]+\.html$/;
 
 BlogType({
@@ -74,10 +60,10 @@ BlogType({
   // older in most, newer in some); the archive number, which grows with every
   // article, tells them apart.
   older: ["li.paging-next a", ".article-pager-next a", "link[rel~=next]", "a[rel~=next]",
-    LdLinkByText(/^次の記事/, LdArchive)],
+    LinkByText(/^次の記事/, LdArchive)],
   newer: ["li.paging-prev a", ".article-pager-prev a", "link[rel~=prev]", "a[rel~=prev]",
-    LdLinkByText(/^前の記事/, LdArchive)],
+    LinkByText(/^前の記事/, LdArchive)],
   order: UrlNumber(/\/archives\/(\d+)\.html$/),
   current: LdField("permalink"),
-  olderList: ["li.paging-next a", "link[rel~=next]", "a[rel~=next]", LdLinkByText(/^次(?:のページ|へ)/, /[?&]p=\d+$/)]
+  olderList: ["li.paging-next a", "link[rel~=next]", "a[rel~=next]", LinkByText(/^次(?:のページ|へ)/, /[?&]p=\d+$/)]
 });

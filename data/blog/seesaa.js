@@ -46,18 +46,6 @@ function SeesaaPagerLink(last) {
   };
 }
 
-// A link by its text, as the list pagers of the standard templates carry no classes.
-function SeesaaLinkByText(text) {
-  return function (doc) {
-    var links = Select(doc, "a[href]");
-    for (var i = 0; i < links.length; i++) {
-      if (text.test(InnerText(doc, links[i])))
-        return Attr(links[i], "href");
-    }
-    return "";
-  };
-}
-
 BlogType({
   service: "seesaa",
   main: ["#content", "#main", ".content", "main"],
@@ -68,5 +56,5 @@ BlogType({
   older: ["link[rel~=prev]", "a[rel~=prev]", SeesaaPagerLink(false)],
   newer: ["link[rel~=next]", "a[rel~=next]", SeesaaPagerLink(true)],
   order: UrlNumber(/\/article\/(\d+)\.html$/),
-  olderList: ["link[rel~=next]", "a[rel~=next]", SeesaaLinkByText(/^\s*次のページ|^\s*次の\d+件/)]
+  olderList: ["link[rel~=next]", "a[rel~=next]", LinkByText(/^\s*次のページ|^\s*次の\d+件/)]
 });
