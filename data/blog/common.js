@@ -1163,6 +1163,13 @@ function JsonLdUrl(value) {
 
 // ---------------------------------------------------------------- declarations
 
+// Where "selector@attribute" puts its "@" (one inside a quoted or bracketed value
+// does not count), or -1.
+function AttributeMark(finder) {
+  var at = finder.lastIndexOf("@");
+  return at > 0 && !/[\]"']/.test(finder.substring(at)) ? at : -1;
+}
+
 // A finder says where a value is: a selector, whose first matching element's text
 // it is ("h1.entry-title"); a selector with "@" and an attribute name, for that
 // attribute's value ("time[datetime]@datetime"); a function (doc, scope) that
@@ -1180,8 +1187,8 @@ function FindValue(doc, finder, scope) {
   }
   if (typeof finder === "function")
     return CollapseSpace(String(finder(doc, scope) || ""));
-  var at = finder.lastIndexOf("@");
-  if (at > 0 && !/[\]"']/.test(finder.substring(at)))
+  var at = AttributeMark(finder);
+  if (at > 0)
     return AttrOf(doc, [finder.substring(0, at)], finder.substring(at + 1), scope);
   return TextOf(doc, [finder], scope);
 }
@@ -1202,8 +1209,8 @@ function FindLink(doc, finder, scope) {
   }
   if (typeof finder === "function")
     return PageLink(doc, String(finder(doc, scope) || ""));
-  var at = finder.lastIndexOf("@");
-  if (at > 0 && !/[\]"']/.test(finder.substring(at))) {
+  var at = AttributeMark(finder);
+  if (at > 0) {
     var found = Select(doc, finder.substring(0, at), scope);
     for (var j = 0; j < found.length; j++) {
       url = PageLink(doc, Attr(found[j], finder.substring(at + 1)));
