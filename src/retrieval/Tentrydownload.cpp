@@ -97,57 +97,57 @@ bool TEntryDownloadJob::RunDownload()
 
             const TListOutcome listOutcome = ReadEntryList(parser, top, currentUrl, control, wait, store);
             if (listOutcome != TListOutcome::Read) {
-            // The error lines of a top page without a newest entry name the top page.
-            const QString recent = parser.GetRecentEntry(top);
-            if (recent.isEmpty())
-                throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
-            currentUrl = recent;
-            FHost.AddLog(QStringLiteral("OK: ") + currentUrl
-                         + QStringLiteral(" 最新エントリーのURLを取得しました。"));
-            // A list that was fetched has waited after its page already.
-            if (listOutcome == TListOutcome::NotOffered)
-                wait();
+                // The error lines of a top page without a newest entry name the top page.
+                const QString recent = parser.GetRecentEntry(top);
+                if (recent.isEmpty())
+                    throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
+                currentUrl = recent;
+                FHost.AddLog(QStringLiteral("OK: ") + currentUrl
+                             + QStringLiteral(" 最新エントリーのURLを取得しました。"));
+                // A list that was fetched has waited after its page already.
+                if (listOutcome == TListOutcome::NotOffered)
+                    wait();
 
-            // A blog whose older-entry links lead back to a page already seen would
-            // otherwise be walked for ever.
-            QSet<QString> visited;
-            // The next page, asked for while this one is stored when no wait is set
-            // between pages: the round trip then costs the walk nothing.
-            std::optional<TDirectFetch> next;
-            while (!currentUrl.isEmpty()) {
-                if (FHost.IsCancelled())
-                    break;
-                if (visited.contains(currentUrl)) {
-                    FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + currentUrl);
-                    currentUrl.clear();
-                    break;
+                // A blog whose older-entry links lead back to a page already seen would
+                // otherwise be walked for ever.
+                QSet<QString> visited;
+                // The next page, asked for while this one is stored when no wait is set
+                // between pages: the round trip then costs the walk nothing.
+                std::optional<TDirectFetch> next;
+                while (!currentUrl.isEmpty()) {
+                    if (FHost.IsCancelled())
+                        break;
+                    if (visited.contains(currentUrl)) {
+                        FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + currentUrl);
+                        currentUrl.clear();
+                        break;
+                    }
+                    visited.insert(currentUrl);
+
+                    FHost.ShowUrl(currentUrl);
+                    FHost.ProcessMessages();
+                    TDirectFetch fetch = next ? std::move(*next) : TDirectFetch(currentUrl, control);
+                    next.reset();
+                    const QString page = DecodePage(fetch.Finish(&outcome), codePage);
+                    FHost.ProcessMessages();
+                    // A maintenance page or a cut-off page is not an entry.
+                    if (!outcome.Problem().isEmpty())
+                        throw EVarnokiError(outcome.Problem());
+                    const TParsedEntry entry = parser.Parse(page);
+                    if (entry.date.isEmpty() && entry.title.isEmpty())
+                        throw EVarnokiError(QStringLiteral("ERROR: ") + currentUrl);
+
+                    // The walk visits a URL once, so in full mode nothing it stores is known.
+                    if (FNewEntryOnly && FDb.ExistsEntry(currentUrl)) {
+                        currentUrl.clear();
+                        break;
+                    }
+                    if (sleepTime <= 0 && !entry.nextUrl.isEmpty() && !visited.contains(entry.nextUrl))
+                        next.emplace(entry.nextUrl, control);
+                    store(currentUrl, entry);
+                    currentUrl = entry.nextUrl;
+                    wait();
                 }
-                visited.insert(currentUrl);
-
-                FHost.ShowUrl(currentUrl);
-                FHost.ProcessMessages();
-                TDirectFetch fetch = next ? std::move(*next) : TDirectFetch(currentUrl, control);
-                next.reset();
-                const QString page = DecodePage(fetch.Finish(&outcome), codePage);
-                FHost.ProcessMessages();
-                // A maintenance page or a cut-off page is not an entry.
-                if (!outcome.Problem().isEmpty())
-                    throw EVarnokiError(outcome.Problem());
-                const TParsedEntry entry = parser.Parse(page);
-                if (entry.date.isEmpty() && entry.title.isEmpty())
-                    throw EVarnokiError(QStringLiteral("ERROR: ") + currentUrl);
-
-                // The walk visits a URL once, so in full mode nothing it stores is known.
-                if (FNewEntryOnly && FDb.ExistsEntry(currentUrl)) {
-                    currentUrl.clear();
-                    break;
-                }
-                if (sleepTime <= 0 && !entry.nextUrl.isEmpty() && !visited.contains(entry.nextUrl))
-                    next.emplace(entry.nextUrl, control);
-                store(currentUrl, entry);
-                currentUrl = entry.nextUrl;
-                wait();
-            }
             }
         } catch (const EFetchCancelled &) {
             // Cancel during a fetch ends the walk as Cancel between pages does.
@@ -210,6 +210,8 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
     if (listUrl.isEmpty())
         return TListOutcome::NotOffered;
     FHost.AddLog(QStringLiteral("エントリーの一覧を ") + listUrl + QStringLiteral(" から読みます。"));
+    // The wait after the top page.
+    wait();
 
     // A list that leads back to a page already read would be read for ever; an entry
     // published during the walk moves older ones onto the next page, where they show twice.
