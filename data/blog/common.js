@@ -1433,3 +1433,37 @@ function IsWritten(name) {
     return true;
   }
 }
+
+// ---------------------------------------------------------------- entry lists
+
+// A list page's JSON; a page that is not JSON (a login or error page) throws with a
+// message the log shows.
+function ListJson(page) {
+  try {
+    return JSON.parse(page);
+  } catch (e) {
+    throw new Error("一覧が JSON ではありません: " + e.message);
+  }
+}
+
+// A URL of an entry list's answer as every URL a blog type returns: resolved against
+// the list's URL, normalised and through the blog type's filter.
+function ListLink(listUrl, href) {
+  href = (href || "").replace(/^[\u0000-\u0020]+|[\u0000-\u0020]+$/g, "");
+  if (!href)
+    return "";
+  var url = NormalizeUrl(ResolveUrl(listUrl || "", href));
+  return SiteUrlFilter ? SiteUrlFilter(url) : url;
+}
+
+// items: [{url, title, date}], newest first. The lines GetEntryList returns: URL TAB
+// title TAB date, each on one line; items without a URL are left out.
+function EntryListLines(items) {
+  var lines = [];
+  for (var i = 0; i < items.length; i++) {
+    if (!items[i].url)
+      continue;
+    lines.push([items[i].url, CollapseSpace(items[i].title || ""), CollapseSpace(items[i].date || "")].join("\t"));
+  }
+  return lines.join("\n");
+}

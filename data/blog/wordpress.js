@@ -145,3 +145,54 @@ BlogType({
   },
   olderList: WpOlderListPage
 });
+
+// The REST API's post list, where the site announces the API on its top page: 100
+// posts a request, newest first by date, instead of one entry page a request.
+var WpListSize = 100;
+
+function GetEntryListUrl(page, url) {
+  var doc = HtmlDoc(page);
+  if (!IsServicePage(doc, "wordpress"))
+    return "";
+  var api = AttrOf(doc, ["link[rel=\"https://api.w.org/\"]"], "href");
+  if (!api)
+    return "";
+  api = NormalizeUrl(ResolveUrl(url || PageUrl(doc), api));
+  var query = "per_page=" + WpListSize + "&page=1&_fields=link,title,date";
+  // Sites without pretty permalinks announce "index.php?rest_route=/".
+  if (/[?&]rest_route=/.test(api))
+    return api.replace(/([?&])rest_route=[^&]*/, "$1rest_route=/wp/v2/posts") + "&" + query;
+  return api.replace(/\/?$/, "/") + "wp/v2/posts?" + query;
+}
+
+// Past the last page WordPress answers 400 with this code: the list has ended.
+function WpRestPosts(page) {
+  var posts = ListJson(page);
+  if (posts && !(posts instanceof Array) && posts.code === "rest_post_invalid_page_number")
+    return [];
+  if (!(posts instanceof Array))
+    throw new Error("投稿の一覧ではありません: " + (posts && posts.code ? posts.code : typeof posts));
+  return posts;
+}
+
+// The title is rendered HTML, read as the entry page's heading is; the date is the
+// site's wall-clock time, which the entry pages show.
+function GetEntryList(page, url) {
+  var posts = WpRestPosts(page);
+  var items = [];
+  for (var i = 0; i < posts.length; i++) {
+    var post = posts[i];
+    items.push({url: ListLink(url, post.link), title: HtmlToText(post.title ? post.title.rendered : ""),
+      date: post.date || ""});
+  }
+  return EntryListLines(items);
+}
+
+// A page shorter than asked for is the last one.
+function GetNextEntryListUrl(page, url) {
+  var m = /[?&]page=(\d+)/.exec(url);
+  var size = /[?&]per_page=(\d+)/.exec(url);
+  if (!m || WpRestPosts(page).length < (size ? parseInt(size[1], 10) : WpListSize))
+    return "";
+  return url.replace(/([?&])page=\d+/, "$1page=" + (parseInt(m[1], 10) + 1));
+}

@@ -57,6 +57,14 @@ QString TEntryParser::GetBlogName(const QString &topPage)
     return FScriptController->HasError() ? QString() : TrimControl(name);
 }
 
+QString TEntryParser::Call(const QString &functionName, const QString &page, const QString &url)
+{
+    const QString result = FScriptController->CallFunction(functionName, page, url);
+    if (FScriptController->HasError())
+        throw EVarnokiError(FScriptController->GetErrorMessage());
+    return result;
+}
+
 QString TEntryParser::GetRecentEntry(const QString &page)
 {
     return Call(QStringLiteral("GetRecentEntry"), page);
@@ -84,6 +92,38 @@ TParsedEntry TEntryParser::Parse(const QString &page)
     entry.title = GetTitle(page);
     entry.nextUrl = GetNextUrl(page);
     return entry;
+}
+
+bool TEntryParser::HasEntryList()
+{
+    return FScriptController->HasFunction(QStringLiteral("GetEntryListUrl"))
+        && FScriptController->HasFunction(QStringLiteral("GetEntryList"))
+        && FScriptController->HasFunction(QStringLiteral("GetNextEntryListUrl"));
+}
+
+QString TEntryParser::GetEntryListUrl(const QString &topPage, const QString &topUrl)
+{
+    return TrimControl(Call(QStringLiteral("GetEntryListUrl"), topPage, topUrl));
+}
+
+QList<TParsedEntry> TEntryParser::GetEntryList(const QString &page, const QString &url)
+{
+    QList<TParsedEntry> entries;
+    const QString text = Call(QStringLiteral("GetEntryList"), page, url);
+    for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
+        const QList<QStringView> parts = line.split(u'\t');
+        if (parts.size() != 3 || TrimControl(parts[0].toString()).isEmpty())
+            throw EVarnokiError(QStringLiteral("GetEntryList の行が「URL タブ タイトル タブ 日付」の形ではありません: ")
+                                + line.toString());
+        entries.append({TrimControl(parts[2].toString()), TrimControl(parts[1].toString()),
+                        TrimControl(parts[0].toString())});
+    }
+    return entries;
+}
+
+QString TEntryParser::GetNextEntryListUrl(const QString &page, const QString &url)
+{
+    return TrimControl(Call(QStringLiteral("GetNextEntryListUrl"), page, url));
 }
 
 bool TEntryParser::HasError() const

@@ -12,7 +12,7 @@ struct TParsedEntry
 {
     QString date;
     QString title;
-    QString nextUrl;
+    QString nextUrl; // from an entry list: the entry's own URL
 };
 
 // Reads a blog's top page and entry pages through the blog type's script functions
@@ -43,11 +43,21 @@ public:
     QString GetNextUrl(const QString &page);
     TParsedEntry Parse(const QString &page);
 
+    // The entry lists a blog type may read (GetEntryListUrl, GetEntryList,
+    // GetNextEntryListUrl), each given the page and the URL it came from.
+    bool HasEntryList();
+    QString GetEntryListUrl(const QString &topPage, const QString &topUrl);
+    // One entry of each line "URL TAB title TAB date", newest first; a line that does
+    // not have all three parts raises.
+    QList<TParsedEntry> GetEntryList(const QString &page, const QString &url);
+    QString GetNextEntryListUrl(const QString &page, const QString &url);
+
     bool HasError() const;
     QString GetErrorMessage() const;
 
 private:
     QString Call(const QString &functionName, const QString &page);
+    QString Call(const QString &functionName, const QString &page, const QString &url);
 
     std::unique_ptr<TScriptController> FScriptController;
 };

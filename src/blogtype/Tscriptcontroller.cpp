@@ -280,8 +280,8 @@ struct TScriptEngine
     // Calls a global function directly rather than evaluating name("literal"): every
     // distinct page would otherwise be compiled and cached as a program of its own,
     // costing milliseconds and, over a long download, hundreds of megabytes.
-    bool Call(const QString &functionName, const QString &argument, QString *result,
-              TScriptError *error)
+    bool Call(const QString &functionName, const QString &argument, const QString *second,
+              QString *result, TScriptError *error)
     {
         StartRun();
         JSValueRef exception = nullptr;
@@ -305,14 +305,30 @@ struct TScriptEngine
                 *error = {0, 0, QStringLiteral("「%1」は関数ではありません。").arg(functionName)};
             return false;
         }
-        JSValueRef value = ArgumentValue(argument);
-        JSValueRef returned =
-            JSObjectCallAsFunction(context, function, nullptr, 1, &value, &exception);
+        JSValueRef values[2] = {ArgumentValue(argument), nullptr};
+        if (second)
+            values[1] = JSValueMakeString(context, TJsString(NormaliseLineBreaks(*second)).Ref());
+        JSValueRef returned = JSObjectCallAsFunction(context, function, nullptr, second ? 2 : 1,
+                                                     values, &exception);
         EndRun();
         if (!exception && ValueToText(context, returned, *result, &exception))
             return true;
         *error = Describe(exception);
         return false;
+    }
+
+    // Whether the name is a function the script declared, with function, let or const.
+    bool HasFunction(const QString &name)
+    {
+        if (FindGlobalFunction(name))
+            return true;
+        StartRun();
+        JSValueRef exception = nullptr;
+        JSValueRef value = JSEvaluateScript(context, TJsString(QStringLiteral("typeof ") + name).Ref(),
+                                            nullptr, nullptr, 1, &exception);
+        EndRun();
+        QString type;
+        return !exception && ValueToText(context, value, type, &exception) && type == u"function";
     }
 
     // A function property of the global object, found without compiling anything;
@@ -471,6 +487,23 @@ QString TScriptController::GetLoadWarning() const
 
 QString TScriptController::CallFunction(const QString &functionName, const QString &argument)
 {
+    return Call(functionName, argument, nullptr);
+}
+
+QString TScriptController::CallFunction(const QString &functionName, const QString &argument,
+                                        const QString &secondArgument)
+{
+    return Call(functionName, argument, &secondArgument);
+}
+
+bool TScriptController::HasFunction(const QString &functionName)
+{
+    return FControl && FControl->HasFunction(functionName);
+}
+
+QString TScriptController::Call(const QString &functionName, const QString &argument,
+                                const QString *secondArgument)
+{
     ClearError();
     if (!FControl) {
         SetError(0, 0, QStringLiteral("スクリプトが読み込まれていません。"));
@@ -478,7 +511,7 @@ QString TScriptController::CallFunction(const QString &functionName, const QStri
     }
     TScriptError error;
     QString result;
-    if (FControl->Call(functionName, argument, &result, &error))
+    if (FControl->Call(functionName, argument, secondArgument, &result, &error))
         return result;
     SetError(error.line, error.column, error.description);
     return QString();

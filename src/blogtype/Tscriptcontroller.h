@@ -17,7 +17,7 @@ struct TScriptSource
 };
 
 // Runs one blog type's script: loads it into a fresh global scope, calls its global
-// functions with one text argument and keeps the details of the last script error.
+// functions with one or two text arguments and keeps the details of the last script error.
 class TScriptController
 {
 public:
@@ -49,6 +49,12 @@ public:
     // every line break turned into one LF (the value of QuoteString(argument)), and
     // returns the result as text. Script errors do not raise: test HasError afterwards.
     QString CallFunction(const QString &functionName, const QString &argument);
+    // The same with a second string argument (line breaks kept as they are turned in
+    // the first), such as the URL a page came from.
+    QString CallFunction(const QString &functionName, const QString &argument,
+                         const QString &secondArgument);
+    // Whether the script declares a global function of that name (an identifier).
+    bool HasFunction(const QString &functionName);
 
     void ClearError();
     bool HasError() const { return FHasError; }
@@ -60,6 +66,7 @@ public:
     static QString QuoteString(const QString &text);
 
 private:
+    QString Call(const QString &functionName, const QString &argument, const QString *secondArgument);
     void SetError(int line, int column, const QString &description);
 
     std::chrono::milliseconds FTimeLimit;

@@ -79,70 +79,81 @@ bool TEntryDownloadJob::RunDownload()
                 detail = outcome.Problem();
                 throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
             }
-            // The error lines of a top page without a newest entry name the top page.
-            const QString recent = parser.GetRecentEntry(top);
             // Kept for the pages that lead back to the blog.
             if (const QString name = parser.GetBlogName(top); !name.isEmpty())
                 FDb.SetConfig(QStringLiteral("blog_name"), name);
-            if (recent.isEmpty())
-                throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
-            currentUrl = recent;
-            FHost.AddLog(QStringLiteral("OK: ") + currentUrl
-                         + QStringLiteral(" 最新エントリーのURLを取得しました。"));
-            wait();
-
-            // A blog whose older-entry links lead back to a page already seen would
-            // otherwise be walked for ever.
-            QSet<QString> visited;
-            // The next page, asked for while this one is stored when no wait is set
-            // between pages: the round trip then costs the walk nothing.
-            std::optional<TDirectFetch> next;
             int entriesRead = 0;
-            while (!currentUrl.isEmpty()) {
-                if (FHost.IsCancelled())
-                    break;
-                if (visited.contains(currentUrl)) {
-                    FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + currentUrl);
-                    currentUrl.clear();
-                    break;
-                }
-                visited.insert(currentUrl);
-
-                FHost.ShowUrl(currentUrl);
-                FHost.ProcessMessages();
-                TDirectFetch fetch = next ? std::move(*next) : TDirectFetch(currentUrl, control);
-                next.reset();
-                const QString page = DecodePage(fetch.Finish(&outcome), codePage);
-                FHost.ProcessMessages();
-                // A maintenance page or a cut-off page is not an entry.
-                if (!outcome.Problem().isEmpty())
-                    throw EVarnokiError(outcome.Problem());
-                const TParsedEntry entry = parser.Parse(page);
-                if (entry.date.isEmpty() && entry.title.isEmpty())
-                    throw EVarnokiError(QStringLiteral("ERROR: ") + currentUrl);
-
-                // The walk visits a URL once, so in full mode nothing it stores is known.
-                if (FNewEntryOnly && FDb.ExistsEntry(currentUrl)) {
-                    currentUrl.clear();
-                    break;
-                }
-                if (sleepTime <= 0 && !entry.nextUrl.isEmpty() && !visited.contains(entry.nextUrl))
-                    next.emplace(entry.nextUrl, control);
+            // One store for both sources, so that a listed entry is kept exactly as its
+            // page would be.
+            auto store = [&](const QString &url, const TParsedEntry &entry) {
                 TDateTime date = 0;
                 if (const auto parsed = ParseDateText(entry.date))
                     date = *parsed;
                 else
                     FHost.AddLog(QStringLiteral("Error: ") + entry.date
                                  + QStringLiteral(" は日付ではありません。"));
-                FDb.InsertEntry(currentUrl, entry.title, date, true);
+                FDb.InsertEntry(url, entry.title, date, true);
                 uncommitted = true;
                 if (sinceCommit.elapsed() >= CommitIntervalMs)
                     commit();
-                FHost.AddLog(QStringLiteral("OK: ") + currentUrl + QLatin1Char(' ') + entry.title);
+                FHost.AddLog(QStringLiteral("OK: ") + url + QLatin1Char(' ') + entry.title);
                 // How many the walk has read; how many it will read nobody knows.
                 FHost.SetEntryProgress(++entriesRead, 0);
-                currentUrl = entry.nextUrl;
-                wait();
+            };
+
+            const TListOutcome listOutcome = ReadEntryList(parser, top, currentUrl, control, wait, store);
+            if (listOutcome != TListOutcome::Read) {
+                // The error lines of a top page without a newest entry name the top page.
+                const QString recent = parser.GetRecentEntry(top);
+                if (recent.isEmpty())
+                    throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
+                currentUrl = recent;
+                FHost.AddLog(QStringLiteral("OK: ") + currentUrl
+                             + QStringLiteral(" 最新エントリーのURLを取得しました。"));
+                // A list that was fetched has waited after its page already.
+                if (listOutcome == TListOutcome::NotOffered)
+                    wait();
+
+                // A blog whose older-entry links lead back to a page already seen would
+                // otherwise be walked for ever.
+                QSet<QString> visited;
+                // The next page, asked for while this one is stored when no wait is set
+                // between pages: the round trip then costs the walk nothing.
+                std::optional<TDirectFetch> next;
+                while (!currentUrl.isEmpty()) {
+                    if (FHost.IsCancelled())
+                        break;
+                    if (visited.contains(currentUrl)) {
+                        FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + currentUrl);
+                        currentUrl.clear();
+                        break;
+                    }
+                    visited.insert(currentUrl);
+
+                    FHost.ShowUrl(currentUrl);
+                    FHost.ProcessMessages();
+                    TDirectFetch fetch = next ? std::move(*next) : TDirectFetch(currentUrl, control);
+                    next.reset();
+                    const QString page = DecodePage(fetch.Finish(&outcome), codePage);
+                    FHost.ProcessMessages();
+                    // A maintenance page or a cut-off page is not an entry.
+                    if (!outcome.Problem().isEmpty())
+                        throw EVarnokiError(outcome.Problem());
+                    const TParsedEntry entry = parser.Parse(page);
+                    if (entry.date.isEmpty() && entry.title.isEmpty())
+                        throw EVarnokiError(QStringLiteral("ERROR: ") + currentUrl);
+
+                    // The walk visits a URL once, so in full mode nothing it stores is known.
+                    if (FNewEntryOnly && FDb.ExistsEntry(currentUrl)) {
+                        currentUrl.clear();
+                        break;
+                    }
+                    if (sleepTime <= 0 && !entry.nextUrl.isEmpty() && !visited.contains(entry.nextUrl))
+                        next.emplace(entry.nextUrl, control);
+                    store(currentUrl, entry);
+                    currentUrl = entry.nextUrl;
+                    wait();
+                }
             }
         } catch (const EFetchCancelled &) {
             // Cancel during a fetch ends the walk as Cancel between pages does.
@@ -182,4 +193,94 @@ bool TEntryDownloadJob::RunDownload()
         }
     }
     return false;
+}
+
+TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
+    TEntryParser &parser, const QString &top, QString &currentUrl, const TFetchControl &control,
+    const std::function<void()> &wait,
+    const std::function<void(const QString &, const TParsedEntry &)> &store)
+{
+    if (!parser.HasEntryList())
+        return TListOutcome::NotOffered;
+    auto fallBack = [&](const QString &why) {
+        FHost.AddLog(QStringLiteral("エントリーの一覧を読めないため、エントリーのページを順にたどります（")
+                     + why + QStringLiteral("）。"));
+    };
+    QString listUrl;
+    try {
+        listUrl = parser.GetEntryListUrl(top, FBlogUrl);
+    } catch (const EVarnokiError &error) {
+        fallBack(error.Message());
+        return TListOutcome::NotOffered;
+    }
+    if (listUrl.isEmpty())
+        return TListOutcome::NotOffered;
+    FHost.AddLog(QStringLiteral("エントリーの一覧を ") + listUrl + QStringLiteral(" から読みます。"));
+    // The wait after the top page.
+    wait();
+
+    // A list that leads back to a page already read would be read for ever; an entry
+    // published during the walk moves older ones onto the next page, where they show twice.
+    QSet<QString> visited;
+    QSet<QString> seen;
+    bool first = true;
+    while (!listUrl.isEmpty()) {
+        if (FHost.IsCancelled())
+            return TListOutcome::Read;
+        if (visited.contains(listUrl)) {
+            FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + listUrl);
+            break;
+        }
+        visited.insert(listUrl);
+        currentUrl = listUrl;
+        FHost.ShowUrl(listUrl);
+        FHost.ProcessMessages();
+        TFetchOutcome outcome;
+        // Entry lists are JSON, which is UTF-8 whatever the blog's pages use.
+        const QString page = QString::fromUtf8(FetchPageBytesDirect(listUrl, control, &outcome));
+        FHost.ProcessMessages();
+        wait();
+
+        // Past its last page a service may answer with a client error whose body says
+        // so (WordPress: 400); the blog type reads that body as a list without entries.
+        const QString problem = outcome.Problem();
+        const bool endAnswer = !first && outcome.NetworkError.isEmpty() && outcome.Status >= 400
+                               && outcome.Status < 500;
+        QList<TParsedEntry> entries;
+        QString next;
+        try {
+            if (!problem.isEmpty() && !endAnswer)
+                throw EVarnokiError(problem);
+            entries = parser.GetEntryList(page, listUrl);
+            if (!problem.isEmpty() && !entries.isEmpty())
+                throw EVarnokiError(problem);
+            if (first && entries.isEmpty())
+                throw EVarnokiError(QStringLiteral("一覧にエントリーがありません"));
+            if (!entries.isEmpty())
+                next = parser.GetNextEntryListUrl(page, listUrl);
+        } catch (const EVarnokiError &error) {
+            if (!first)
+                throw EVarnokiError(problem.isEmpty() ? error.Message() : problem);
+            fallBack(error.Message());
+            currentUrl = FBlogUrl;
+            return TListOutcome::FellBack;
+        }
+        first = false;
+        if (entries.isEmpty())
+            break;
+        for (const TParsedEntry &entry : entries) {
+            const QString &url = entry.nextUrl;
+            if (seen.contains(url))
+                continue;
+            if (FNewEntryOnly && FDb.ExistsEntry(url)) {
+                currentUrl.clear();
+                return TListOutcome::Read;
+            }
+            seen.insert(url);
+            store(url, entry);
+        }
+        listUrl = next;
+    }
+    currentUrl.clear();
+    return TListOutcome::Read;
 }

@@ -4,8 +4,13 @@
 
 #include <QString>
 
+#include <functional>
+
 class TDownloadHost;
+class TEntryParser;
 class TLdbDb;
+struct TFetchControl;
+struct TParsedEntry;
 
 // Walks a blog from its newest entry to the oldest and stores every entry.
 class TEntryDownloadJob
@@ -18,6 +23,15 @@ public:
     bool RunDownload();
 
 private:
+    enum class TListOutcome { NotOffered, FellBack, Read };
+    // Reads the blog type's entry lists in place of the entry pages, when it has them.
+    // FellBack: the first list page gave no entries (logged why) and nothing was stored;
+    // Read: currentUrl is empty when the list was read to its end (or to a known entry
+    // in latest-only mode), else the list page it stopped at. A later page's failure raises.
+    TListOutcome ReadEntryList(TEntryParser &parser, const QString &top, QString &currentUrl,
+                               const TFetchControl &control, const std::function<void()> &wait,
+                               const std::function<void(const QString &, const TParsedEntry &)> &store);
+
     TLdbDb &FDb;
     TBlogConfig FBlogConfig;
     QString FBlogUrl;

@@ -57,6 +57,27 @@ TEST(ScriptControllerTest, PageTextReachesScriptWithBreaksAsSingleLf)
     EXPECT_EQ(controller.CallFunction(QStringLiteral("Echo"), QString()), QString());
 }
 
+TEST(ScriptControllerTest, ASecondArgumentReachesTheFunctionBesideThePage)
+{
+    TScriptController controller;
+    controller.Initialize(JScript, QStringLiteral(
+        "function Args(a, b) { return arguments.length + ':' + a + '|' + b; }\n"
+        "const Later = (a, b) => b;\n"
+        "var NotOne = 3;\n"));
+
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Args"), QStringLiteral("p\r\nq"), QStringLiteral("http://h/?a=1\r")),
+              QStringLiteral("2:p\nq|http://h/?a=1\n"));
+    EXPECT_FALSE(controller.HasError()) << controller.GetErrorMessage().toStdString();
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Args"), QStringLiteral("p")), QStringLiteral("1:p|undefined"));
+    EXPECT_EQ(controller.CallFunction(QStringLiteral("Later"), QStringLiteral("p"), QStringLiteral("u")), QStringLiteral("u"));
+
+    EXPECT_TRUE(controller.HasFunction(QStringLiteral("Args")));
+    EXPECT_TRUE(controller.HasFunction(QStringLiteral("Later")));
+    EXPECT_FALSE(controller.HasFunction(QStringLiteral("NotOne")));
+    EXPECT_FALSE(controller.HasFunction(QStringLiteral("Missing")));
+    EXPECT_FALSE(controller.HasError());
+}
+
 TEST(ScriptControllerTest, ResultsConvertToText)
 {
     TScriptController controller;

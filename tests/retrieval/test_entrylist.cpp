@@ -1,0 +1,212 @@
+#include "Projectfixture.h"
+#include "Recordinghost.h"
+#include "Serviceblogs.h"
+
+#include "platform/Tappconfig.h"
+#include "platform/Tdatetime.h"
+#include "retrieval/Tentrydownload.h"
+
+// The entry download reading a service's entry list (WordPress's REST API, Blogger's
+// JSON feed) on blogs of some hundred entries, against the page walk of the same blog.
+
+namespace {
+using TService = TServiceBlog::TService;
+using TListMode = TServiceBlog::TListMode;
+
+const QString KeptLine = QStringLiteral("取得が最後まで終わらなかったため、以前のエントリー一覧を残し、"
+                                       "今回取得したエントリーをその前に加えました。");
+const QString FallbackStart = QStringLiteral("エントリーの一覧を読めないため、エントリーのページを順にたどります（");
+
+struct TRow
+{
+    int id;
+    QString url;
+    QString title;
+    QDateTime date;
+    bool operator==(const TRow &) const = default;
+};
+
+void PrintTo(const TRow &row, std::ostream *os)
+{
+    *os << row.id << ' ' << row.url.toStdString() << ' ' << row.title.toStdString() << ' '
+        << row.date.toString(Qt::ISODate).toStdString();
+}
+
+class EntryListTest : public ProjectTest, public ::testing::WithParamInterface<TService>
+{
+protected:
+    void SetUp() override
+    {
+        ProjectTest::SetUp();
+        TAppConfig::GetInstance().SetDefaults();
+    }
+
+    bool Run(TServiceBlog &blog, bool newOnly, TRecordingHost &host)
+    {
+        blog.Server.ClearRequests();
+        TEntryDownloadJob job(*FDb, blog.BlogConfig(), blog.TopUrl(), newOnly, host);
+        return job.RunDownload();
+    }
+
+    QList<TRow> Rows()
+    {
+        QList<TRow> rows;
+        for (const TEntry &entry : FDb->LoadEntries())
+            rows.append({entry.GetId(), entry.GetUrl(), entry.GetTitle(), DateTimeToQDateTime(entry.GetCreatedOn())});
+        return rows;
+    }
+
+    // The rows and the entry lines of a page walk of the blog, on an empty project.
+    QList<TRow> PageWalk(TServiceBlog &blog, bool newOnly, QStringList *okLines = nullptr)
+    {
+        const TListMode mode = blog.ListMode;
+        blog.ListMode = TListMode::Forbidden;
+        TRecordingHost host;
+        EXPECT_TRUE(Run(blog, newOnly, host));
+        blog.ListMode = mode;
+        if (okLines)
+            *okLines = OkLines(host);
+        return Rows();
+    }
+
+    static QStringList OkLines(const TRecordingHost &host)
+    {
+        QStringList lines = host.Log.filter(QStringLiteral("OK: "));
+        lines.removeIf([](const QString &line) { return line.endsWith(QStringLiteral(" 最新エントリーのURLを取得しました。")); });
+        return lines;
+    }
+
+    static QString Log(const TRecordingHost &host) { return host.Log.join(u'\n'); }
+
+    TService Service() const { return GetParam(); }
+    // Entries a list page holds.
+    int ListSize() const { return Service() == TService::WordPress ? 100 : 150; }
+};
+
+std::string ServiceName(const ::testing::TestParamInfo<TService> &info)
+{
+    return info.param == TService::WordPress ? "WordPress" : "Blogger";
+}
+} // namespace
+
+TEST_P(EntryListTest, TheListGivesTheRowsOfThePageWalkWithFewRequests)
+{
+    TServiceBlog blog(Service(), 305);
+    QStringList walkLines;
+    const QList<TRow> walked = PageWalk(blog, false, &walkLines);
+    ASSERT_EQ(walked.size(), 305);
+    EXPECT_EQ(blog.PageRequests(), 306);
+    EXPECT_EQ(walked[0].title, TServiceBlog::Title(305));
+    EXPECT_EQ(walked[0].date, TServiceBlog::LocalTime(305));
+
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(Rows(), walked);
+    EXPECT_EQ(OkLines(host), walkLines);
+    EXPECT_TRUE(host.Log.filter(QStringLiteral("Error")).isEmpty()) << Log(host).toStdString();
+    EXPECT_TRUE(host.Log[0].startsWith(QStringLiteral("エントリーの一覧を ") + blog.TopUrl()));
+    EXPECT_TRUE(host.Log[0].endsWith(QStringLiteral(" から読みます。")));
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+    // The top page and one request per list page; the last page is short.
+    EXPECT_EQ(blog.PageRequests(), 1);
+    EXPECT_EQ(blog.ListRequests(), (305 + ListSize() - 1) / ListSize());
+}
+
+TEST_P(EntryListTest, ALatestOnlyRunByListAddsWhatThePageWalkAdds)
+{
+    TServiceBlog blog(Service(), 305);
+    PageWalk(blog, false);
+    blog.SetCount(308);
+    const QList<TRow> walked = PageWalk(blog, true);
+    ASSERT_EQ(walked.size(), 308);
+    EXPECT_EQ(blog.PageRequests(), 5); // the top page, three new entries, the first known one
+
+    // Back to the list before the three, then the same latest-only run through the list.
+    blog.SetCount(305);
+    PageWalk(blog, false);
+    blog.SetCount(308);
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, true, host)) << Log(host).toStdString();
+    EXPECT_EQ(Rows(), walked);
+    EXPECT_EQ(OkLines(host).size(), 3);
+    EXPECT_EQ(blog.PageRequests(), 1);
+    EXPECT_EQ(blog.ListRequests(), 1);
+}
+
+TEST_P(EntryListTest, AListThatGivesNothingAtItsFirstPageFallsBackToThePages)
+{
+    TServiceBlog blog(Service(), 120);
+    const QList<TRow> walked = PageWalk(blog, false);
+    const QList<QPair<TListMode, QString>> modes = {{TListMode::Forbidden, QStringLiteral("403")},
+                                                    {TListMode::NotJson, QStringLiteral("JSON")},
+                                                    {TListMode::Empty, QStringLiteral("一覧にエントリーがありません")}};
+    for (const auto &[mode, reason] : modes) {
+        SCOPED_TRACE(reason.toStdString());
+        blog.ListMode = mode;
+        TRecordingHost host;
+        ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+        EXPECT_EQ(Rows(), walked);
+        ASSERT_GE(host.Log.size(), 3);
+        EXPECT_TRUE(host.Log[1].startsWith(FallbackStart)) << host.Log[1].toStdString();
+        EXPECT_TRUE(host.Log[1].contains(reason)) << host.Log[1].toStdString();
+        EXPECT_TRUE(host.Log[2].endsWith(QStringLiteral(" 最新エントリーのURLを取得しました。")));
+        EXPECT_EQ(blog.ListRequests(), 1);
+        EXPECT_EQ(blog.PageRequests(), 121);
+    }
+}
+
+TEST_P(EntryListTest, AListThatFailsLaterEndsLikeAFailedWalk)
+{
+    FDb->InsertEntry(QStringLiteral("http://old.example/1"), QStringLiteral("以前の記事"), 0, false);
+    TServiceBlog blog(Service(), 305);
+    blog.ListMode = TListMode::FailsLater;
+    TRecordingHost host;
+    EXPECT_FALSE(Run(blog, false, host));
+    EXPECT_EQ(blog.ListRequests(), 2);
+    const QList<TRow> rows = Rows();
+    ASSERT_EQ(rows.size(), ListSize() + 1) << Log(host).toStdString();
+    EXPECT_EQ(rows[0].url, blog.EntryUrl(305));
+    EXPECT_EQ(rows.last().url, QStringLiteral("http://old.example/1"));
+    EXPECT_TRUE(host.Log.contains(KeptLine));
+    EXPECT_TRUE(host.Log.filter(QStringLiteral("500")).size() == 1) << Log(host).toStdString();
+    EXPECT_TRUE(host.Log.contains(QStringLiteral("Error: ") + blog.Server.Url(QString::fromUtf8(blog.Server.Requests().last().Target))));
+}
+
+TEST_P(EntryListTest, CancelStopsTheListAndKeepsTheEarlierEntries)
+{
+    FDb->InsertEntry(QStringLiteral("http://old.example/1"), QStringLiteral("以前の記事"), 0, false);
+    TServiceBlog blog(Service(), 305);
+    TRecordingHost host;
+    const int size = ListSize();
+    host.CancelWhen = [size](const TRecordingHost &h) { return h.Log.filter(QStringLiteral("OK: ")).size() >= size; };
+    EXPECT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(blog.ListRequests(), 1);
+    EXPECT_EQ(Rows().size(), ListSize() + 1);
+    EXPECT_TRUE(host.Log.contains(KeptLine));
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+}
+
+TEST_P(EntryListTest, EveryFetchedPageIsFollowedByTheWait)
+{
+    TAppConfig::GetInstance().SetSleepTime(250);
+    TServiceBlog blog(Service(), 305);
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(host.Waits, QList<int>(blog.PageRequests() + blog.ListRequests(), 250));
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, EntryListTest, ::testing::Values(TService::WordPress, TService::Blogger), ServiceName);
+
+// Past its last page WordPress answers 400 rest_post_invalid_page_number: the list has
+// ended there, and the walk is complete.
+TEST_F(EntryListTest, WordPressAnswering400PastTheLastPageEndsTheList)
+{
+    FDb->InsertEntry(QStringLiteral("http://old.example/1"), QStringLiteral("以前の記事"), 0, false);
+    TServiceBlog blog(TService::WordPress, 300);
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(blog.ListRequests(), 4);
+    EXPECT_EQ(Rows().size(), 300);
+    EXPECT_FALSE(host.Log.contains(KeptLine));
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+}

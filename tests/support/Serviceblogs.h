@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Httptestserver.h"
+#include "blogtype/Tblogconfig.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <atomic>
+
+// Blogs of many entries made in code and served on 127.0.0.1 as WordPress and Blogger
+// serve them: a top page, one page per entry linked to the older one, and the
+// service's entry list (WordPress's REST API post list, Blogger's JSON feed). Titles
+// carry character references and markup characters; times are in a zone 9 hours
+// ahead of UTC.
+class TServiceBlog
+{
+public:
+    enum class TService { WordPress, Blogger };
+    // How the entry list answers.
+    enum class TListMode {
+        Served,
+        Forbidden,    // 403 at every list page
+        NotJson,      // an HTML page with 200
+        Empty,        // no entries
+        FailsLater,   // 500 from the second page on
+    };
+
+    // count entries; number 1 is the oldest.
+    TServiceBlog(TService service, int count);
+    // The blog as it is after more posts (or as it was before some).
+    void SetCount(int count) { FCount = count; }
+
+    THttpTestServer Server;
+    std::atomic<TListMode> ListMode{TListMode::Served};
+
+    QString TopUrl() const { return Server.Url(QStringLiteral("/")); }
+    TBlogConfig BlogConfig() const;
+    // Requests for the entry list and for everything else.
+    int ListRequests() const;
+    int PageRequests() const;
+
+    // The entry's URL, title (as a reader sees it) and local time.
+    QString EntryUrl(int n) const;
+    static QString Title(int n);
+    static QDateTime LocalTime(int n);
+
+private:
+    std::optional<THttpTestResponse> Answer(const THttpTestRequest &request) const;
+    THttpTestResponse TopPage() const;
+    THttpTestResponse EntryPage(int n) const;
+    THttpTestResponse WordPressList(int page, int perPage) const;
+    THttpTestResponse BloggerFeed(int start, int max) const;
+    bool IsListTarget(const QByteArray &target) const;
+
+    TService FService;
+    std::atomic<int> FCount;
+};
