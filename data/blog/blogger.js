@@ -92,7 +92,7 @@ function GetEntryListUrl(page, url) {
 function BloggerFeed(page) {
   var json = ListJson(page);
   if (!json || !json.feed)
-    throw new Error("Blogger のフィードではありません。");
+    throw new Error("Blogger のフィードではありません");
   return json.feed;
 }
 

@@ -1467,3 +1467,115 @@ function EntryListLines(items) {
   }
   return lines.join("\n");
 }
+
+// ---------------------------------------------------------------- feeds
+
+// An Atom or RSS feed page read as an entry list: its entries ({url, title, date},
+// newest first as feeds give them), its next (older) page and whether it says it is
+// complete. Feeds are XML, which the HTML reader would get wrong (RSS's <link> holds
+// text, CDATA sections hold markup), so they are read here.
+function FeedText(xml) {
+  var text = "";
+  var re = /<!\[CDATA\[([\s\S]*?)\]\]>/g;
+  var pos = 0;
+  var m;
+  while ((m = re.exec(xml)) !== null) {
+    text += DecodeEntities(xml.substring(pos, m.index)) + m[1];
+    pos = re.lastIndex;
+  }
+  return text + DecodeEntities(xml.substring(pos));
+}
+
+// The first element of that name (with any namespace prefix given) in the XML, as
+// {attrs, inner}, or null.
+function FeedElement(xml, name) {
+  var re = new RegExp("<" + name + "(\\s[^>]*?)?(/?)>", "i");
+  var m = re.exec(xml);
+  if (!m)
+    return null;
+  var attrs = m[1] || "";
+  if (m[2])
+    return {attrs: attrs, inner: ""};
+  var rest = xml.substring(m.index + m[0].length);
+  var end = rest.search(new RegExp("</" + name + "\\s*>", "i"));
+  return {attrs: attrs, inner: end < 0 ? rest : rest.substring(0, end)};
+}
+
+function FeedAttr(attrs, name) {
+  var m = new RegExp("\\s" + name + "\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')", "i").exec(attrs || "");
+  return m ? DecodeEntities(m[1] !== undefined ? m[1] : m[2]) : "";
+}
+
+// The href of the first <link> (or <atom:link>) with that rel; rel "alternate" also
+// takes a link that names no rel, as Atom reads it.
+function FeedLink(xml, rel) {
+  var re = /<(?:atom:)?link(\s[^>]*?)?\/?>/gi;
+  var m;
+  while ((m = re.exec(xml)) !== null) {
+    var own = FeedAttr(m[1], "rel").toLowerCase();
+    var href = FeedAttr(m[1], "href");
+    if (href && (own === rel || (!own && rel === "alternate")))
+      return href;
+  }
+  return "";
+}
+
+// A title as a reader sees it: Atom says whether it is HTML; RSS titles are text.
+function FeedTitle(block) {
+  var title = FeedElement(block, "title");
+  if (!title)
+    return "";
+  var type = FeedAttr(title.attrs, "type").toLowerCase();
+  var text = FeedText(title.inner);
+  return type === "html" || type === "xhtml" || type === "text/html" ? HtmlToText(text) : CollapseSpace(text);
+}
+
+// An entry's publication time (RSS's in RFC 822, which the date reader takes as it
+// is); "updated" is the time of the last edit, which the entry pages do not show.
+function FeedEntryDate(block) {
+  var names = ["published", "pubDate", "dc:date", "issued", "dcterms:issued"];
+  for (var i = 0; i < names.length; i++) {
+    var found = FeedElement(block, names[i]);
+    if (found && CollapseSpace(FeedText(found.inner)))
+      return CollapseSpace(FeedText(found.inner));
+  }
+  return "";
+}
+
+function ReadFeed(page, url) {
+  page = (page || "").replace(/<!--[\s\S]*?-->/g, "");
+  if (!/<(?:\w+:)?(?:feed|rss|RDF)[\s>]/.test(page))
+    throw new Error("フィードではありません");
+  var blocks = page.match(/<(entry|item)[\s>][\s\S]*?<\/\1\s*>/g) || [];
+  var head = page.replace(/<(entry|item)[\s>][\s\S]*?<\/\1\s*>/g, "");
+  var items = [];
+  for (var i = 0; i < blocks.length; i++) {
+    var link = FeedLink(blocks[i], "alternate");
+    if (!link) {
+      var plain = FeedElement(blocks[i], "link");
+      link = plain ? CollapseSpace(FeedText(plain.inner)) : "";
+    }
+    if (!link) {
+      var guid = FeedElement(blocks[i], "guid");
+      if (guid && !/isPermaLink\s*=\s*["']false/i.test(guid.attrs))
+        link = CollapseSpace(FeedText(guid.inner));
+    }
+    items.push({url: ListLink(url, link), title: FeedTitle(blocks[i]), date: FeedEntryDate(blocks[i])});
+  }
+  var next = FeedLink(head, "next");
+  return {items: items, next: next ? ListLink(url, next) : "", complete: /<(?:\w+:)?complete\s*\/?>/.test(head)};
+}
+
+// The feed a page announces: Atom before RSS, a comment feed never.
+function AnnouncedFeed(doc, url) {
+  var types = ["application/atom+xml", "application/rss+xml"];
+  for (var t = 0; t < types.length; t++) {
+    var links = Select(doc, "link[rel~=alternate][type=\"" + types[t] + "\"]");
+    for (var i = 0; i < links.length; i++) {
+      var href = CollapseSpace(Attr(links[i], "href"));
+      if (href && !/comment/i.test(href + " " + Attr(links[i], "title")))
+        return NormalizeUrl(ResolveUrl(url || PageUrl(doc), href));
+    }
+  }
+  return "";
+}

@@ -96,3 +96,26 @@ BlogType({
   older: ["link[rel~=prev]", "a[rel~=prev]"],
   olderList: ["link[rel~=next]", "a[rel~=next]"]
 });
+
+// The feed the top page announces, where it pages back to the oldest entry (RFC 5005
+// rel="next" links) or says it holds them all: a blog without rel="prev" links between
+// its entries can then be read too. A feed of only the newest entries is no list of
+// the blog, and the pages are walked instead.
+var GenericFeedStart = "";
+
+function GetEntryListUrl(page, url) {
+  GenericFeedStart = AnnouncedFeed(HtmlDoc(page), url);
+  return GenericFeedStart;
+}
+
+function GetEntryList(page, url) {
+  var feed = ReadFeed(page, url);
+  if (url === GenericFeedStart && !feed.next && !feed.complete && feed.items.length)
+    throw new Error("フィードに古いエントリーが載っていません");
+  return EntryListLines(feed.items);
+}
+
+function GetNextEntryListUrl(page, url) {
+  var feed = ReadFeed(page, url);
+  return feed.items.length ? feed.next : "";
+}

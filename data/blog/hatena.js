@@ -30,3 +30,25 @@ BlogType({
   order: UrlNumber(/\/entry\/(\d{4})\/(\d{2})\/(\d{2})\/(\d{6})$/),
   olderList: ".pager-next a"
 });
+
+// The blog's Atom feed, paged by its rel="next" links (/feed?page=<time>): its titles
+// and its publication times, in the blog's own zone, are what the entry pages show.
+function GetEntryListUrl(page, url) {
+  var doc = HtmlDoc(page);
+  if (!IsServicePage(doc, "hatena"))
+    return "";
+  var feed = AnnouncedFeed(doc, url);
+  if (/\/feed$/.test(feed))
+    return feed;
+  var origin = UrlOrigin(url || PageUrl(doc));
+  return origin ? origin + "/feed" : "";
+}
+
+function GetEntryList(page, url) {
+  return EntryListLines(ReadFeed(page, url).items);
+}
+
+function GetNextEntryListUrl(page, url) {
+  var feed = ReadFeed(page, url);
+  return feed.items.length ? feed.next : "";
+}

@@ -115,8 +115,11 @@ QList<TParsedEntry> TEntryParser::GetEntryList(const QString &page, const QStrin
         if (parts.size() != 3 || TrimControl(parts[0].toString()).isEmpty())
             throw EVarnokiError(QStringLiteral("GetEntryList の行が「URL タブ タイトル タブ 日付」の形ではありません: ")
                                 + line.toString());
-        entries.append({TrimControl(parts[2].toString()), TrimControl(parts[1].toString()),
-                        TrimControl(parts[0].toString())});
+        TParsedEntry entry;
+        entry.date = TrimControl(parts[2].toString());
+        entry.title = TrimControl(parts[1].toString());
+        entry.url = TrimControl(parts[0].toString());
+        entries.append(entry);
     }
     return entries;
 }

@@ -12,7 +12,8 @@ struct TParsedEntry
 {
     QString date;
     QString title;
-    QString nextUrl; // from an entry list: the entry's own URL
+    QString nextUrl;
+    QString url; // from an entry list: the entry's own URL
 };
 
 // Reads a blog's top page and entry pages through the blog type's script functions

@@ -101,7 +101,7 @@ bool TEntryDownloadJob::RunDownload()
                 FHost.SetEntryProgress(++entriesRead, 0);
             };
 
-            const TListOutcome listOutcome = ReadEntryList(parser, top, currentUrl, control, wait, store);
+            const TListOutcome listOutcome = ReadEntryList(parser, top, currentUrl, codePage, control, wait, store);
             if (listOutcome != TListOutcome::Read) {
                 // The error lines of a top page without a newest entry name the top page.
                 const QString recent = parser.GetRecentEntry(top);
@@ -196,8 +196,8 @@ bool TEntryDownloadJob::RunDownload()
 }
 
 TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
-    TEntryParser &parser, const QString &top, QString &currentUrl, const TFetchControl &control,
-    const std::function<void()> &wait,
+    TEntryParser &parser, const QString &top, QString &currentUrl, TCodePageId codePage,
+    const TFetchControl &control, const std::function<void()> &wait,
     const std::function<void(const QString &, const TParsedEntry &)> &store)
 {
     if (!parser.HasEntryList())
@@ -236,8 +236,7 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
         FHost.ShowUrl(listUrl);
         FHost.ProcessMessages();
         TFetchOutcome outcome;
-        // Entry lists are JSON, which is UTF-8 whatever the blog's pages use.
-        const QString page = QString::fromUtf8(FetchPageBytesDirect(listUrl, control, &outcome));
+        const QString page = FetchPageDirect(listUrl, codePage, control, &outcome);
         FHost.ProcessMessages();
         wait();
 
@@ -258,6 +257,11 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
                 throw EVarnokiError(QStringLiteral("一覧にエントリーがありません"));
             if (!entries.isEmpty())
                 next = parser.GetNextEntryListUrl(page, listUrl);
+            if (first) {
+                if (const QString why = CheckAgainstPage(parser, entries.first(), codePage, control, wait);
+                    !why.isEmpty())
+                    throw EVarnokiError(why);
+            }
         } catch (const EVarnokiError &error) {
             if (!first)
                 throw EVarnokiError(problem.isEmpty() ? error.Message() : problem);
@@ -269,7 +273,7 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
         if (entries.isEmpty())
             break;
         for (const TParsedEntry &entry : entries) {
-            const QString &url = entry.nextUrl;
+            const QString &url = entry.url;
             if (seen.contains(url))
                 continue;
             if (FNewEntryOnly && FDb.ExistsEntry(url)) {
@@ -283,4 +287,27 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
     }
     currentUrl.clear();
     return TListOutcome::Read;
+}
+
+QString TEntryDownloadJob::CheckAgainstPage(TEntryParser &parser, const TParsedEntry &listed,
+                                            TCodePageId codePage, const TFetchControl &control,
+                                            const std::function<void()> &wait)
+{
+    // A list is read in place of the pages only while it says what they say: a plugin
+    // that retitles posts, a feed in another time zone or a cut-off title would
+    // otherwise change every row. One page tells, at the cost of one request.
+    FHost.ShowUrl(listed.url);
+    FHost.ProcessMessages();
+    TFetchOutcome outcome;
+    const QString page = FetchPageDirect(listed.url, codePage, control, &outcome);
+    FHost.ProcessMessages();
+    wait();
+    if (!outcome.Problem().isEmpty())
+        return listed.url + QLatin1Char(' ') + outcome.Problem();
+    const TParsedEntry own = parser.Parse(page);
+    if (own.title != listed.title)
+        return QStringLiteral("一覧のタイトル「%1」がエントリーのページの「%2」と違います").arg(listed.title, own.title);
+    if (ParseDateText(own.date) != ParseDateText(listed.date))
+        return QStringLiteral("一覧の日付「%1」がエントリーのページの「%2」と違います").arg(listed.date, own.date);
+    return QString();
 }

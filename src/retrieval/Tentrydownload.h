@@ -1,6 +1,7 @@
 #pragma once
 
 #include "blogtype/Tblogconfig.h"
+#include "retrieval/Tcodepage.h"
 
 #include <QString>
 
@@ -29,8 +30,12 @@ private:
     // Read: currentUrl is empty when the list was read to its end (or to a known entry
     // in latest-only mode), else the list page it stopped at. A later page's failure raises.
     TListOutcome ReadEntryList(TEntryParser &parser, const QString &top, QString &currentUrl,
-                               const TFetchControl &control, const std::function<void()> &wait,
+                               TCodePageId codePage, const TFetchControl &control,
+                               const std::function<void()> &wait,
                                const std::function<void(const QString &, const TParsedEntry &)> &store);
+    // Why the list's newest entry differs from what its own page gives, or the empty text.
+    QString CheckAgainstPage(TEntryParser &parser, const TParsedEntry &listed, TCodePageId codePage,
+                             const TFetchControl &control, const std::function<void()> &wait);
 
     TLdbDb &FDb;
     TBlogConfig FBlogConfig;

@@ -7,7 +7,8 @@
 #include "retrieval/Tentrydownload.h"
 
 // The entry download reading a service's entry list (WordPress's REST API, Blogger's
-// JSON feed) on blogs of some hundred entries, against the page walk of the same blog.
+// JSON feed, Hatena Blog's Atom feed, a paged RSS feed for the generic type) on blogs
+// of some hundred entries, against the page walk of the same blog.
 
 namespace {
 using TService = TServiceBlog::TService;
@@ -80,12 +81,17 @@ protected:
 
     TService Service() const { return GetParam(); }
     // Entries a list page holds.
-    int ListSize() const { return Service() == TService::WordPress ? 100 : 150; }
+    int ListSize() const
+    {
+        static const int Sizes[] = {100, 150, 30, 50};
+        return Sizes[int(Service())];
+    }
 };
 
 std::string ServiceName(const ::testing::TestParamInfo<TService> &info)
 {
-    return info.param == TService::WordPress ? "WordPress" : "Blogger";
+    static const char *const Names[] = {"WordPress", "Blogger", "Hatena", "Generic"};
+    return Names[int(info.param)];
 }
 } // namespace
 
@@ -107,8 +113,9 @@ TEST_P(EntryListTest, TheListGivesTheRowsOfThePageWalkWithFewRequests)
     EXPECT_TRUE(host.Log[0].startsWith(QStringLiteral("エントリーの一覧を ") + blog.TopUrl()));
     EXPECT_TRUE(host.Log[0].endsWith(QStringLiteral(" から読みます。")));
     EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
-    // The top page and one request per list page; the last page is short.
-    EXPECT_EQ(blog.PageRequests(), 1);
+    // The top page, the newest entry's page that the list is checked against, and one
+    // request per list page; the last page is short.
+    EXPECT_EQ(blog.PageRequests(), 2);
     EXPECT_EQ(blog.ListRequests(), (305 + ListSize() - 1) / ListSize());
 }
 
@@ -129,7 +136,7 @@ TEST_P(EntryListTest, ALatestOnlyRunByListAddsWhatThePageWalkAdds)
     ASSERT_TRUE(Run(blog, true, host)) << Log(host).toStdString();
     EXPECT_EQ(Rows(), walked);
     EXPECT_EQ(OkLines(host).size(), 3);
-    EXPECT_EQ(blog.PageRequests(), 1);
+    EXPECT_EQ(blog.PageRequests(), 2);
     EXPECT_EQ(blog.ListRequests(), 1);
 }
 
@@ -137,9 +144,11 @@ TEST_P(EntryListTest, AListThatGivesNothingAtItsFirstPageFallsBackToThePages)
 {
     TServiceBlog blog(Service(), 120);
     const QList<TRow> walked = PageWalk(blog, false);
-    const QList<QPair<TListMode, QString>> modes = {{TListMode::Forbidden, QStringLiteral("403")},
-                                                    {TListMode::NotJson, QStringLiteral("JSON")},
-                                                    {TListMode::Empty, QStringLiteral("一覧にエントリーがありません")}};
+    const bool json = Service() == TService::WordPress || Service() == TService::Blogger;
+    const QList<QPair<TListMode, QString>> modes = {
+        {TListMode::Forbidden, QStringLiteral("403")},
+        {TListMode::NotJson, json ? QStringLiteral("JSON") : QStringLiteral("フィードではありません")},
+        {TListMode::Empty, QStringLiteral("一覧にエントリーがありません")}};
     for (const auto &[mode, reason] : modes) {
         SCOPED_TRACE(reason.toStdString());
         blog.ListMode = mode;
@@ -168,7 +177,7 @@ TEST_P(EntryListTest, AListThatFailsLaterEndsLikeAFailedWalk)
     EXPECT_EQ(rows[0].url, blog.EntryUrl(305));
     EXPECT_EQ(rows.last().url, QStringLiteral("http://old.example/1"));
     EXPECT_TRUE(host.Log.contains(KeptLine));
-    EXPECT_TRUE(host.Log.filter(QStringLiteral("500")).size() == 1) << Log(host).toStdString();
+    EXPECT_TRUE(host.Log.filter(QStringLiteral("500 Internal Server Error")).size() == 1) << Log(host).toStdString();
     EXPECT_TRUE(host.Log.contains(QStringLiteral("Error: ") + blog.Server.Url(QString::fromUtf8(blog.Server.Requests().last().Target))));
 }
 
@@ -195,7 +204,53 @@ TEST_P(EntryListTest, EveryFetchedPageIsFollowedByTheWait)
     EXPECT_EQ(host.Waits, QList<int>(blog.PageRequests() + blog.ListRequests(), 250));
 }
 
-INSTANTIATE_TEST_SUITE_P(Services, EntryListTest, ::testing::Values(TService::WordPress, TService::Blogger), ServiceName);
+// A list whose titles are not the pages' (a feed that appends the blog's name, a
+// plugin's titles) would change every row: the newest entry's page tells, and the
+// pages are walked.
+TEST_P(EntryListTest, AListUnlikeTheEntryPagesIsLeftForThePageWalk)
+{
+    TServiceBlog blog(Service(), 120);
+    const QList<TRow> walked = PageWalk(blog, false);
+    blog.ListMode = TListMode::Retitled;
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(Rows(), walked);
+    ASSERT_GE(host.Log.size(), 2);
+    EXPECT_TRUE(host.Log[1].startsWith(FallbackStart)) << host.Log[1].toStdString();
+    EXPECT_TRUE(host.Log[1].contains(TServiceBlog::Title(120) + QStringLiteral(" | ブログ"))) << host.Log[1].toStdString();
+    EXPECT_EQ(blog.ListRequests(), 1);
+    EXPECT_EQ(blog.PageRequests(), 122);
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, EntryListTest,
+                         ::testing::Values(TService::WordPress, TService::Blogger, TService::Hatena, TService::Generic),
+                         ServiceName);
+
+// A blog whose entry pages do not link each other is read whole by its paged feed; a
+// feed of only the newest entries is no list of the blog and is not taken for one.
+TEST_F(EntryListTest, TheGenericTypeReadsABlogWithoutOlderLinksByItsPagedFeed)
+{
+    TServiceBlog blog(TService::Generic, 305);
+    blog.OlderLinks = false;
+    PageWalk(blog, false);
+    ASSERT_EQ(Rows().size(), 1);
+
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    const QList<TRow> rows = Rows();
+    ASSERT_EQ(rows.size(), 305);
+    for (const int n : {305, 256, 255, 1}) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(rows[305 - n], (TRow{306 - n, blog.EntryUrl(n), TServiceBlog::Title(n), TServiceBlog::LocalTime(n)}));
+    }
+    EXPECT_EQ(blog.ListRequests(), 7);
+
+    blog.ListMode = TListMode::NewestOnly;
+    TRecordingHost newest;
+    ASSERT_TRUE(Run(blog, false, newest)) << Log(newest).toStdString();
+    EXPECT_TRUE(newest.Log.filter(FallbackStart).size() == 1) << Log(newest).toStdString();
+    EXPECT_EQ(Rows().size(), 1);
+}
 
 // Past its last page WordPress answers 400 rest_post_invalid_page_number: the list has
 // ended there, and the walk is complete.

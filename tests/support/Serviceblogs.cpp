@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QLocale>
+#include <QTimeZone>
 #include <QUrlQuery>
 
 namespace {
@@ -43,9 +45,8 @@ TServiceBlog::TServiceBlog(TService service, int count)
 
 TBlogConfig TServiceBlog::BlogConfig() const
 {
-    return TBlogConfig(TestPaths::BinDir()
-                       + (FService == TService::WordPress ? QStringLiteral("/blog/wordpress.ini")
-                                                          : QStringLiteral("/blog/blogger.ini")));
+    static const char *const Files[] = {"wordpress", "blogger", "hatena", "generic"};
+    return TBlogConfig(TestPaths::BinDir() + QStringLiteral("/blog/%1.ini").arg(QLatin1String(Files[int(FService)])));
 }
 
 QString TServiceBlog::Title(int n)
@@ -60,14 +61,48 @@ QDateTime TServiceBlog::LocalTime(int n)
 
 QString TServiceBlog::EntryUrl(int n) const
 {
-    return FService == TService::WordPress
-               ? Server.Url(QStringLiteral("/%1/entry-%2/").arg(LocalTime(n).toString(QStringLiteral("yyyy/MM/dd"))).arg(n))
-               : Server.Url(QStringLiteral("/%1/post-%2.html").arg(LocalTime(n).toString(QStringLiteral("yyyy/MM"))).arg(n));
+    switch (FService) {
+    case TService::WordPress:
+        return Server.Url(QStringLiteral("/%1/entry-%2/").arg(LocalTime(n).toString(QStringLiteral("yyyy/MM/dd"))).arg(n));
+    case TService::Blogger:
+        return Server.Url(QStringLiteral("/%1/post-%2.html").arg(LocalTime(n).toString(QStringLiteral("yyyy/MM"))).arg(n));
+    case TService::Hatena:
+        return Server.Url(QStringLiteral("/entry/") + LocalTime(n).toString(QStringLiteral("yyyy/MM/dd/HHmmss")));
+    case TService::Generic:
+        break;
+    }
+    return Server.Url(QStringLiteral("/posts/%1.html").arg(n));
+}
+
+// The number of the entry the target names, or 0.
+int TServiceBlog::EntryNumber(const QString &target) const
+{
+    static const QRegularExpression Numbered(QStringLiteral("/(?:entry|post|posts/)-?(\\d+)(?:/|\\.html)$"));
+    static const QRegularExpression Dated(QStringLiteral("^/entry/(\\d{4}/\\d{2}/\\d{2}/\\d{6})$"));
+    int n = 0;
+    if (const QRegularExpressionMatch match = Numbered.match(target); match.hasMatch()) {
+        n = match.captured(1).toInt();
+    } else if (const QRegularExpressionMatch dated = Dated.match(target); dated.hasMatch()) {
+        QDateTime time = QDateTime::fromString(dated.captured(1), QStringLiteral("yyyy/MM/dd/HHmmss"));
+        time.setTimeZone(QTimeZone::utc());
+        n = int(LocalTime(0).secsTo(time) / (7 * 3600 + 61));
+    }
+    return n >= 1 && n <= FCount && EntryUrl(n) == Server.Url(target) ? n : 0;
 }
 
 bool TServiceBlog::IsListTarget(const QByteArray &target) const
 {
-    return target.startsWith(FService == TService::WordPress ? "/wp-json/" : "/feeds/");
+    switch (FService) {
+    case TService::WordPress:
+        return target.startsWith("/wp-json/");
+    case TService::Blogger:
+        return target.startsWith("/feeds/");
+    case TService::Hatena:
+        return target == "/feed" || target.startsWith("/feed?");
+    case TService::Generic:
+        break;
+    }
+    return target.startsWith("/feed.xml");
 }
 
 int TServiceBlog::ListRequests() const
@@ -88,38 +123,61 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     const QString target = QString::fromUtf8(request.Target);
     if (target == u"/")
         return TopPage();
-    static const QRegularExpression Entry(QStringLiteral("/(?:entry|post)-(\\d+)(?:/|\\.html)$"));
-    if (const QRegularExpressionMatch match = Entry.match(target); match.hasMatch()) {
-        const int n = match.captured(1).toInt();
-        if (n >= 1 && n <= FCount && EntryUrl(n) == Server.Url(target))
-            return EntryPage(n);
-    }
+    if (const int n = EntryNumber(target))
+        return EntryPage(n);
     if (!IsListTarget(request.Target))
         return std::nullopt;
     const QUrlQuery query(QUrl(Server.Url(target)).query());
     const int page = query.queryItemValue(QStringLiteral("page")).toInt();
     const int start = query.queryItemValue(QStringLiteral("start-index")).toInt();
-    const bool first = FService == TService::WordPress ? page == 1 : start == 1;
+    bool first = false;
+    switch (FService) {
+    case TService::WordPress:
+        first = page == 1;
+        break;
+    case TService::Blogger:
+        first = start == 1;
+        break;
+    case TService::Hatena:
+    case TService::Generic:
+        first = page <= 1;
+        break;
+    }
     switch (ListMode.load()) {
     case TListMode::Forbidden:
         return THttpTestResponse::WithStatus(403, "<html><body>Forbidden</body></html>");
     case TListMode::NotJson:
         return THttpTestResponse::Html("<html><body><p>Log in</p></body></html>");
     case TListMode::Empty:
-        return FService == TService::WordPress ? JsonResponse(200, "[]")
-                                               : JsonResponse(200, R"({"version":"1.0","feed":{"openSearch$totalResults":{"$t":"0"}}})");
+        if (FService == TService::WordPress)
+            return JsonResponse(200, "[]");
+        if (FService == TService::Blogger)
+            return JsonResponse(200, R"({"version":"1.0","feed":{"openSearch$totalResults":{"$t":"0"}}})");
+        return THttpTestResponse::Html(R"(<?xml version="1.0" encoding="utf-8"?><feed xmlns="http://www.w3.org/2005/Atom"><title>ブログ</title></feed>)",
+                                       "application/atom+xml; charset=utf-8");
     case TListMode::FailsLater:
         if (!first)
             return THttpTestResponse::WithStatus(500, "<html><body>Internal Server Error</body></html>");
         break;
     case TListMode::Served:
+    case TListMode::Retitled:
+    case TListMode::NewestOnly:
         break;
     }
     if (FService == TService::WordPress && target.startsWith(u"/wp-json/wp/v2/posts?"))
         return WordPressList(page, query.queryItemValue(QStringLiteral("per_page")).toInt());
     if (FService == TService::Blogger && target.startsWith(u"/feeds/posts/default?"))
         return BloggerFeed(start, query.queryItemValue(QStringLiteral("max-results")).toInt());
+    if (FService == TService::Hatena)
+        return HatenaFeed(page);
+    if (FService == TService::Generic)
+        return GenericFeed(qMax(page, 1));
     return THttpTestResponse::WithStatus(404);
+}
+
+QString TServiceBlog::ListTitle(int n) const
+{
+    return ListMode == TListMode::Retitled ? Title(n) + QStringLiteral(" | ブログ") : Title(n);
 }
 
 THttpTestResponse TServiceBlog::TopPage() const
@@ -135,7 +193,7 @@ THttpTestResponse TServiceBlog::TopPage() const
                                    "<time class=\"entry-date published\" datetime=\"%3+09:00\">x</time></article>")
                         .arg(EntryUrl(n), TitleHtml(n), LocalTime(n).toString(Qt::ISODate).left(19));
         html += QStringLiteral("</main></body></html>");
-    } else {
+    } else if (FService == TService::Blogger) {
         html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\">"
                               "<link rel=\"alternate\" type=\"application/atom+xml\" href=\"%2\">"
                               "</head><body><div class=\"widget Blog\" id=\"Blog1\"><div class=\"blog-posts\">")
@@ -145,6 +203,29 @@ THttpTestResponse TServiceBlog::TopPage() const
                                    "<abbr class=\"published\" title=\"%3+09:00\">x</abbr></div></div>")
                         .arg(EntryUrl(n), Escaped(Title(n)), LocalTime(n).toString(Qt::ISODate).left(19));
         html += QStringLiteral("</div></div></body></html>");
+    } else if (FService == TService::Hatena) {
+        html = QStringLiteral("<!DOCTYPE html><html data-blog-name=\"ブログ\"><head><link rel=\"canonical\" href=\"%1\">"
+                              "<link rel=\"alternate\" type=\"application/atom+xml\" title=\"Atom\" href=\"%2\">"
+                              "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"RSS2.0\" href=\"%3\">"
+                              "</head><body><div id=\"main\"><div id=\"main-inner\">")
+                   .arg(TopUrl(), Server.Url(QStringLiteral("/feed")), Server.Url(QStringLiteral("/rss")));
+        for (int n = FCount; n > FCount - 10 && n > 0; --n)
+            html += QStringLiteral("<article class=\"entry\"><header class=\"entry-header\"><time datetime=\"%1Z\">x</time>"
+                                   "<h1 class=\"entry-title\"><a class=\"entry-title-link bookmark\" href=\"%2\">%3</a></h1>"
+                                   "</header></article>")
+                        .arg(LocalTime(n).addSecs(-9 * 3600).toString(Qt::ISODate).left(19), EntryUrl(n), Escaped(Title(n)));
+        html += QStringLiteral("</div></div></body></html>");
+    } else {
+        // The comment feed comes first, as some themes put it.
+        html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\">"
+                              "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Comments\" href=\"%2\">"
+                              "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Posts\" href=\"%3\">"
+                              "</head><body><main>")
+                   .arg(TopUrl(), Server.Url(QStringLiteral("/comments.xml")), Server.Url(QStringLiteral("/feed.xml")));
+        for (int n = FCount; n > FCount - 10 && n > 0; --n)
+            html += QStringLiteral("<article><h2><a href=\"%1\">%2</a></h2><time datetime=\"%3+09:00\">x</time></article>")
+                        .arg(EntryUrl(n), Escaped(Title(n)), LocalTime(n).toString(Qt::ISODate).left(19));
+        html += QStringLiteral("</main></body></html>");
     }
     return THttpTestResponse::Html(html.toUtf8(), "text/html; charset=UTF-8");
 }
@@ -163,7 +244,7 @@ THttpTestResponse TServiceBlog::EntryPage(int n) const
         if (n > 1)
             html += QStringLiteral("<div class=\"nav-previous\"><a href=\"%1\" rel=\"prev\">前の投稿</a></div>").arg(EntryUrl(n - 1));
         html += QStringLiteral("</nav></main></body></html>");
-    } else {
+    } else if (FService == TService::Blogger) {
         html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\"></head><body>"
                               "<div class=\"widget Blog\" id=\"Blog1\"><div class=\"post-outer\"><div class=\"post\">"
                               "<h3 class=\"post-title\">%2</h3><abbr class=\"published\" title=\"%3\">x</abbr></div></div>"
@@ -173,8 +254,97 @@ THttpTestResponse TServiceBlog::EntryPage(int n) const
             html += QStringLiteral("<a class=\"blog-pager-older-link\" id=\"Blog1_blog-pager-older-link\" href=\"%1\">前の投稿</a>")
                         .arg(EntryUrl(n - 1));
         html += QStringLiteral("</div></div></body></html>");
+    } else if (FService == TService::Hatena) {
+        // The header's time in UTC, the JSON-LD's in the blog's zone.
+        html = QStringLiteral("<!DOCTYPE html><html data-blog-name=\"ブログ\"><head><link rel=\"canonical\" href=\"%1\">"
+                              "<script type=\"application/ld+json\">%2</script></head><body><div id=\"main\"><div id=\"main-inner\">"
+                              "<article class=\"entry\"><header class=\"entry-header\"><time datetime=\"%3Z\">x</time>"
+                              "<h1 class=\"entry-title\"><a class=\"entry-title-link bookmark\" href=\"%1\">%4</a></h1>"
+                              "</header><div class=\"entry-content\"><p>本文</p></div></article>"
+                              "<div class=\"pager pager-permalink permalink\">")
+                   .arg(EntryUrl(n),
+                        QString::fromUtf8(Json(QJsonObject{{QStringLiteral("@context"), QStringLiteral("http://schema.org")},
+                                                           {QStringLiteral("@type"), QStringLiteral("BlogPosting")},
+                                                           {QStringLiteral("headline"), Title(n)},
+                                                           {QStringLiteral("datePublished"), date}})).replace(u'<', QStringLiteral("\\u003c")),
+                        LocalTime(n).addSecs(-9 * 3600).toString(Qt::ISODate).left(19), Escaped(Title(n)));
+        if (n < FCount)
+            html += QStringLiteral("<span class=\"pager-prev\"><a href=\"%1\" rel=\"prev\">次の記事</a></span>").arg(EntryUrl(n + 1));
+        if (n > 1)
+            html += QStringLiteral("<span class=\"pager-next\"><a href=\"%1\" rel=\"next\">前の記事</a></span>").arg(EntryUrl(n - 1));
+        html += QStringLiteral("</div></div></div></body></html>");
+    } else {
+        html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\">"
+                              "<script type=\"application/ld+json\">%2</script>")
+                   .arg(EntryUrl(n),
+                        QString::fromUtf8(Json(QJsonObject{{QStringLiteral("@context"), QStringLiteral("https://schema.org")},
+                                                           {QStringLiteral("@type"), QStringLiteral("BlogPosting")},
+                                                           {QStringLiteral("headline"), Title(n)},
+                                                           {QStringLiteral("datePublished"), date}})).replace(u'<', QStringLiteral("\\u003c")));
+        if (n > 1 && OlderLinks)
+            html += QStringLiteral("<link rel=\"prev\" href=\"%1\">").arg(EntryUrl(n - 1));
+        html += QStringLiteral("</head><body><main><article><h1>%1</h1><p>本文</p></article></main></body></html>").arg(Escaped(Title(n)));
     }
     return THttpTestResponse::Html(html.toUtf8(), "text/html; charset=UTF-8");
+}
+
+// As Hatena Blog answers /feed: 30 entries older than the time in ?page=, the next
+// page named by the time of this one's oldest.
+THttpTestResponse TServiceBlog::HatenaFeed(qint64 before) const
+{
+    constexpr int PageSize = 30;
+    auto epoch = [](int n) { return LocalTime(n).addSecs(-9 * 3600).toSecsSinceEpoch(); };
+    int newest = FCount;
+    while (before > 0 && newest > 0 && epoch(newest) >= before)
+        --newest;
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:lang=\"ja\">"
+                                 "<title>ブログ</title><link href=\"%1\"/><updated>2026-01-01T00:00:00+09:00</updated>"
+                                 "<author><name>writer</name></author>"
+                                 "<generator uri=\"https://blog.hatena.ne.jp/\" version=\"1\">Hatena::Blog</generator>"
+                                 "<id>hatenablog://blog/1000</id>")
+                      .arg(TopUrl());
+    const int oldest = qMax(1, newest - PageSize + 1);
+    if (oldest > 1 && newest > 0)
+        xml += QStringLiteral("<link rel=\"next\" href=\"%1\"/>").arg(Server.Url(QStringLiteral("/feed?page=%1").arg(epoch(oldest))));
+    for (int n = newest; n >= oldest && n > 0; --n) {
+        const QString time = LocalTime(n).toString(Qt::ISODate).left(19) + QStringLiteral("+09:00");
+        xml += QStringLiteral("<entry><title>%1</title><link href=\"%2\"/><id>hatenablog://entry/%3</id>"
+                              "<published>%4</published><updated>%4</updated>"
+                              "<summary type=\"html\">本文</summary><content type=\"html\">&lt;p&gt;本文&lt;/p&gt;</content>"
+                              "<category term=\"日記\" label=\"日記\" />"
+                              "<link rel=\"enclosure\" href=\"%5\" type=\"image/png\" length=\"0\" />"
+                              "<author><name>writer</name></author></entry>")
+                   .arg(Escaped(ListTitle(n)), EntryUrl(n)).arg(n).arg(time, Server.Url(QStringLiteral("/image.png")));
+    }
+    xml += QStringLiteral("</feed>");
+    return THttpTestResponse::Html(xml.toUtf8(), "application/atom+xml; charset=utf-8");
+}
+
+// An RSS 2.0 feed of 50 items a page, paged by atom:link rel="next" / "previous"
+// (RFC 5005), titles in CDATA and dates in RFC 822; NewestOnly serves the newest 20
+// and no further page.
+THttpTestResponse TServiceBlog::GenericFeed(int page) const
+{
+    const bool newestOnly = ListMode == TListMode::NewestOnly;
+    const int pageSize = newestOnly ? 20 : 50;
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">"
+                                 "<channel><title>ブログ</title><link>%1</link><description>日々</description>"
+                                 "<atom:link rel=\"self\" type=\"application/rss+xml\" href=\"%2\"/>")
+                      .arg(TopUrl(), Server.Url(QStringLiteral("/feed.xml?page=%1").arg(page)));
+    const int newest = FCount - (page - 1) * pageSize;
+    if (!newestOnly && newest - pageSize > 0)
+        xml += QStringLiteral("<atom:link rel=\"next\" href=\"%1\"/>").arg(Server.Url(QStringLiteral("/feed.xml?page=%1").arg(page + 1)));
+    if (!newestOnly && page > 1)
+        xml += QStringLiteral("<atom:link rel=\"previous\" href=\"%1\"/>").arg(Server.Url(QStringLiteral("/feed.xml?page=%1").arg(page - 1)));
+    for (int n = newest; n > newest - pageSize && n > 0; --n) {
+        const QDateTime time = LocalTime(n);
+        const QString date = QLocale::c().toString(time, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss")) + QStringLiteral(" +0900");
+        xml += QStringLiteral("<item><title><![CDATA[%1]]></title><link>%2</link><guid isPermaLink=\"true\">%2</guid>"
+                              "<pubDate>%3</pubDate><description><![CDATA[<p>本文</p>]]></description></item>")
+                   .arg(ListTitle(n), EntryUrl(n), date);
+    }
+    xml += QStringLiteral("</channel></rss>");
+    return THttpTestResponse::Html(xml.toUtf8(), "application/rss+xml; charset=UTF-8");
 }
 
 // As the REST API answers /wp/v2/posts with _fields=link,title,date (date_gmt beside).
@@ -190,7 +360,8 @@ THttpTestResponse TServiceBlog::WordPressList(int page, int perPage) const
             {QStringLiteral("date"), LocalTime(n).toString(Qt::ISODate).left(19)},
             {QStringLiteral("date_gmt"), LocalTime(n).addSecs(-9 * 3600).toString(Qt::ISODate).left(19)},
             {QStringLiteral("link"), EntryUrl(n)},
-            {QStringLiteral("title"), QJsonObject{{QStringLiteral("rendered"), TitleHtml(n)}}}});
+            {QStringLiteral("title"), QJsonObject{{QStringLiteral("rendered"),
+                ListMode == TListMode::Retitled ? TitleHtml(n) + QStringLiteral(" | ブログ") : TitleHtml(n)}}}});
     }
     THttpTestResponse response = JsonResponse(200, Json(posts));
     response.Header("X-WP-Total", QByteArray::number(FCount));
@@ -210,7 +381,7 @@ THttpTestResponse TServiceBlog::BloggerFeed(int start, int max) const
             {QStringLiteral("id"), QJsonObject{{QStringLiteral("$t"), QStringLiteral("tag:blogger.com,1999:blog-5550001.post-%1").arg(n)}}},
             {QStringLiteral("published"), QJsonObject{{QStringLiteral("$t"), published}}},
             {QStringLiteral("updated"), QJsonObject{{QStringLiteral("$t"), published}}},
-            {QStringLiteral("title"), QJsonObject{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("$t"), Title(n)}}},
+            {QStringLiteral("title"), QJsonObject{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("$t"), ListTitle(n)}}},
             {QStringLiteral("link"), QJsonArray{
                 QJsonObject{{QStringLiteral("rel"), QStringLiteral("replies")}, {QStringLiteral("type"), QStringLiteral("text/html")},
                             {QStringLiteral("href"), QString(EntryUrl(n) + QStringLiteral("#comment-form"))}},

@@ -8,15 +8,16 @@
 
 #include <atomic>
 
-// Blogs of many entries made in code and served on 127.0.0.1 as WordPress and Blogger
-// serve them: a top page, one page per entry linked to the older one, and the
-// service's entry list (WordPress's REST API post list, Blogger's JSON feed). Titles
-// carry character references and markup characters; times are in a zone 9 hours
-// ahead of UTC.
+// Blogs of many entries made in code and served on 127.0.0.1 as the services serve
+// them: a top page, one page per entry linked to the older one, and the service's
+// entry list (WordPress's REST API post list, Blogger's JSON feed, Hatena Blog's Atom
+// feed paged by time, and for a blog of no service an RSS feed paged by RFC 5005
+// links). Titles carry character references and markup characters; times are in a
+// zone 9 hours ahead of UTC.
 class TServiceBlog
 {
 public:
-    enum class TService { WordPress, Blogger };
+    enum class TService { WordPress, Blogger, Hatena, Generic };
     // How the entry list answers.
     enum class TListMode {
         Served,
@@ -24,6 +25,8 @@ public:
         NotJson,      // an HTML page with 200
         Empty,        // no entries
         FailsLater,   // 500 from the second page on
+        Retitled,     // titles unlike the entry pages'
+        NewestOnly,   // a feed of the newest entries that pages no further (Generic)
     };
 
     // count entries; number 1 is the oldest.
@@ -33,6 +36,8 @@ public:
 
     THttpTestServer Server;
     std::atomic<TListMode> ListMode{TListMode::Served};
+    // Whether entry pages link the older entry (Generic).
+    std::atomic<bool> OlderLinks{true};
 
     QString TopUrl() const { return Server.Url(QStringLiteral("/")); }
     TBlogConfig BlogConfig() const;
@@ -51,6 +56,10 @@ private:
     THttpTestResponse EntryPage(int n) const;
     THttpTestResponse WordPressList(int page, int perPage) const;
     THttpTestResponse BloggerFeed(int start, int max) const;
+    THttpTestResponse HatenaFeed(qint64 before) const;
+    THttpTestResponse GenericFeed(int page) const;
+    int EntryNumber(const QString &target) const;
+    QString ListTitle(int n) const;
     bool IsListTarget(const QByteArray &target) const;
 
     TService FService;
