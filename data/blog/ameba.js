@@ -79,7 +79,7 @@ function AmebaItems(doc, main) {
     if (!AmebaEntryId(url))
       continue;
     var entry = Closest(links[i], "article, li, .skin-entry, .skinArticle");
-    items.push({url: url, date: entry ? AmebaDate(doc, entry) : ""});
+    items.push({url: url, title: InnerText(doc, links[i]), date: entry ? AmebaDate(doc, entry) : ""});
   }
   if (!items.length) {
     // Markup not rendered: the records of INIT_DATA, limited to the theme of a theme page.
@@ -88,7 +88,8 @@ function AmebaItems(doc, main) {
     for (var key in entries) {
       if (!entries.hasOwnProperty(key) || (theme && String(entries[key].theme_id) !== theme[1]))
         continue;
-      items.push({url: AmebaEntryLink(doc, key), date: String(entries[key].entry_created_datetime || "")});
+      items.push({url: AmebaEntryLink(doc, key), title: DecodeEntities(String(entries[key].entry_title || "")),
+        date: String(entries[key].entry_created_datetime || "")});
     }
     items.sort(function (a, b) { return (DateKey(b.date) || 0) - (DateKey(a.date) || 0); });
   }
@@ -120,3 +121,25 @@ BlogType({
   order: UrlNumber(/\/entry-(\d+)\.html$/),
   olderList: ["a.skin-pagingNext", "a.pagingNext"]
 });
+
+// The blog's entry list (/ID/entrylist.html, then entrylist-2.html and on by its
+// paging button): 20 entries a page, each with the title and the time of day that its
+// page shows.
+function GetEntryListUrl(page, url) {
+  var doc = ListDoc(page, url);
+  if (!IsServicePage(doc, "ameba"))
+    return "";
+  var m = /^https?:\/\/[^\/]+\/([^\/?#]+)/.exec(PageUrl(doc));
+  var amebaId = AttrOf(doc, "[data-unique-ameba-id]", "data-unique-ameba-id") || (m ? m[1] : "");
+  return amebaId ? PageLink(doc, "/" + amebaId + "/entrylist.html") : "";
+}
+
+function GetEntryList(page, url) {
+  var doc = ListDoc(page, url);
+  return EntryListLines(AmebaItems(doc, DeclaredMain(doc)));
+}
+
+function GetNextEntryListUrl(page, url) {
+  var doc = ListDoc(page, url);
+  return AmebaItems(doc, DeclaredMain(doc)).length ? LinkOf(doc, ["a.skin-pagingNext", "a.pagingNext"]) : "";
+}

@@ -1456,6 +1456,15 @@ function ListLink(listUrl, href) {
   return SiteUrlFilter ? SiteUrlFilter(url) : url;
 }
 
+// A list page's document; a page that names no URL of its own is at the one it was
+// fetched from.
+function ListDoc(page, url) {
+  var doc = HtmlDoc(page);
+  if (!PageUrl(doc) && IsAbsoluteHttp(url || ""))
+    doc.pageUrl = url;
+  return doc;
+}
+
 // items: [{url, title, date}], newest first. The lines GetEntryList returns: URL TAB
 // title TAB date, each on one line; items without a URL are left out.
 function EntryListLines(items) {

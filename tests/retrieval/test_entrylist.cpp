@@ -83,14 +83,14 @@ protected:
     // Entries a list page holds.
     int ListSize() const
     {
-        static const int Sizes[] = {100, 150, 30, 50};
+        static const int Sizes[] = {100, 150, 30, 20, 50};
         return Sizes[int(Service())];
     }
 };
 
 std::string ServiceName(const ::testing::TestParamInfo<TService> &info)
 {
-    static const char *const Names[] = {"WordPress", "Blogger", "Hatena", "Generic"};
+    static const char *const Names[] = {"WordPress", "Blogger", "Hatena", "Ameba", "Generic"};
     return Names[int(info.param)];
 }
 } // namespace
@@ -147,7 +147,9 @@ TEST_P(EntryListTest, AListThatGivesNothingAtItsFirstPageFallsBackToThePages)
     const bool json = Service() == TService::WordPress || Service() == TService::Blogger;
     const QList<QPair<TListMode, QString>> modes = {
         {TListMode::Forbidden, QStringLiteral("403")},
-        {TListMode::NotJson, json ? QStringLiteral("JSON") : QStringLiteral("フィードではありません")},
+        {TListMode::NotJson, json ? QStringLiteral("JSON")
+                              : Service() == TService::Ameba ? QStringLiteral("一覧にエントリーがありません")
+                                                             : QStringLiteral("フィードではありません")},
         {TListMode::Empty, QStringLiteral("一覧にエントリーがありません")}};
     for (const auto &[mode, reason] : modes) {
         SCOPED_TRACE(reason.toStdString());
@@ -223,7 +225,8 @@ TEST_P(EntryListTest, AListUnlikeTheEntryPagesIsLeftForThePageWalk)
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, EntryListTest,
-                         ::testing::Values(TService::WordPress, TService::Blogger, TService::Hatena, TService::Generic),
+                         ::testing::Values(TService::WordPress, TService::Blogger, TService::Hatena, TService::Ameba,
+                                           TService::Generic),
                          ServiceName);
 
 // A blog whose entry pages do not link each other is read whole by its paged feed; a

@@ -34,7 +34,28 @@ THttpTestResponse JsonResponse(int status, const QByteArray &body)
     response.Header("Content-Type", "application/json; charset=UTF-8");
     return response;
 }
+// An Ameba page up to its main part, which the caller closes with "</div></body></html>".
+QString AmebaHead(const QString &url)
+{
+    return QStringLiteral("<!DOCTYPE html><html lang=\"ja\"><head><link rel=\"canonical\" href=\"%1\">"
+                          "<link rel=\"stylesheet\" href=\"https://stat100.ameba.jp/ameblo/pc/css/skin.css\"></head>"
+                          "<body><div class=\"skin-blogMain\" data-uranus-layout=\"main\">")
+        .arg(url);
+}
 } // namespace
+
+// An entry as Ameba's top and entry pages show it: the day in the <time> element's
+// attribute, the time of day only in its text.
+QString TServiceBlog::AmebaArticle(int n, const QString &url, const QString &title)
+{
+    return QStringLiteral("<article class=\"skin-entry js-entryWrapper\" data-unique-entry-id=\"%1\" data-unique-ameba-id=\"umiko\">"
+                          "<h2 class=\"skin-entryTitle\" data-uranus-component=\"entryTitle\"><a href=\"%2\" class=\"skinArticleTitle\" rel=\"bookmark\">%3</a></h2>"
+                          "<p class=\"skin-entryPubdate\"><time datetime=\"%4\" class=\"skin-textQuiet\">%5</time></p>"
+                          "<div class=\"skin-entryBody\"><p>本文</p></div></article>")
+        .arg(n)
+        .arg(url, Escaped(title), LocalTime(n).toString(QStringLiteral("yyyy-MM-dd")),
+             LocalTime(n).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
 
 TServiceBlog::TServiceBlog(TService service, int count)
     : FService(service), FCount(count)
@@ -45,7 +66,7 @@ TServiceBlog::TServiceBlog(TService service, int count)
 
 TBlogConfig TServiceBlog::BlogConfig() const
 {
-    static const char *const Files[] = {"wordpress", "blogger", "hatena", "generic"};
+    static const char *const Files[] = {"wordpress", "blogger", "hatena", "ameba", "generic"};
     return TBlogConfig(TestPaths::BinDir() + QStringLiteral("/blog/%1.ini").arg(QLatin1String(Files[int(FService)])));
 }
 
@@ -68,6 +89,8 @@ QString TServiceBlog::EntryUrl(int n) const
         return Server.Url(QStringLiteral("/%1/post-%2.html").arg(LocalTime(n).toString(QStringLiteral("yyyy/MM"))).arg(n));
     case TService::Hatena:
         return Server.Url(QStringLiteral("/entry/") + LocalTime(n).toString(QStringLiteral("yyyy/MM/dd/HHmmss")));
+    case TService::Ameba:
+        return Server.Url(QStringLiteral("/umiko/entry-%1.html").arg(n));
     case TService::Generic:
         break;
     }
@@ -99,6 +122,8 @@ bool TServiceBlog::IsListTarget(const QByteArray &target) const
         return target.startsWith("/feeds/");
     case TService::Hatena:
         return target == "/feed" || target.startsWith("/feed?");
+    case TService::Ameba:
+        return target.startsWith("/umiko/entrylist");
     case TService::Generic:
         break;
     }
@@ -142,6 +167,9 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     case TService::Generic:
         first = page <= 1;
         break;
+    case TService::Ameba:
+        first = target.endsWith(u"/entrylist.html");
+        break;
     }
     switch (ListMode.load()) {
     case TListMode::Forbidden:
@@ -153,6 +181,9 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
             return JsonResponse(200, "[]");
         if (FService == TService::Blogger)
             return JsonResponse(200, R"({"version":"1.0","feed":{"openSearch$totalResults":{"$t":"0"}}})");
+        if (FService == TService::Ameba)
+            return THttpTestResponse::Html("<html><head><link rel=\"stylesheet\" href=\"https://stat100.ameba.jp/a.css\"></head>"
+                                           "<body><div class=\"skin-blogMain\"><p>記事がありません</p></div></body></html>");
         return THttpTestResponse::Html(R"(<?xml version="1.0" encoding="utf-8"?><feed xmlns="http://www.w3.org/2005/Atom"><title>ブログ</title></feed>)",
                                        "application/atom+xml; charset=utf-8");
     case TListMode::FailsLater:
@@ -172,6 +203,9 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
         return HatenaFeed(page);
     if (FService == TService::Generic)
         return GenericFeed(qMax(page, 1));
+    static const QRegularExpression AmebaPage(QStringLiteral("^/umiko/entrylist(?:-(\\d+))?\\.html$"));
+    if (const QRegularExpressionMatch match = AmebaPage.match(target); FService == TService::Ameba && match.hasMatch())
+        return AmebaList(match.captured(1).isEmpty() ? 1 : match.captured(1).toInt());
     return THttpTestResponse::WithStatus(404);
 }
 
@@ -215,6 +249,11 @@ THttpTestResponse TServiceBlog::TopPage() const
                                    "</header></article>")
                         .arg(LocalTime(n).addSecs(-9 * 3600).toString(Qt::ISODate).left(19), EntryUrl(n), Escaped(Title(n)));
         html += QStringLiteral("</div></div></body></html>");
+    } else if (FService == TService::Ameba) {
+        html = AmebaHead(TopUrl());
+        for (int n = FCount; n > FCount - 10 && n > 0; --n)
+            html += AmebaArticle(n, EntryUrl(n), Title(n));
+        html += QStringLiteral("</div></body></html>");
     } else {
         // The comment feed comes first, as some themes put it.
         html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\">"
@@ -273,6 +312,14 @@ THttpTestResponse TServiceBlog::EntryPage(int n) const
         if (n > 1)
             html += QStringLiteral("<span class=\"pager-next\"><a href=\"%1\" rel=\"next\">前の記事</a></span>").arg(EntryUrl(n - 1));
         html += QStringLiteral("</div></div></div></body></html>");
+    } else if (FService == TService::Ameba) {
+        html = AmebaHead(EntryUrl(n)) + AmebaArticle(n, EntryUrl(n), Title(n))
+               + QStringLiteral("<div class=\"skin-paging\">");
+        if (n < FCount)
+            html += QStringLiteral("<a class=\"skin-pagingPrev\" href=\"%1\">次の記事</a>").arg(EntryUrl(n + 1));
+        if (n > 1)
+            html += QStringLiteral("<a class=\"skin-pagingNext\" href=\"%1\">前の記事</a>").arg(EntryUrl(n - 1));
+        html += QStringLiteral("</div></div></body></html>");
     } else {
         html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\">"
                               "<script type=\"application/ld+json\">%2</script>")
@@ -410,4 +457,32 @@ THttpTestResponse TServiceBlog::BloggerFeed(int start, int max) const
     return JsonResponse(200, Json(QJsonObject{{QStringLiteral("version"), QStringLiteral("1.0")},
                                               {QStringLiteral("encoding"), QStringLiteral("UTF-8")},
                                               {QStringLiteral("feed"), feed}}));
+}
+
+// As Ameba answers /ID/entrylist.html and entrylist-N.html: 20 entries a page, the
+// paging button to the next (older) page while there is one.
+THttpTestResponse TServiceBlog::AmebaList(int page) const
+{
+    constexpr int PageSize = 20;
+    const int newest = FCount - (page - 1) * PageSize;
+    if (page < 1 || newest < 1)
+        return THttpTestResponse::WithStatus(404, "<html><body>ページが見つかりません</body></html>");
+    QString html = AmebaHead(Server.Url(page == 1 ? QStringLiteral("/umiko/entrylist.html")
+                                                  : QStringLiteral("/umiko/entrylist-%1.html").arg(page)))
+                   + QStringLiteral("<h1>記事一覧</h1><ul class=\"skin-archiveList\">");
+    for (int n = newest; n > newest - PageSize && n > 0; --n)
+        html += QStringLiteral("<li class=\"skin-borderQuiet\" data-uranus-component=\"entryItem\"><div class=\"skin-entryItemBody\">"
+                               "<h2 data-uranus-component=\"entryItemTitle\"><a href=\"%1\">%2</a></h2>"
+                               "<p class=\"skin-textQuiet\"><time datetime=\"%3\">%4</time></p></div></li>")
+                    .arg(QUrl(EntryUrl(n)).path(), Escaped(ListTitle(n)),
+                         LocalTime(n).toString(QStringLiteral("yyyy-MM-dd")),
+                         LocalTime(n).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    html += QStringLiteral("</ul><div class=\"skin-paging\">");
+    if (page > 1)
+        html += QStringLiteral("<a class=\"skin-pagingPrev\" href=\"/umiko/entrylist%1.html\">前へ</a>")
+                    .arg(page == 2 ? QString() : QStringLiteral("-%1").arg(page - 1));
+    if (newest - PageSize > 0)
+        html += QStringLiteral("<a class=\"skin-pagingNext\" href=\"/umiko/entrylist-%1.html\">次へ</a>").arg(page + 1);
+    html += QStringLiteral("</div></div></body></html>");
+    return THttpTestResponse::Html(html.toUtf8(), "text/html; charset=UTF-8");
 }

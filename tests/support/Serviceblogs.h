@@ -11,13 +11,13 @@
 // Blogs of many entries made in code and served on 127.0.0.1 as the services serve
 // them: a top page, one page per entry linked to the older one, and the service's
 // entry list (WordPress's REST API post list, Blogger's JSON feed, Hatena Blog's Atom
-// feed paged by time, and for a blog of no service an RSS feed paged by RFC 5005
-// links). Titles carry character references and markup characters; times are in a
+// feed paged by time, Ameba's entry list pages, and for a blog of no service an RSS
+// feed paged by RFC 5005 links). Titles carry character references and markup characters; times are in a
 // zone 9 hours ahead of UTC.
 class TServiceBlog
 {
 public:
-    enum class TService { WordPress, Blogger, Hatena, Generic };
+    enum class TService { WordPress, Blogger, Hatena, Ameba, Generic };
     // How the entry list answers.
     enum class TListMode {
         Served,
@@ -58,6 +58,8 @@ private:
     THttpTestResponse BloggerFeed(int start, int max) const;
     THttpTestResponse HatenaFeed(qint64 before) const;
     THttpTestResponse GenericFeed(int page) const;
+    THttpTestResponse AmebaList(int page) const;
+    static QString AmebaArticle(int n, const QString &url, const QString &title);
     int EntryNumber(const QString &target) const;
     QString ListTitle(int n) const;
     bool IsListTarget(const QByteArray &target) const;
