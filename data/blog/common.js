@@ -1575,6 +1575,22 @@ function ReadFeed(page, url) {
   return {items: items, next: next ? ListLink(url, next) : "", complete: /<(?:\w+:)?complete\s*\/?>/.test(head)};
 }
 
+// The lines of a feed page read as the blog's whole list. Its first page (start) must
+// page on or say it is complete: a feed of only the newest entries would end the list
+// there, and a full run would drop every older entry.
+function PagedFeedLines(page, url, start) {
+  var feed = ReadFeed(page, url);
+  if (url === start && !feed.next && !feed.complete && feed.items.length)
+    throw new Error("フィードに古いエントリーが載っていません");
+  return EntryListLines(feed.items);
+}
+
+// The feed's next page while it gives entries.
+function NextFeedUrl(page, url) {
+  var feed = ReadFeed(page, url);
+  return feed.items.length ? feed.next : "";
+}
+
 // The feed a page announces: Atom before RSS, a comment feed never.
 function AnnouncedFeed(doc, url) {
   var types = ["application/atom+xml", "application/rss+xml"];

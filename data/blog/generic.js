@@ -109,13 +109,9 @@ function GetEntryListUrl(page, url) {
 }
 
 function GetEntryList(page, url) {
-  var feed = ReadFeed(page, url);
-  if (url === GenericFeedStart && !feed.next && !feed.complete && feed.items.length)
-    throw new Error("フィードに古いエントリーが載っていません");
-  return EntryListLines(feed.items);
+  return PagedFeedLines(page, url, GenericFeedStart);
 }
 
 function GetNextEntryListUrl(page, url) {
-  var feed = ReadFeed(page, url);
-  return feed.items.length ? feed.next : "";
+  return NextFeedUrl(page, url);
 }

@@ -32,23 +32,26 @@ BlogType({
 });
 
 // The blog's Atom feed, paged by its rel="next" links (/feed?page=<time>): its titles
-// and its publication times, in the blog's own zone, are what the entry pages show.
+// and its publication times, in the blog's own zone, are what the entry pages show. A
+// blog whose entries all fit on the feed's first page is walked.
+var HatenaFeedStart = "";
+
 function GetEntryListUrl(page, url) {
   var doc = HtmlDoc(page);
   if (!IsServicePage(doc, "hatena"))
     return "";
-  var feed = AnnouncedFeed(doc, url);
-  if (/\/feed$/.test(feed))
-    return feed;
-  var origin = UrlOrigin(url || PageUrl(doc));
-  return origin ? origin + "/feed" : "";
+  HatenaFeedStart = AnnouncedFeed(doc, url);
+  if (!/\/feed$/.test(HatenaFeedStart)) {
+    var origin = UrlOrigin(url || PageUrl(doc));
+    HatenaFeedStart = origin ? origin + "/feed" : "";
+  }
+  return HatenaFeedStart;
 }
 
 function GetEntryList(page, url) {
-  return EntryListLines(ReadFeed(page, url).items);
+  return PagedFeedLines(page, url, HatenaFeedStart);
 }
 
 function GetNextEntryListUrl(page, url) {
-  var feed = ReadFeed(page, url);
-  return feed.items.length ? feed.next : "";
+  return NextFeedUrl(page, url);
 }

@@ -229,8 +229,7 @@ INSTANTIATE_TEST_SUITE_P(Services, EntryListTest,
                                            TService::Generic),
                          ServiceName);
 
-// A blog whose entry pages do not link each other is read whole by its paged feed; a
-// feed of only the newest entries is no list of the blog and is not taken for one.
+// A blog whose entry pages do not link each other is read whole by its paged feed.
 TEST_F(EntryListTest, TheGenericTypeReadsABlogWithoutOlderLinksByItsPagedFeed)
 {
     TServiceBlog blog(TService::Generic, 305);
@@ -247,24 +246,21 @@ TEST_F(EntryListTest, TheGenericTypeReadsABlogWithoutOlderLinksByItsPagedFeed)
         EXPECT_EQ(rows[305 - n], (TRow{306 - n, blog.EntryUrl(n), TServiceBlog::Title(n), TServiceBlog::LocalTime(n)}));
     }
     EXPECT_EQ(blog.ListRequests(), 7);
-
-    blog.ListMode = TListMode::NewestOnly;
-    TRecordingHost newest;
-    ASSERT_TRUE(Run(blog, false, newest)) << Log(newest).toStdString();
-    EXPECT_TRUE(newest.Log.filter(FallbackStart).size() == 1) << Log(newest).toStdString();
-    EXPECT_EQ(Rows().size(), 1);
 }
 
-// Past its last page WordPress answers 400 rest_post_invalid_page_number: the list has
-// ended there, and the walk is complete.
-TEST_F(EntryListTest, WordPressAnswering400PastTheLastPageEndsTheList)
+// A feed of only the newest entries is no list of the blog: read as one, a full run
+// would replace the project's list with its newest entries.
+TEST_F(EntryListTest, AFeedThatPagesNoFurtherIsNotTakenForTheList)
 {
-    FDb->InsertEntry(QStringLiteral("http://old.example/1"), QStringLiteral("以前の記事"), 0, false);
-    TServiceBlog blog(TService::WordPress, 300);
-    TRecordingHost host;
-    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
-    EXPECT_EQ(blog.ListRequests(), 4);
-    EXPECT_EQ(Rows().size(), 300);
-    EXPECT_FALSE(host.Log.contains(KeptLine));
-    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+    for (const TService service : {TService::Hatena, TService::Generic}) {
+        SCOPED_TRACE(int(service));
+        TServiceBlog blog(service, 120);
+        const QList<TRow> walked = PageWalk(blog, false);
+        blog.ListMode = TListMode::NewestOnly;
+        TRecordingHost host;
+        ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+        EXPECT_EQ(Rows(), walked);
+        EXPECT_EQ(host.Log.filter(FallbackStart).size(), 1) << Log(host).toStdString();
+        EXPECT_EQ(blog.ListRequests(), 1);
+    }
 }

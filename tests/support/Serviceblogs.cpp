@@ -351,7 +351,7 @@ THttpTestResponse TServiceBlog::HatenaFeed(qint64 before) const
                                  "<id>hatenablog://blog/1000</id>")
                       .arg(TopUrl());
     const int oldest = qMax(1, newest - PageSize + 1);
-    if (oldest > 1 && newest > 0)
+    if (oldest > 1 && newest > 0 && ListMode != TListMode::NewestOnly)
         xml += QStringLiteral("<link rel=\"next\" href=\"%1\"/>").arg(Server.Url(QStringLiteral("/feed?page=%1").arg(epoch(oldest))));
     for (int n = newest; n >= oldest && n > 0; --n) {
         const QString time = LocalTime(n).toString(Qt::ISODate).left(19) + QStringLiteral("+09:00");

@@ -26,7 +26,7 @@ public:
         Empty,        // no entries
         FailsLater,   // 500 from the second page on
         Retitled,     // titles unlike the entry pages'
-        NewestOnly,   // a feed of the newest entries that pages no further (Generic)
+        NewestOnly,   // a feed of the newest entries that pages no further (Hatena, Generic)
     };
 
     // count entries; number 1 is the oldest.
