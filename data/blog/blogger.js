@@ -118,16 +118,17 @@ function GetEntryList(page, url) {
   return EntryListLines(items);
 }
 
-// The feed's own next link, else the next start index while pages come full.
+// The next start index on the blog's own host while the feed names a next page (its
+// link points at www.blogger.com over http), or while pages come full. Blogger may give
+// fewer posts than asked for before the end, so the index moves by what came.
 function GetNextEntryListUrl(page, url) {
   var feed = BloggerFeed(page);
   var count = (feed.entry || []).length;
-  var next = BloggerLink(feed.link, "next");
-  if (next)
-    return count ? ListLink(url, next) : "";
   var start = /[?&]start-index=(\d+)/.exec(url);
   var size = /[?&]max-results=(\d+)/.exec(url);
-  if (!start || !count || count < (size ? parseInt(size[1], 10) : BloggerListSize))
+  if (!count || (!BloggerLink(feed.link, "next") && count < (size ? parseInt(size[1], 10) : BloggerListSize)))
     return "";
+  if (!start)
+    return ListLink(url, BloggerLink(feed.link, "next"));
   return url.replace(/([?&])start-index=\d+/, "$1start-index=" + (parseInt(start[1], 10) + count));
 }

@@ -446,8 +446,10 @@ THttpTestResponse TServiceBlog::BloggerFeed(int start, int max) const
     QJsonArray links;
     links.append(link(QStringLiteral("alternate"), TopUrl()));
     links.append(link(QStringLiteral("self"), Server.Url(self.arg(start).arg(max))));
+    // Blogger's next link names www.blogger.com over http; here a host that answers nothing.
     if (start - 1 + max < FCount)
-        links.append(link(QStringLiteral("next"), Server.Url(self.arg(start + max).arg(max))));
+        links.append(link(QStringLiteral("next"), QStringLiteral("http://127.0.0.1:9/feeds/5550001/posts/default?alt=json&start-index=%1&max-results=%2")
+                                                      .arg(start + max).arg(max)));
     const QJsonObject feed{
         {QStringLiteral("openSearch$totalResults"), QJsonObject{{QStringLiteral("$t"), QString::number(FCount)}}},
         {QStringLiteral("openSearch$startIndex"), QJsonObject{{QStringLiteral("$t"), QString::number(start)}}},
