@@ -216,6 +216,13 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
     if (listUrl.isEmpty())
         return TListOutcome::NotOffered;
     FHost.AddLog(QStringLiteral("エントリーの一覧を ") + listUrl + QStringLiteral(" から読みます。"));
+    // Where the page walk would start. A list that names its newest entry otherwise
+    // names every entry otherwise, and a latest-only run would not know them.
+    QString recent;
+    try {
+        recent = parser.GetRecentEntry(top);
+    } catch (const EVarnokiError &) {
+    }
     // The wait after the top page.
     wait();
 
@@ -258,7 +265,7 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
             if (!entries.isEmpty())
                 next = parser.GetNextEntryListUrl(page, listUrl);
             if (first) {
-                if (const QString why = CheckAgainstPage(parser, entries.first(), codePage, control, wait);
+                if (const QString why = CheckAgainstPage(parser, entries.first(), recent, codePage, control, wait);
                     !why.isEmpty())
                     throw EVarnokiError(why);
             }
@@ -290,9 +297,11 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
 }
 
 QString TEntryDownloadJob::CheckAgainstPage(TEntryParser &parser, const TParsedEntry &listed,
-                                            TCodePageId codePage, const TFetchControl &control,
-                                            const std::function<void()> &wait)
+                                            const QString &recent, TCodePageId codePage,
+                                            const TFetchControl &control, const std::function<void()> &wait)
 {
+    if (!recent.isEmpty() && recent != listed.url)
+        return QStringLiteral("一覧のいちばん新しいエントリー %1 がトップページの %2 と違います").arg(listed.url, recent);
     // A list is read in place of the pages only while it says what they say: a plugin
     // that retitles posts, a feed in another time zone or a cut-off title would
     // otherwise change every row. One page tells, at the cost of one request.

@@ -33,9 +33,11 @@ private:
                                TCodePageId codePage, const TFetchControl &control,
                                const std::function<void()> &wait,
                                const std::function<void(const QString &, const TParsedEntry &)> &store);
-    // Why the list's newest entry differs from what its own page gives, or the empty text.
-    QString CheckAgainstPage(TEntryParser &parser, const TParsedEntry &listed, TCodePageId codePage,
-                             const TFetchControl &control, const std::function<void()> &wait);
+    // Why the list's newest entry differs from the top page's newest (recent, when the
+    // top page names one) or from what its own page gives; the empty text when it does not.
+    QString CheckAgainstPage(TEntryParser &parser, const TParsedEntry &listed, const QString &recent,
+                             TCodePageId codePage, const TFetchControl &control,
+                             const std::function<void()> &wait);
 
     TLdbDb &FDb;
     TBlogConfig FBlogConfig;

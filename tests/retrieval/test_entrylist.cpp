@@ -224,6 +224,21 @@ TEST_P(EntryListTest, AListUnlikeTheEntryPagesIsLeftForThePageWalk)
     EXPECT_EQ(blog.PageRequests(), 122);
 }
 
+// A list that names the entries otherwise than the pages' links do would store other
+// URLs, and a later latest-only run by the pages would know none of them.
+TEST_P(EntryListTest, AListThatNamesTheEntriesOtherwiseIsLeftForThePageWalk)
+{
+    TServiceBlog blog(Service(), 120);
+    const QList<TRow> walked = PageWalk(blog, false);
+    blog.ListMode = TListMode::OtherUrls;
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(Rows(), walked);
+    ASSERT_GE(host.Log.size(), 2);
+    EXPECT_TRUE(host.Log[1].startsWith(FallbackStart)) << host.Log[1].toStdString();
+    EXPECT_TRUE(host.Log[1].contains(blog.EntryUrl(120) + QStringLiteral("?from=list"))) << host.Log[1].toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Services, EntryListTest,
                          ::testing::Values(TService::WordPress, TService::Blogger, TService::Hatena, TService::Ameba,
                                            TService::Generic),

@@ -34,6 +34,16 @@ THttpTestResponse JsonResponse(int status, const QByteArray &body)
     response.Header("Content-Type", "application/json; charset=UTF-8");
     return response;
 }
+// The JSON-LD of an entry page, "<" escaped as pages do inside <script>.
+QString BlogPostingLd(const QString &headline, const QString &date)
+{
+    const QJsonObject object{{QStringLiteral("@context"), QStringLiteral("https://schema.org")},
+                             {QStringLiteral("@type"), QStringLiteral("BlogPosting")},
+                             {QStringLiteral("headline"), headline},
+                             {QStringLiteral("datePublished"), date}};
+    return QString::fromUtf8(Json(object)).replace(u'<', QStringLiteral("\\u003c"));
+}
+
 // An Ameba page up to its main part, which the caller closes with "</div></body></html>".
 QString AmebaHead(const QString &url)
 {
@@ -148,7 +158,8 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     const QString target = QString::fromUtf8(request.Target);
     if (target == u"/")
         return TopPage();
-    if (const int n = EntryNumber(target))
+    // Entry pages answer whatever query their URL carries, as most servers do.
+    if (const int n = EntryNumber(QUrl(Server.Url(target)).path()))
         return EntryPage(n);
     if (!IsListTarget(request.Target))
         return std::nullopt;
@@ -192,6 +203,7 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
         break;
     case TListMode::Served:
     case TListMode::Retitled:
+    case TListMode::OtherUrls:
     case TListMode::NewestOnly:
         break;
     }
@@ -207,6 +219,11 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     if (const QRegularExpressionMatch match = AmebaPage.match(target); FService == TService::Ameba && match.hasMatch())
         return AmebaList(match.captured(1).isEmpty() ? 1 : match.captured(1).toInt());
     return THttpTestResponse::WithStatus(404);
+}
+
+QString TServiceBlog::ListEntryUrl(int n) const
+{
+    return ListMode == TListMode::OtherUrls ? EntryUrl(n) + QStringLiteral("?from=list") : EntryUrl(n);
 }
 
 QString TServiceBlog::ListTitle(int n) const
@@ -302,10 +319,7 @@ THttpTestResponse TServiceBlog::EntryPage(int n) const
                               "</header><div class=\"entry-content\"><p>本文</p></div></article>"
                               "<div class=\"pager pager-permalink permalink\">")
                    .arg(EntryUrl(n),
-                        QString::fromUtf8(Json(QJsonObject{{QStringLiteral("@context"), QStringLiteral("http://schema.org")},
-                                                           {QStringLiteral("@type"), QStringLiteral("BlogPosting")},
-                                                           {QStringLiteral("headline"), Title(n)},
-                                                           {QStringLiteral("datePublished"), date}})).replace(u'<', QStringLiteral("\\u003c")),
+                        BlogPostingLd(Title(n), date),
                         LocalTime(n).addSecs(-9 * 3600).toString(Qt::ISODate).left(19), Escaped(Title(n)));
         if (n < FCount)
             html += QStringLiteral("<span class=\"pager-prev\"><a href=\"%1\" rel=\"prev\">次の記事</a></span>").arg(EntryUrl(n + 1));
@@ -324,10 +338,7 @@ THttpTestResponse TServiceBlog::EntryPage(int n) const
         html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\">"
                               "<script type=\"application/ld+json\">%2</script>")
                    .arg(EntryUrl(n),
-                        QString::fromUtf8(Json(QJsonObject{{QStringLiteral("@context"), QStringLiteral("https://schema.org")},
-                                                           {QStringLiteral("@type"), QStringLiteral("BlogPosting")},
-                                                           {QStringLiteral("headline"), Title(n)},
-                                                           {QStringLiteral("datePublished"), date}})).replace(u'<', QStringLiteral("\\u003c")));
+                        BlogPostingLd(Title(n), date));
         if (n > 1 && OlderLinks)
             html += QStringLiteral("<link rel=\"prev\" href=\"%1\">").arg(EntryUrl(n - 1));
         html += QStringLiteral("</head><body><main><article><h1>%1</h1><p>本文</p></article></main></body></html>").arg(Escaped(Title(n)));
@@ -361,7 +372,7 @@ THttpTestResponse TServiceBlog::HatenaFeed(qint64 before) const
                               "<category term=\"日記\" label=\"日記\" />"
                               "<link rel=\"enclosure\" href=\"%5\" type=\"image/png\" length=\"0\" />"
                               "<author><name>writer</name></author></entry>")
-                   .arg(Escaped(ListTitle(n)), EntryUrl(n)).arg(n).arg(time, Server.Url(QStringLiteral("/image.png")));
+                   .arg(Escaped(ListTitle(n)), ListEntryUrl(n)).arg(n).arg(time, Server.Url(QStringLiteral("/image.png")));
     }
     xml += QStringLiteral("</feed>");
     return THttpTestResponse::Html(xml.toUtf8(), "application/atom+xml; charset=utf-8");
@@ -388,7 +399,7 @@ THttpTestResponse TServiceBlog::GenericFeed(int page) const
         const QString date = QLocale::c().toString(time, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss")) + QStringLiteral(" +0900");
         xml += QStringLiteral("<item><title><![CDATA[%1]]></title><link>%2</link><guid isPermaLink=\"true\">%2</guid>"
                               "<pubDate>%3</pubDate><description><![CDATA[<p>本文</p>]]></description></item>")
-                   .arg(ListTitle(n), EntryUrl(n), date);
+                   .arg(ListTitle(n), ListEntryUrl(n), date);
     }
     xml += QStringLiteral("</channel></rss>");
     return THttpTestResponse::Html(xml.toUtf8(), "application/rss+xml; charset=UTF-8");
@@ -406,7 +417,7 @@ THttpTestResponse TServiceBlog::WordPressList(int page, int perPage) const
         posts.append(QJsonObject{
             {QStringLiteral("date"), LocalTime(n).toString(Qt::ISODate).left(19)},
             {QStringLiteral("date_gmt"), LocalTime(n).addSecs(-9 * 3600).toString(Qt::ISODate).left(19)},
-            {QStringLiteral("link"), EntryUrl(n)},
+            {QStringLiteral("link"), ListEntryUrl(n)},
             {QStringLiteral("title"), QJsonObject{{QStringLiteral("rendered"),
                 ListMode == TListMode::Retitled ? TitleHtml(n) + QStringLiteral(" | ブログ") : TitleHtml(n)}}}});
     }
@@ -433,7 +444,7 @@ THttpTestResponse TServiceBlog::BloggerFeed(int start, int max) const
                 QJsonObject{{QStringLiteral("rel"), QStringLiteral("replies")}, {QStringLiteral("type"), QStringLiteral("text/html")},
                             {QStringLiteral("href"), QString(EntryUrl(n) + QStringLiteral("#comment-form"))}},
                 QJsonObject{{QStringLiteral("rel"), QStringLiteral("alternate")}, {QStringLiteral("type"), QStringLiteral("text/html")},
-                            {QStringLiteral("href"), EntryUrl(n)}, {QStringLiteral("title"), Title(n)}}}}});
+                            {QStringLiteral("href"), ListEntryUrl(n)}, {QStringLiteral("title"), Title(n)}}}}});
     }
     const QString self = QStringLiteral("/feeds/posts/default?alt=json&start-index=%1&max-results=%2");
     auto link = [](const QString &rel, const QString &href) {
@@ -476,7 +487,7 @@ THttpTestResponse TServiceBlog::AmebaList(int page) const
         html += QStringLiteral("<li class=\"skin-borderQuiet\" data-uranus-component=\"entryItem\"><div class=\"skin-entryItemBody\">"
                                "<h2 data-uranus-component=\"entryItemTitle\"><a href=\"%1\">%2</a></h2>"
                                "<p class=\"skin-textQuiet\"><time datetime=\"%3\">%4</time></p></div></li>")
-                    .arg(QUrl(EntryUrl(n)).path(), Escaped(ListTitle(n)),
+                    .arg(ListEntryUrl(n).mid(TopUrl().size() - 1), Escaped(ListTitle(n)),
                          LocalTime(n).toString(QStringLiteral("yyyy-MM-dd")),
                          LocalTime(n).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     html += QStringLiteral("</ul><div class=\"skin-paging\">");

@@ -26,6 +26,7 @@ public:
         Empty,        // no entries
         FailsLater,   // 500 from the second page on
         Retitled,     // titles unlike the entry pages'
+        OtherUrls,    // entry URLs with a query that the pages' links do not carry
         NewestOnly,   // a feed of the newest entries that pages no further (Hatena, Generic)
     };
 
@@ -62,6 +63,7 @@ private:
     static QString AmebaArticle(int n, const QString &url, const QString &title);
     int EntryNumber(const QString &target) const;
     QString ListTitle(int n) const;
+    QString ListEntryUrl(int n) const;
     bool IsListTarget(const QByteArray &target) const;
 
     TService FService;
