@@ -86,7 +86,8 @@ function GetEntryListUrl(page, url) {
       return "";
     feed = origin + "/feeds/posts/default";
   }
-  return feed + "?alt=json&start-index=1&max-results=" + BloggerListSize;
+  // Unless asked, the feed puts the posts edited last first.
+  return feed + "?alt=json&orderby=published&start-index=1&max-results=" + BloggerListSize;
 }
 
 function BloggerFeed(page) {

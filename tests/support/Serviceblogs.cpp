@@ -210,7 +210,8 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     if (FService == TService::WordPress && target.startsWith(u"/wp-json/wp/v2/posts?"))
         return WordPressList(page, query.queryItemValue(QStringLiteral("per_page")).toInt());
     if (FService == TService::Blogger && target.startsWith(u"/feeds/posts/default?"))
-        return BloggerFeed(start, query.queryItemValue(QStringLiteral("max-results")).toInt());
+        return BloggerFeed(start, query.queryItemValue(QStringLiteral("max-results")).toInt(),
+                           query.queryItemValue(QStringLiteral("orderby")) == u"published");
     if (FService == TService::Hatena)
         return HatenaFeed(page);
     if (FService == TService::Generic)
@@ -429,11 +430,19 @@ THttpTestResponse TServiceBlog::WordPressList(int page, int perPage) const
 
 // As Blogger answers /feeds/posts/default?alt=json: feed.entry, the openSearch counts
 // and a next link while more posts follow.
-THttpTestResponse TServiceBlog::BloggerFeed(int start, int max) const
+THttpTestResponse TServiceBlog::BloggerFeed(int start, int max, bool byPublished) const
 {
     max = qBound(1, max, 150);
+    // Unless asked by publication, the feed puts the most recently edited post first:
+    // here the one in the middle of the blog.
+    QList<int> order;
+    for (int n = FCount; n > 0; --n)
+        order.append(n);
+    if (!byPublished && FCount > 2)
+        order.move(order.indexOf(FCount / 2), 0);
     QJsonArray entries;
-    for (int n = FCount - (start - 1); n > 0 && n > FCount - (start - 1) - max; --n) {
+    for (int i = start - 1; i >= 0 && i < order.size() && i < start - 1 + max; ++i) {
+        const int n = order[i];
         const QString published = LocalTime(n).toString(Qt::ISODate).left(19) + QStringLiteral(".000+09:00");
         entries.append(QJsonObject{
             {QStringLiteral("id"), QJsonObject{{QStringLiteral("$t"), QStringLiteral("tag:blogger.com,1999:blog-5550001.post-%1").arg(n)}}},

@@ -56,7 +56,7 @@ private:
     THttpTestResponse TopPage() const;
     THttpTestResponse EntryPage(int n) const;
     THttpTestResponse WordPressList(int page, int perPage) const;
-    THttpTestResponse BloggerFeed(int start, int max) const;
+    THttpTestResponse BloggerFeed(int start, int max, bool byPublished) const;
     THttpTestResponse HatenaFeed(qint64 before) const;
     THttpTestResponse GenericFeed(int page) const;
     THttpTestResponse AmebaList(int page) const;
