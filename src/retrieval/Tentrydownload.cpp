@@ -265,6 +265,8 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
             if (!entries.isEmpty())
                 next = parser.GetNextEntryListUrl(page, listUrl);
             if (first) {
+                if (const QString why = CheckOrder(entries); !why.isEmpty())
+                    throw EVarnokiError(why);
                 if (const QString why = CheckAgainstPage(parser, entries.first(), recent, codePage, control, wait);
                     !why.isEmpty())
                     throw EVarnokiError(why);
@@ -294,6 +296,22 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
     }
     currentUrl.clear();
     return TListOutcome::Read;
+}
+
+QString TEntryDownloadJob::CheckOrder(const QList<TParsedEntry> &entries)
+{
+    // The walk stores entries newest first, and a latest-only run stops at the first
+    // known one: a list by the time of the last edit would do both wrong.
+    std::optional<TDateTime> previous;
+    for (const TParsedEntry &entry : entries) {
+        const std::optional<TDateTime> date = ParseDateText(entry.date);
+        if (!date)
+            continue;
+        if (previous && *date > *previous)
+            return QStringLiteral("一覧が新しい順ではありません: ") + entry.url;
+        previous = date;
+    }
+    return QString();
 }
 
 QString TEntryDownloadJob::CheckAgainstPage(TEntryParser &parser, const TParsedEntry &listed,

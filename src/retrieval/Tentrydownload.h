@@ -33,6 +33,8 @@ private:
                                TCodePageId codePage, const TFetchControl &control,
                                const std::function<void()> &wait,
                                const std::function<void(const QString &, const TParsedEntry &)> &store);
+    // Why a list page is not newest first, or the empty text.
+    static QString CheckOrder(const QList<TParsedEntry> &entries);
     // Why the list's newest entry differs from the top page's newest (recent, when the
     // top page names one) or from what its own page gives; the empty text when it does not.
     QString CheckAgainstPage(TEntryParser &parser, const TParsedEntry &listed, const QString &recent,

@@ -279,3 +279,32 @@ TEST_F(EntryListTest, AFeedThatPagesNoFurtherIsNotTakenForTheList)
         EXPECT_EQ(blog.ListRequests(), 1);
     }
 }
+
+// A list by the time of the last edit would store the entries out of order, and a
+// latest-only run would stop at an old entry edited lately.
+TEST_F(EntryListTest, AListThatIsNotNewestFirstIsLeftForThePageWalk)
+{
+    TServiceBlog blog(TService::Blogger, 120);
+    const QList<TRow> walked = PageWalk(blog, false);
+    blog.ListMode = TListMode::EditedFirst;
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(Rows(), walked);
+    ASSERT_GE(host.Log.size(), 2);
+    EXPECT_TRUE(host.Log[1].startsWith(FallbackStart)) << host.Log[1].toStdString();
+    EXPECT_TRUE(host.Log[1].contains(QStringLiteral("新しい順ではありません: ") + blog.EntryUrl(119))) << host.Log[1].toStdString();
+}
+
+// Past its last page WordPress answers 400 rest_post_invalid_page_number: the list has
+// ended there, and the walk is complete.
+TEST_F(EntryListTest, WordPressAnswering400PastTheLastPageEndsTheList)
+{
+    FDb->InsertEntry(QStringLiteral("http://old.example/1"), QStringLiteral("以前の記事"), 0, false);
+    TServiceBlog blog(TService::WordPress, 300);
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(blog.ListRequests(), 4);
+    EXPECT_EQ(Rows().size(), 300);
+    EXPECT_FALSE(host.Log.contains(KeptLine));
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+}

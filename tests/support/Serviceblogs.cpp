@@ -204,6 +204,7 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     case TListMode::Served:
     case TListMode::Retitled:
     case TListMode::OtherUrls:
+    case TListMode::EditedFirst:
     case TListMode::NewestOnly:
         break;
     }
@@ -211,7 +212,8 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
         return WordPressList(page, query.queryItemValue(QStringLiteral("per_page")).toInt());
     if (FService == TService::Blogger && target.startsWith(u"/feeds/posts/default?"))
         return BloggerFeed(start, query.queryItemValue(QStringLiteral("max-results")).toInt(),
-                           query.queryItemValue(QStringLiteral("orderby")) == u"published");
+                           query.queryItemValue(QStringLiteral("orderby")) == u"published"
+                               && ListMode != TListMode::EditedFirst);
     if (FService == TService::Hatena)
         return HatenaFeed(page);
     if (FService == TService::Generic)
@@ -433,13 +435,13 @@ THttpTestResponse TServiceBlog::WordPressList(int page, int perPage) const
 THttpTestResponse TServiceBlog::BloggerFeed(int start, int max, bool byPublished) const
 {
     max = qBound(1, max, 150);
-    // Unless asked by publication, the feed puts the most recently edited post first:
-    // here the one in the middle of the blog.
+    // Unless asked by publication, the feed puts the posts edited last first: here the
+    // newest and then one from the middle of the blog.
     QList<int> order;
     for (int n = FCount; n > 0; --n)
         order.append(n);
     if (!byPublished && FCount > 2)
-        order.move(order.indexOf(FCount / 2), 0);
+        order.move(order.indexOf(FCount / 2), 1);
     QJsonArray entries;
     for (int i = start - 1; i >= 0 && i < order.size() && i < start - 1 + max; ++i) {
         const int n = order[i];

@@ -27,6 +27,7 @@ public:
         FailsLater,   // 500 from the second page on
         Retitled,     // titles unlike the entry pages'
         OtherUrls,    // entry URLs with a query that the pages' links do not carry
+        EditedFirst,  // posts edited last first, whatever is asked (Blogger)
         NewestOnly,   // a feed of the newest entries that pages no further (Hatena, Generic)
     };
 
