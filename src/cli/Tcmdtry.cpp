@@ -36,10 +36,15 @@ QString TryPage(const QString &source, TCodePageId codePage, const TFetchControl
 int CommandTry(TCliContext &context)
 {
     const TBlogConfig blogConfig = FindBlogConfig(context.Value(QStringLiteral("blog-type")));
-    bool validWalk = false;
-    const int walk = context.Value(QStringLiteral("walk")).toInt(&validWalk);
-    if (!validWalk || walk < 0)
-        throw EUsageError(QStringLiteral("--walk には 0 以上の数を指定してください: ") + context.Value(QStringLiteral("walk")));
+    auto count = [&](const QString &option) {
+        bool valid = false;
+        const int value = context.Value(option).toInt(&valid);
+        if (!valid || value < 0)
+            throw EUsageError(QStringLiteral("--%1 には 0 以上の数を指定してください: ").arg(option) + context.Value(option));
+        return value;
+    };
+    const int walk = count(QStringLiteral("walk"));
+    const int listPages = count(QStringLiteral("list"));
     const QString encode = context.IsSet(QStringLiteral("encode")) ? context.Value(QStringLiteral("encode"))
                                                                   : blogConfig.GetEncode();
     const TCodePageId codePage = TCodePage::GetInstance()->GetCodePage(encode);
@@ -109,6 +114,41 @@ int CommandTry(TCliContext &context)
         return url;
     }, QString());
 
+    // The entry list, from a top page, as the download reads it in place of the walk.
+    if (entryParser.HasEntryList()) {
+        const QString pageUrl = source.contains(QLatin1String("://")) ? source : QString();
+        QString listUrl = call(QStringLiteral("GetEntryListUrl"), [&] { return entryParser.GetEntryListUrl(page, pageUrl); }, QString());
+        QSet<QString> listed;
+        for (int step = 1; step <= listPages && !listUrl.isEmpty() && !host.IsCancelled(); ++step) {
+            if (listed.contains(listUrl)) {
+                PrintOut(QStringLiteral("同じページに戻ったため巡回を終えます: ") + listUrl);
+                break;
+            }
+            listed.insert(listUrl);
+            const QString listPage = TryPage(listUrl, codePage, control, &problem);
+            PrintOut(QStringLiteral("[一覧 %1] %2").arg(step).arg(listUrl));
+            // A service may answer past its last page with a client error whose body says so.
+            if (!problem.isEmpty())
+                PrintOut(QStringLiteral("  ") + problem);
+            QList<TParsedEntry> entries;
+            call(QStringLiteral("GetEntryList"), [&]() -> QString {
+                entries = entryParser.GetEntryList(listPage, listUrl);
+                return QStringLiteral("%1 件").arg(entries.size());
+            }, QStringLiteral("  "));
+            for (const TParsedEntry &entry : entries) {
+                const std::optional<TDateTime> date = ParseDateText(entry.date);
+                PrintOut(QStringLiteral("    %1\t%2\t%3 → %4")
+                             .arg(EscapeField(entry.url), EscapeField(entry.title), EscapeField(entry.date),
+                                  date ? DateTimeToQDateTime(*date).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                       : QStringLiteral("日付として読めません")));
+            }
+            listUrl = entries.isEmpty() ? QString()
+                                        : call(QStringLiteral("GetNextEntryListUrl"),
+                                               [&] { return entryParser.GetNextEntryListUrl(listPage, listUrl); },
+                                               QStringLiteral("  "));
+        }
+    }
+
     // From a top page the walk starts at the newest entry, as the download does; from an
     // entry page (whose newest entry is itself, or none) at the older one.
     if (!newest.isEmpty() && newest != source)
@@ -147,6 +187,8 @@ TCliCommand TryCommand()
              .Required = true},
             {.Name = QStringLiteral("walk"), .ValueName = QStringLiteral("N"), .Default = QStringLiteral("0"),
              .Help = QStringLiteral("そこから古いほうへ N 件のエントリーをたどり、1件ごとに表示します。\nFollows N older entries.")},
+            {.Name = QStringLiteral("list"), .ValueName = QStringLiteral("N"), .Default = QStringLiteral("0"),
+             .Help = QStringLiteral("ブログの種類がエントリーの一覧を読むとき、その N ページを読み、1件ごとに表示します。\nReads N pages of the blog type's entry list.")},
             {.Name = QStringLiteral("encode"), .ValueName = QStringLiteral("NAME"),
              .Help = QStringLiteral("ブログの種類の文字コードの代わりに使う文字コード。\nOverrides the character set.")},
         },

@@ -1,6 +1,7 @@
 #include "Blogsites.h"
 #include "Definitionfiles.h"
 #include "Fixtureblog.h"
+#include "Serviceblogs.h"
 #include "Testpaths.h"
 #include "cli/Tclicommands.h"
 #include "platform/Tappdirs.h"
@@ -501,6 +502,27 @@ TEST_F(CliTest, TryWalksAShippedBlogTypeToTheOldestEntry)
     EXPECT_TRUE(run.Out.contains(QStringLiteral("  GetTitle: ") + site->entries.last().title));
     EXPECT_TRUE(run.Out.trimmed().section(u'\n', -1).startsWith(QStringLiteral("  GetNextUrl:  (")))
         << run.Out.toStdString();
+}
+
+// A blog type's entry list, as the download would read it, shown page by page with
+// each entry's date as stored.
+TEST_F(CliTest, TryReadsTheEntryListPageByPage)
+{
+    for (const QString &name : {QStringLiteral("common.js"), QStringLiteral("services.js"), QStringLiteral("wordpress.ini"),
+                                QStringLiteral("wordpress.js")})
+        Link(TestPaths::BinDir() + QStringLiteral("/blog/") + name, BinPath(QStringLiteral("blog/") + name));
+    TServiceBlog blog(TServiceBlog::TService::WordPress, 150);
+    const TRun run = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("WordPress"), blog.TopUrl(),
+                          QStringLiteral("--list"), QStringLiteral("5")});
+    ExpectOk(run);
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("GetEntryListUrl: ") + blog.Server.Url(QStringLiteral("/wp-json/wp/v2/posts?"))))
+        << run.Out.toStdString();
+    EXPECT_EQ(run.Out.count(QStringLiteral("\n[一覧 ")), 2) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("  GetEntryList: 100 件")));
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("  GetEntryList: 50 件")));
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("    %1\t%2\t").arg(blog.EntryUrl(150), TServiceBlog::Title(150))));
+    EXPECT_TRUE(run.Out.contains(QStringLiteral(" → ") + TServiceBlog::LocalTime(1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    EXPECT_EQ(run.Out.count(QStringLiteral("\n    http")), 150);
 }
 
 TEST_F(CliBlogTest, TryStopsWhereTheWalkTurnsBack)
