@@ -133,3 +133,14 @@ function GetNextEntryListUrl(page, url) {
     return ListLink(url, BloggerLink(feed.link, "next"));
   return url.replace(/([?&])start-index=\d+/, "$1start-index=" + (parseInt(start[1], 10) + count));
 }
+
+// A label's posts by the label's feed (/feeds/posts/default/-/LABEL), 150 a request
+// instead of a label page of some 20: the label pages list the same posts, newest first.
+function GetCategoryListUrl(page, url) {
+  var doc = HtmlDoc(page);
+  var m = /^(https?:\/\/[^\/?#]+)\/search\/label\/([^\/?#]+)/.exec(url || "");
+  if (!m || !IsServicePage(doc, "blogger"))
+    return "";
+  return m[1].toLowerCase() + "/feeds/posts/default/-/" + m[2] + "?alt=json&orderby=published&start-index=1&max-results=" +
+    BloggerListSize;
+}

@@ -1,5 +1,8 @@
 #include "blogtype/Tcategoryparser.h"
 
+#include "blogtype/Tentryparser.h"
+#include "platform/Varnokierror.h"
+
 namespace {
 
 // Lines end at LF, CR or CR LF; a break at the very end starts no further line.
@@ -52,6 +55,39 @@ QStringList TCategoryParser::GetEntryUrl(const QString &page)
 QString TCategoryParser::GetNextCategoryUrl(const QString &page)
 {
     return FScriptController->CallFunction(QStringLiteral("GetNextCategoryUrl"), page);
+}
+
+bool TCategoryParser::HasCategoryList()
+{
+    return FScriptController->HasFunction(QStringLiteral("GetCategoryListUrl"))
+        && FScriptController->HasFunction(QStringLiteral("GetEntryList"))
+        && FScriptController->HasFunction(QStringLiteral("GetNextEntryListUrl"));
+}
+
+QString TCategoryParser::Call(const QString &functionName, const QString &page, const QString &url)
+{
+    const QString result = FScriptController->CallFunction(functionName, page, url);
+    if (FScriptController->HasError())
+        throw EVarnokiError(FScriptController->GetErrorMessage());
+    return result;
+}
+
+QString TCategoryParser::GetCategoryListUrl(const QString &page, const QString &url)
+{
+    return TrimControl(Call(QStringLiteral("GetCategoryListUrl"), page, url));
+}
+
+QStringList TCategoryParser::GetEntryListUrls(const QString &page, const QString &url)
+{
+    QStringList urls;
+    for (const TParsedEntry &entry : ParseEntryListLines(Call(QStringLiteral("GetEntryList"), page, url)))
+        urls.append(entry.url);
+    return urls;
+}
+
+QString TCategoryParser::GetNextEntryListUrl(const QString &page, const QString &url)
+{
+    return TrimControl(Call(QStringLiteral("GetNextEntryListUrl"), page, url));
 }
 
 bool TCategoryParser::HasError() const

@@ -31,9 +31,19 @@ public:
     QStringList GetEntryUrl(const QString &page);
     QString GetNextCategoryUrl(const QString &page);
 
+    // A category may be read by an entry list instead of its pages: GetCategoryListUrl
+    // names the list from the category's first page, read with the entry list functions.
+    // These raise EVarnokiError at a script error.
+    bool HasCategoryList();
+    QString GetCategoryListUrl(const QString &page, const QString &url);
+    QStringList GetEntryListUrls(const QString &page, const QString &url);
+    QString GetNextEntryListUrl(const QString &page, const QString &url);
+
     bool HasError() const;
     QString GetErrorMessage() const;
 
 private:
+    QString Call(const QString &functionName, const QString &page, const QString &url);
+
     std::unique_ptr<TScriptController> FScriptController;
 };

@@ -2,8 +2,6 @@
 
 #include "platform/Varnokierror.h"
 
-namespace {
-
 // Only characters up to U+0020 go; an ideographic space is part of the title.
 QString TrimControl(const QString &text)
 {
@@ -16,7 +14,22 @@ QString TrimControl(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-} // namespace
+QList<TParsedEntry> ParseEntryListLines(const QString &text)
+{
+    QList<TParsedEntry> entries;
+    for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
+        const QList<QStringView> parts = line.split(u'\t');
+        if (parts.size() != 3 || TrimControl(parts[0].toString()).isEmpty())
+            throw EVarnokiError(QStringLiteral("GetEntryList の行が「URL タブ タイトル タブ 日付」の形ではありません: ")
+                                + line.toString());
+        TParsedEntry entry;
+        entry.date = TrimControl(parts[2].toString());
+        entry.title = TrimControl(parts[1].toString());
+        entry.url = TrimControl(parts[0].toString());
+        entries.append(entry);
+    }
+    return entries;
+}
 
 TEntryParser::TEntryParser(std::chrono::milliseconds timeLimit)
     : FScriptController(std::make_unique<TScriptController>(timeLimit))
@@ -108,20 +121,7 @@ QString TEntryParser::GetEntryListUrl(const QString &topPage, const QString &top
 
 QList<TParsedEntry> TEntryParser::GetEntryList(const QString &page, const QString &url)
 {
-    QList<TParsedEntry> entries;
-    const QString text = Call(QStringLiteral("GetEntryList"), page, url);
-    for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
-        const QList<QStringView> parts = line.split(u'\t');
-        if (parts.size() != 3 || TrimControl(parts[0].toString()).isEmpty())
-            throw EVarnokiError(QStringLiteral("GetEntryList の行が「URL タブ タイトル タブ 日付」の形ではありません: ")
-                                + line.toString());
-        TParsedEntry entry;
-        entry.date = TrimControl(parts[2].toString());
-        entry.title = TrimControl(parts[1].toString());
-        entry.url = TrimControl(parts[0].toString());
-        entries.append(entry);
-    }
-    return entries;
+    return ParseEntryListLines(Call(QStringLiteral("GetEntryList"), page, url));
 }
 
 QString TEntryParser::GetNextEntryListUrl(const QString &page, const QString &url)

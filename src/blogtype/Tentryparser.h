@@ -16,6 +16,14 @@ struct TParsedEntry
     QString url; // from an entry list: the entry's own URL
 };
 
+// The text without the control characters and spaces (up to U+0020) at its ends, as
+// every value a script returns is read.
+QString TrimControl(const QString &text);
+
+// The entries of an entry list's lines (URL TAB title TAB date, one per line), trimmed;
+// raises EVarnokiError at a line of another shape.
+QList<TParsedEntry> ParseEntryListLines(const QString &text);
+
 // Reads a blog's top page and entry pages through the blog type's script functions
 // GetRecentEntry, GetDate, GetTitle and GetNextUrl. A script error raises
 // EVarnokiError with the controller's "line,column:description" message.

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
+
 TCategoryDownloadJob::TCategoryDownloadJob(TLdbDb &db, const TBlogConfig &blogConfig,
                                            const QList<TCategoryData> &categories,
                                            TDownloadHost &host)
@@ -81,6 +83,14 @@ bool TCategoryDownloadJob::RunDownload()
                     const QStringList urls = parser.GetEntryUrl(page);
                     if (parser.HasError())
                         throw EVarnokiError(parser.GetErrorMessage());
+                    if (visited.size() == 1 && parser.HasCategoryList()) {
+                        if (const std::optional<QStringList> listed =
+                                ReadCategoryList(parser, page, currentUrl, urls, codePage, control, category.GetName())) {
+                            found = *listed;
+                            currentUrl.clear();
+                            break;
+                        }
+                    }
                     FHost.SetEntryProgress(0, int(urls.size()));
                     found += urls;
                     FHost.SetEntryProgress(int(urls.size()), int(urls.size()));
@@ -152,4 +162,85 @@ void TCategoryDownloadJob::KeepEarlierLinks()
         for (auto it = links.cbegin(); it != links.cend(); ++it)
             FDb.InsertCategoryEntries(it.key(), it.value());
     }
+}
+
+std::optional<QStringList> TCategoryDownloadJob::ReadCategoryList(
+    TCategoryParser &parser, const QString &page, const QString &url, const QStringList &pageUrls,
+    TCodePageId codePage, const TFetchControl &control, const QString &name)
+{
+    auto fallBack = [&](const QString &why) {
+        FHost.AddLog(QStringLiteral("カテゴリの一覧を読めないため、カテゴリのページを順にたどります（") + why
+                     + QStringLiteral("）。"));
+    };
+    QString listUrl;
+    try {
+        listUrl = parser.GetCategoryListUrl(page, url);
+    } catch (const EVarnokiError &error) {
+        fallBack(error.Message());
+        return std::nullopt;
+    }
+    if (listUrl.isEmpty())
+        return std::nullopt;
+    FHost.AddLog(QStringLiteral("カテゴリ「") + name + QStringLiteral("」の一覧を ") + listUrl
+                 + QStringLiteral(" から読みます。"));
+
+    QStringList found;
+    // A list that leads back would be read for ever; an entry posted meanwhile moves
+    // older ones onto the next page, where they show twice.
+    QSet<QString> visited;
+    QSet<QString> seen;
+    bool first = true;
+    while (!listUrl.isEmpty()) {
+        if (FHost.IsCancelled())
+            throw EFetchCancelled();
+        if (visited.contains(listUrl)) {
+            FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + listUrl);
+            break;
+        }
+        visited.insert(listUrl);
+        FHost.ShowUrl(listUrl);
+        FHost.ProcessMessages();
+        TFetchOutcome outcome;
+        const QString listPage = FetchPageDirect(listUrl, codePage, control, &outcome);
+        FHost.ProcessMessages();
+
+        // As in the entry download: past its last page a service may answer with a
+        // client error whose body says the list has ended.
+        const QString problem = outcome.Problem();
+        const bool endAnswer = !first && outcome.NetworkError.isEmpty() && outcome.Status >= 400
+                               && outcome.Status < 500;
+        QStringList urls;
+        QString next;
+        try {
+            if (!problem.isEmpty() && !endAnswer)
+                throw EVarnokiError(problem);
+            urls = parser.GetEntryListUrls(listPage, listUrl);
+            if (!problem.isEmpty() && !urls.isEmpty())
+                throw EVarnokiError(problem);
+            // The links are those of the category's pages only while the list starts
+            // with the entries of its first page, in their order.
+            if (first && urls.mid(0, pageUrls.size()) != pageUrls)
+                throw EVarnokiError(QStringLiteral("一覧のエントリーがカテゴリのページのエントリーと違います"));
+            if (!urls.isEmpty())
+                next = parser.GetNextEntryListUrl(listPage, listUrl);
+        } catch (const EVarnokiError &error) {
+            if (!first)
+                throw EVarnokiError(problem.isEmpty() ? error.Message() : problem);
+            fallBack(error.Message());
+            return std::nullopt;
+        }
+        first = false;
+        for (const QString &entryUrl : urls) {
+            if (!seen.contains(entryUrl)) {
+                seen.insert(entryUrl);
+                found.append(entryUrl);
+            }
+        }
+        FHost.SetEntryProgress(int(found.size()), int(found.size()));
+        FHost.AddLog(QStringLiteral("OK: ") + listUrl + QLatin1Char(' ') + name);
+        if (urls.isEmpty())
+            break;
+        listUrl = next;
+    }
+    return found;
 }

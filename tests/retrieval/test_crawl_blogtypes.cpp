@@ -39,27 +39,35 @@ protected:
     QString Url(const QString &path) const { return FBase + path; }
 
     // These copies have no copy of a service's entry list: a blog type that offers one
-    // asks for it once, is answered 404 and walks the pages. The lines that say so are
-    // kept apart in FListLines, the list's address in FListUrls.
+    // asks for it once (for a category, once at each), is answered 404 and walks the
+    // pages. The lines that say so are taken out of the log, the list's address kept in
+    // FListUrls; the entry download's lines are kept in FListLines.
+    QStringList TakeListLines(TRecordingHost &host, const QRegularExpression &source, const QString &fallback)
+    {
+        QStringList taken;
+        for (qsizetype i = 0; i < host.Log.size();) {
+            const QRegularExpressionMatch match = source.match(host.Log[i]);
+            if (!match.hasMatch()) {
+                ++i;
+                continue;
+            }
+            FListUrls.insert(match.captured(1));
+            EXPECT_LT(i + 1, host.Log.size());
+            EXPECT_TRUE(host.Log.value(i + 1).startsWith(fallback)) << host.Log.value(i + 1).toStdString();
+            EXPECT_TRUE(host.Log.value(i + 1).contains(QStringLiteral("404")));
+            taken += host.Log.mid(i, 2);
+            host.Log.remove(i, 2);
+        }
+        return taken;
+    }
+
     bool DownloadEntries(const TBlogConfig &config, bool newEntryOnly, TRecordingHost &host)
     {
         TEntryDownloadJob job(*FDb, config, Url(Site().top), newEntryOnly, host);
         const bool done = job.RunDownload();
         static const QRegularExpression Source(QStringLiteral("^エントリーの一覧を (.*) から読みます。$"));
-        FListLines.clear();
-        for (qsizetype i = 0; i < host.Log.size(); ++i) {
-            const QRegularExpressionMatch match = Source.match(host.Log[i]);
-            if (!match.hasMatch())
-                continue;
-            FListUrls.insert(match.captured(1));
-            EXPECT_LT(i + 1, host.Log.size());
-            EXPECT_TRUE(host.Log.value(i + 1).startsWith(QStringLiteral("エントリーの一覧を読めないため、エントリーのページを順にたどります（")))
-                << host.Log.value(i + 1).toStdString();
-            EXPECT_TRUE(host.Log.value(i + 1).contains(QStringLiteral("404")));
-            FListLines = host.Log.mid(i, 2);
-            host.Log.remove(i, 2);
-            break;
-        }
+        FListLines = TakeListLines(host, Source, QStringLiteral("エントリーの一覧を読めないため、エントリーのページを順にたどります（"));
+        EXPECT_LE(FListLines.size(), 2);
         return done;
     }
 
@@ -69,7 +77,10 @@ protected:
         for (const TBlogSite::TCategory &category : Site().categories)
             categories.append({category.name.toUtf8(), Url(category.url).toUtf8()});
         TCategoryDownloadJob job(*FDb, config, categories, host);
-        return job.RunDownload();
+        const bool done = job.RunDownload();
+        static const QRegularExpression Source(QStringLiteral("^カテゴリ「.*」の一覧を (.*) から読みます。$"));
+        TakeListLines(host, Source, QStringLiteral("カテゴリの一覧を読めないため、カテゴリのページを順にたどります（"));
+        return done;
     }
 
     // Every request asked for a page the blog has.

@@ -4,6 +4,7 @@
 
 #include "platform/Tappconfig.h"
 #include "platform/Tdatetime.h"
+#include "retrieval/Tcategorydownload.h"
 #include "retrieval/Tentrydownload.h"
 
 // The entry download reading a service's entry list (WordPress's REST API, Blogger's
@@ -307,4 +308,87 @@ TEST_F(EntryListTest, WordPressAnswering400PastTheLastPageEndsTheList)
     EXPECT_EQ(Rows().size(), 300);
     EXPECT_FALSE(host.Log.contains(KeptLine));
     EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+}
+
+// Blogger's labels by their feeds: the links of the label pages, 150 a request in
+// place of 20, or the label pages where the feed does not give them.
+class CategoryListTest : public ProjectTest
+{
+protected:
+    void SetUp() override
+    {
+        ProjectTest::SetUp();
+        TAppConfig::GetInstance().SetDefaults();
+    }
+
+    bool Run(TServiceBlog &blog, TRecordingHost &host)
+    {
+        blog.Server.ClearRequests();
+        const QList<TCategoryData> categories = {
+            TCategoryData{QByteArrayLiteral("偶数"), blog.LabelUrl(QStringLiteral("偶数")).toUtf8()},
+            TCategoryData{QByteArrayLiteral("三の倍数"), blog.LabelUrl(QStringLiteral("三の倍数")).toUtf8()}};
+        TCategoryDownloadJob job(*FDb, blog.BlogConfig(), categories, host);
+        return job.RunDownload();
+    }
+
+    // The links the label pages give, read with the feeds forbidden.
+    QMap<int, QStringList> PageWalk(TServiceBlog &blog)
+    {
+        const TListMode mode = blog.ListMode;
+        blog.ListMode = TListMode::Forbidden;
+        TRecordingHost host;
+        EXPECT_TRUE(Run(blog, host)) << host.Log.join(u'\n').toStdString();
+        blog.ListMode = mode;
+        return FDb->LoadCategoryEntries();
+    }
+};
+
+TEST_F(CategoryListTest, ALabelIsReadByItsFeedWithTheLinksOfItsPages)
+{
+    TServiceBlog blog(TService::Blogger, 305);
+    const QMap<int, QStringList> walked = PageWalk(blog);
+    ASSERT_EQ(walked.value(1).size(), 152);
+    ASSERT_EQ(walked.value(2).size(), 101);
+    EXPECT_EQ(walked.value(1).first(), blog.EntryUrl(304));
+    EXPECT_EQ(blog.PageRequests(), 8 + 6);
+
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, host)) << host.Log.join(u'\n').toStdString();
+    EXPECT_EQ(FDb->LoadCategoryEntries(), walked);
+    // Each label's first page, which the feed is checked against, then its feed pages.
+    EXPECT_EQ(blog.PageRequests(), 2);
+    EXPECT_EQ(blog.ListRequests(), 2 + 1);
+    EXPECT_TRUE(host.Log.contains(QStringLiteral("カテゴリ「偶数」の一覧を ") + blog.TopUrl()
+                                  + QStringLiteral("feeds/posts/default/-/%E5%81%B6%E6%95%B0?alt=json&orderby=published&start-index=1&max-results=150 から読みます。")))
+        << host.Log.join(u'\n').toStdString();
+    EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
+}
+
+TEST_F(CategoryListTest, AFeedThatGivesNothingOrOtherLinksLeavesTheLabelToItsPages)
+{
+    TServiceBlog blog(TService::Blogger, 120);
+    const QMap<int, QStringList> walked = PageWalk(blog);
+    for (const TListMode mode : {TListMode::NotJson, TListMode::Empty, TListMode::OtherUrls}) {
+        SCOPED_TRACE(int(mode));
+        blog.ListMode = mode;
+        TRecordingHost host;
+        ASSERT_TRUE(Run(blog, host)) << host.Log.join(u'\n').toStdString();
+        EXPECT_EQ(FDb->LoadCategoryEntries(), walked);
+        EXPECT_EQ(host.Log.filter(QStringLiteral("カテゴリの一覧を読めないため、カテゴリのページを順にたどります（")).size(), 2)
+            << host.Log.join(u'\n').toStdString();
+        EXPECT_EQ(blog.ListRequests(), 2);
+    }
+}
+
+// A feed that fails past its first page ends the download as a failed label page does:
+// the label keeps the links it had.
+TEST_F(CategoryListTest, AFeedThatFailsLaterKeepsTheLabelsEarlierLinks)
+{
+    TServiceBlog blog(TService::Blogger, 305);
+    const QMap<int, QStringList> walked = PageWalk(blog);
+    blog.ListMode = TListMode::FailsLater;
+    TRecordingHost host;
+    EXPECT_FALSE(Run(blog, host));
+    EXPECT_EQ(FDb->LoadCategoryEntries(), walked);
+    EXPECT_TRUE(host.Log.contains(QStringLiteral("カテゴリ「偶数」のリンクは以前のまま残しました。"))) << host.Log.join(u'\n').toStdString();
 }

@@ -161,6 +161,9 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     // Entry pages answer whatever query their URL carries, as most servers do.
     if (const int n = EntryNumber(QUrl(Server.Url(target)).path()))
         return EntryPage(n);
+    static const QRegularExpression Label(QStringLiteral("^/search/label/([^/?]+)(?:\\?max-results=20&start=(\\d+))?$"));
+    if (const QRegularExpressionMatch label = Label.match(target); FService == TService::Blogger && label.hasMatch())
+        return LabelPage(QUrl::fromPercentEncoding(label.captured(1).toUtf8()), qMax(1, label.captured(2).toInt()));
     if (!IsListTarget(request.Target))
         return std::nullopt;
     const QUrlQuery query(QUrl(Server.Url(target)).query());
@@ -210,10 +213,13 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     }
     if (FService == TService::WordPress && target.startsWith(u"/wp-json/wp/v2/posts?"))
         return WordPressList(page, query.queryItemValue(QStringLiteral("per_page")).toInt());
-    if (FService == TService::Blogger && target.startsWith(u"/feeds/posts/default?"))
+    static const QRegularExpression LabelFeed(QStringLiteral("^/feeds/posts/default/-/([^/?]+)\\?"));
+    const QRegularExpressionMatch labelFeed = LabelFeed.match(target);
+    if (FService == TService::Blogger && (target.startsWith(u"/feeds/posts/default?") || labelFeed.hasMatch()))
         return BloggerFeed(start, query.queryItemValue(QStringLiteral("max-results")).toInt(),
                            query.queryItemValue(QStringLiteral("orderby")) == u"published"
-                               && ListMode != TListMode::EditedFirst);
+                               && ListMode != TListMode::EditedFirst,
+                           QUrl::fromPercentEncoding(labelFeed.captured(1).toUtf8()));
     if (FService == TService::Hatena)
         return HatenaFeed(page);
     if (FService == TService::Generic)
@@ -432,16 +438,56 @@ THttpTestResponse TServiceBlog::WordPressList(int page, int perPage) const
 
 // As Blogger answers /feeds/posts/default?alt=json: feed.entry, the openSearch counts
 // and a next link while more posts follow.
-THttpTestResponse TServiceBlog::BloggerFeed(int start, int max, bool byPublished) const
+QStringList TServiceBlog::Labels(int n)
+{
+    QStringList labels;
+    if (n % 2 == 0)
+        labels << QStringLiteral("偶数");
+    if (n % 3 == 0)
+        labels << QStringLiteral("三の倍数");
+    return labels;
+}
+
+QString TServiceBlog::LabelUrl(const QString &label) const
+{
+    return Server.Url(QStringLiteral("/search/label/") + QString::fromUtf8(QUrl::toPercentEncoding(label)));
+}
+
+// As Blogger shows a label: 20 posts a page, the older ones behind the pager's link.
+THttpTestResponse TServiceBlog::LabelPage(const QString &label, int start) const
+{
+    QList<int> posts;
+    for (int n = FCount; n > 0; --n) {
+        if (Labels(n).contains(label))
+            posts.append(n);
+    }
+    QString html = QStringLiteral("<!DOCTYPE html><html><head><link rel=\"canonical\" href=\"%1\"></head><body>"
+                                  "<div class=\"widget Blog\" id=\"Blog1\"><div class=\"blog-posts\">")
+                       .arg(LabelUrl(label));
+    for (int i = start - 1; i >= 0 && i < posts.size() && i < start - 1 + 20; ++i)
+        html += QStringLiteral("<div class=\"post-outer\"><div class=\"post\"><h3 class=\"post-title\"><a href=\"%1\">%2</a></h3>"
+                               "<abbr class=\"published\" title=\"%3+09:00\">x</abbr></div></div>")
+                    .arg(EntryUrl(posts[i]), Escaped(Title(posts[i])), LocalTime(posts[i]).toString(Qt::ISODate).left(19));
+    html += QStringLiteral("</div><div id=\"blog-pager\">");
+    if (start - 1 + 20 < posts.size())
+        html += QStringLiteral("<a class=\"blog-pager-older-link\" id=\"Blog1_blog-pager-older-link\" href=\"%1?max-results=20&amp;start=%2\">前の投稿</a>")
+                    .arg(LabelUrl(label)).arg(start + 20);
+    html += QStringLiteral("</div></div></body></html>");
+    return THttpTestResponse::Html(html.toUtf8(), "text/html; charset=UTF-8");
+}
+
+THttpTestResponse TServiceBlog::BloggerFeed(int start, int max, bool byPublished, const QString &label) const
 {
     max = qBound(1, max, 150);
     // Unless asked by publication, the feed puts the posts edited last first: here the
     // newest and then one from the middle of the blog.
     QList<int> order;
-    for (int n = FCount; n > 0; --n)
-        order.append(n);
-    if (!byPublished && FCount > 2)
-        order.move(order.indexOf(FCount / 2), 1);
+    for (int n = FCount; n > 0; --n) {
+        if (label.isEmpty() || Labels(n).contains(label))
+            order.append(n);
+    }
+    if (!byPublished && order.size() > 2)
+        order.move(order.size() / 2, 1);
     QJsonArray entries;
     for (int i = start - 1; i >= 0 && i < order.size() && i < start - 1 + max; ++i) {
         const int n = order[i];
@@ -469,11 +515,11 @@ THttpTestResponse TServiceBlog::BloggerFeed(int start, int max, bool byPublished
     links.append(link(QStringLiteral("alternate"), TopUrl()));
     links.append(link(QStringLiteral("self"), Server.Url(self.arg(start).arg(max))));
     // Blogger's next link names www.blogger.com over http; here a host that answers nothing.
-    if (start - 1 + max < FCount)
+    if (start - 1 + max < order.size())
         links.append(link(QStringLiteral("next"), QStringLiteral("http://127.0.0.1:9/feeds/5550001/posts/default?alt=json&start-index=%1&max-results=%2")
                                                       .arg(start + max).arg(max)));
     const QJsonObject feed{
-        {QStringLiteral("openSearch$totalResults"), QJsonObject{{QStringLiteral("$t"), QString::number(FCount)}}},
+        {QStringLiteral("openSearch$totalResults"), QJsonObject{{QStringLiteral("$t"), QString::number(order.size())}}},
         {QStringLiteral("openSearch$startIndex"), QJsonObject{{QStringLiteral("$t"), QString::number(start)}}},
         {QStringLiteral("openSearch$itemsPerPage"), QJsonObject{{QStringLiteral("$t"), QString::number(max)}}},
         {QStringLiteral("link"), links},

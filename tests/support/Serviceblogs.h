@@ -47,6 +47,11 @@ public:
     int ListRequests() const;
     int PageRequests() const;
 
+    // Blogger's labels of entry n ("偶数" for the even, "三の倍数" for multiples of
+    // three) and a label's page.
+    static QStringList Labels(int n);
+    QString LabelUrl(const QString &label) const;
+
     // The entry's URL, title (as a reader sees it) and local time.
     QString EntryUrl(int n) const;
     static QString Title(int n);
@@ -57,7 +62,8 @@ private:
     THttpTestResponse TopPage() const;
     THttpTestResponse EntryPage(int n) const;
     THttpTestResponse WordPressList(int page, int perPage) const;
-    THttpTestResponse BloggerFeed(int start, int max, bool byPublished) const;
+    THttpTestResponse BloggerFeed(int start, int max, bool byPublished, const QString &label) const;
+    THttpTestResponse LabelPage(const QString &label, int start) const;
     THttpTestResponse HatenaFeed(qint64 before) const;
     THttpTestResponse GenericFeed(int page) const;
     THttpTestResponse AmebaList(int page) const;
