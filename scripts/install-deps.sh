@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config ca-certificates
   qt6-base-dev qt6-svg-dev qt6-base-dev-tools libqt6sql6-ibase libqt6sql6-sqlite qt6-qpa-plugins
-  firebird3.0-server-core firebird3.0-utils libfbclient2 libib-util
+  firebird3.0-server-core firebird3.0-utils libfbclient2 libib-util firebird-dev
   libjavascriptcoregtk-4.1-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   sqlite3 python3 cmark-gfm fonts-noto-cjk qt6-translations-l10n

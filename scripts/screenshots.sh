@@ -26,8 +26,6 @@ fi
 ln -s "$build/bin/template" "$tree/template"
 ln -s "$build/bin/db" "$tree/db"
 
-export FIREBIRD_LOCK="${FIREBIRD_LOCK:-$build/firebird-lock}"
-mkdir -p "$FIREBIRD_LOCK"
 rm -rf "$out"
 QT_QPA_PLATFORM=offscreen "$build/tools/varnoki-screenshots" "$tree" "$out"
 echo "screenshots in $out"

@@ -10,12 +10,23 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <ibase.h>
 #include <unistd.h>
 
 #include <cstdio>
 
 namespace {
 QAtomicInt ConnectionCounter;
+
+// The engine's client library catches SIGINT and SIGTERM itself and shuts the engine
+// down on a thread of its own, under the program, which ends on these signals in its
+// own way: it keeps the work and closes the project. Where both run, the program's
+// detach and the engine's shutdown wait on each other for ever. The engine is told to
+// leave the signals to the program.
+int RefuseShutdownOnSignal(const int reason, const int, void *)
+{
+    return reason == fb_shutrsn_signal ? 1 : 0;
+}
 
 // URL columns hold this many bytes of UTF-8 (the index key limit of the engine).
 constexpr int MaxUrlBytes = 4000;
@@ -26,13 +37,15 @@ const char *const ProjectTables[] = {"ENTRIES",    "TMP_ENTRIES",      "COMMENTS
 
 void TLdbDb::PrepareEngine()
 {
-    // The embedded engine keeps lock files in a shared folder by default, which
-    // another user may own or read; the user's private folder avoids both.
-    if (qEnvironmentVariableIsSet("FIREBIRD_LOCK"))
-        return;
-    const QString lockDir = GetPrivateTempDirectory() + QStringLiteral("firebird");
-    QDir().mkpath(lockDir);
-    qputenv("FIREBIRD_LOCK", QFile::encodeName(lockDir));
+    // Read by the engine once, at its first use; a folder of this process's own, so
+    // that no other process (nor a FIREBIRD_LOCK it passed on) shares its lock files.
+    static const bool prepared = [] {
+        qputenv("FIREBIRD_LOCK", QFile::encodeName(PrepareProcessEngineFolder()));
+        ISC_STATUS_ARRAY status = {};
+        fb_shutdown_callback(status, RefuseShutdownOnSignal, fb_shut_confirmation, nullptr);
+        return true;
+    }();
+    Q_UNUSED(prepared);
 }
 
 TLdbDb::TLdbDb()
@@ -99,13 +112,26 @@ void TLdbDb::Restore(const TUnsavedWork &work)
 {
     std::unique_ptr<TProjectLock> lock =
         work.ProjectFileName.isEmpty() ? nullptr : LockFor(work.ProjectFileName);
-    CheckProjectDatabase(work.WorkFileName, work.WorkFileName);
+    // The left copy is taken over by one rename before the engine opens it, so that two
+    // processes restoring at once never open the same file (their engines would not
+    // know of each other).
+    const QString staging = CreateTempFile(QFileInfo(FWorkFileName).absolutePath(), QStringLiteral("restore"));
+    if (::rename(QFile::encodeName(work.WorkFileName).constData(), QFile::encodeName(staging).constData()) != 0) {
+        QFile::remove(staging);
+        throw EVarnokiError(QStringLiteral("復元する作業用ファイルがありません: %1")
+                                .arg(QDir::toNativeSeparators(work.WorkFileName)));
+    }
+    try {
+        CheckProjectDatabase(staging, work.WorkFileName);
+    } catch (...) {
+        ::rename(QFile::encodeName(staging).constData(), QFile::encodeName(work.WorkFileName).constData());
+        throw;
+    }
     const bool wasConnected = IsConnected();
     Close();
     // One rename replaces the working copy, so a failure leaves it as it was.
-    if (::rename(QFile::encodeName(work.WorkFileName).constData(),
-                 QFile::encodeName(FWorkFileName).constData())
-        != 0) {
+    if (::rename(QFile::encodeName(staging).constData(), QFile::encodeName(FWorkFileName).constData()) != 0) {
+        ::rename(QFile::encodeName(staging).constData(), QFile::encodeName(work.WorkFileName).constData());
         if (wasConnected)
             Connect(FWorkFileName);
         throw EVarnokiError(QStringLiteral("作業用ファイルを置き換えられません: %1")

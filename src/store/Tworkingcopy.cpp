@@ -7,9 +7,12 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cerrno>
 #include <csignal>
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,7 +44,52 @@ bool IsRunning(qint64 pid, const QByteArray &start)
     return start.isEmpty() || ProcessStart(pid) == start;
 }
 
+const char EngineFolderPrefix[] = "firebird-";
+
+// Plain system calls: this runs from atexit, when Qt may already be gone.
+void RemoveFolderTree(const QByteArray &path)
+{
+    if (DIR *dir = ::opendir(path.constData())) {
+        while (const dirent *item = ::readdir(dir)) {
+            const QByteArray name(item->d_name);
+            if (name != "." && name != "..")
+                ::unlink(QByteArray(path + '/' + name).constData());
+        }
+        ::closedir(dir);
+    }
+    ::rmdir(path.constData());
+}
+
+QByteArray OwnEngineFolder;
+
+void RemoveOwnEngineFolder()
+{
+    RemoveFolderTree(OwnEngineFolder);
+}
+
 } // namespace
+
+QString PrepareProcessEngineFolder()
+{
+    static const QString folder = [] {
+        const QDir temp(GetPrivateTempDirectory());
+        // "firebird-PID-START": the start time tells a running process from one that
+        // ended and whose id was given to another.
+        for (const QString &name :
+             temp.entryList({QLatin1String(EngineFolderPrefix) + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QStringList parts = name.mid(int(sizeof EngineFolderPrefix) - 1).split(QLatin1Char('-'));
+            if (parts.size() != 2 || !IsRunning(parts.at(0).toLongLong(), parts.at(1).toLatin1()))
+                RemoveFolderTree(QFile::encodeName(temp.filePath(name)));
+        }
+        const QString path = temp.filePath(QLatin1String(EngineFolderPrefix) + QString::number(::getpid())
+                                           + QLatin1Char('-') + QString::fromLatin1(ProcessStart(::getpid())));
+        OwnEngineFolder = QFile::encodeName(path);
+        ::mkdir(OwnEngineFolder.constData(), 0700);
+        std::atexit(RemoveOwnEngineFolder);
+        return path;
+    }();
+    return folder;
+}
 
 void WriteWorkingCopyInfo(const QString &workFileName, const QString &projectFileName, bool changed,
                           qint64 owner)

@@ -25,3 +25,11 @@ void RemoveWorkingCopyInfo(const QString &workFileName);
 QList<TUnsavedWork> FindUnsavedWork();
 // Removes a working copy that will not be restored.
 void DiscardUnsavedWork(const TUnsavedWork &work);
+
+// The database engine keeps lock, trace and monitoring files in a folder that every
+// process using it must share if they share database files. No database file is ever
+// opened by two processes here (each opens its own copy), so each process gets a
+// folder of its own inside the private temporary folder and never waits on another.
+// Made once per process (folders of ended processes are removed first) and removed
+// when the process exits; returns its path.
+QString PrepareProcessEngineFolder();

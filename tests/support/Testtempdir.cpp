@@ -1,5 +1,7 @@
 #include "Testtempdir.h"
 
+#include "store/Tldbdb.h"
+
 #include <QFile>
 
 TTestTempDir::TTestTempDir() : FDir(QDir::tempPath() + QStringLiteral("/varnoki-test-XXXXXX"))
@@ -14,4 +16,7 @@ TTestTempDir::TTestTempDir() : FDir(QDir::tempPath() + QStringLiteral("/varnoki-
     qputenv("TMPDIR", QFile::encodeName(FDir.path()));
     // The user's own blog types and templates must not come from the real home.
     qputenv("XDG_DATA_HOME", QFile::encodeName(FDir.path() + QStringLiteral("/data")));
+    // The engine's own folder is made once, here, where it lasts as long as the process:
+    // tests that point TMPDIR elsewhere for a while must not take it along.
+    TLdbDb::PrepareEngine();
 }
