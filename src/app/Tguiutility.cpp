@@ -1,5 +1,6 @@
 #include "app/Tguiutility.h"
 
+#include "app/Tquitsignals.h"
 #include "platform/Tinifile.h"
 
 #include <QAction>
@@ -32,7 +33,7 @@ QIcon GetProgramIcon()
 
 void OpenUrlInBrowser(const QString &url)
 {
-    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+    StartWithSignalsOpen([&url] { QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode)); });
 }
 
 QToolButton *MakeActionButton(QAction *action, QWidget *parent)

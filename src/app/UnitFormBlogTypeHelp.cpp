@@ -1,5 +1,6 @@
 #include "app/UnitFormBlogTypeHelp.h"
 
+#include "app/Tquitsignals.h"
 #include "platform/Tappdirs.h"
 
 #include <QDesktopServices>
@@ -49,7 +50,9 @@ TFormBlogTypeHelp::TFormBlogTypeHelp(QWidget *parent)
         ShowDocument(GetBlogDir() + QStringLiteral("guide.html"));
     });
     connect(ButtonOpenFolder, &QPushButton::clicked, this,
-            [userFolder] { QDesktopServices::openUrl(QUrl::fromLocalFile(userFolder)); });
+            [userFolder] {
+                StartWithSignalsOpen([&userFolder] { QDesktopServices::openUrl(QUrl::fromLocalFile(userFolder)); });
+            });
 }
 
 void TFormBlogTypeHelp::SetBlogConfigs(const TBlogConfigList &blogConfigs)

@@ -24,6 +24,7 @@
 #include "store/Tprojectsession.h"
 #include "store/Tworkingcopy.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QCloseEvent>
@@ -49,6 +50,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 const QString ProjectFilter = QStringLiteral("プロジェクトファイル(*.FDB);;すべてのファイル(*)");
@@ -714,14 +718,35 @@ void TFormMain::FormClose()
 
 void TFormMain::KeepWorkAndQuit()
 {
-    RunGuarded(nullptr, [this] {
-        if (FSession && (FModified || FSession->Db().HasUnsavedChanges())) {
-            // Settings typed since the last save live in the widgets until now.
-            TProject project = FSession->Project();
-            GatherProject(project);
-            FSession->KeepForRecovery(project);
+    const auto keepWork = [this] {
+        RunGuarded(nullptr, [this] {
+            if (FSession && (FModified || FSession->Db().HasUnsavedChanges())) {
+                // Settings typed since the last save live in the widgets until now.
+                TProject project = FSession->Project();
+                GatherProject(project);
+                FSession->KeepForRecovery(project);
+            }
+        });
+    };
+    // A download, the making of the page or a dialog runs a loop of its own above this
+    // one and still uses the project: it is cancelled, and the work kept once it has
+    // returned. One that does not return within a few seconds is not waited for.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        if (!FQuitTimer.isValid())
+            FQuitTimer.start();
+        if (FQuitTimer.elapsed() < 3000) {
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            else
+                modal->close();
+            QTimer::singleShot(20, this, &TFormMain::KeepWorkAndQuit);
+            return;
         }
-    });
+        keepWork();
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    keepWork();
     FormClose();
     QCoreApplication::exit(0);
 }

@@ -4,6 +4,7 @@
 #include "output/Ttemplatemanager.h"
 #include "store/Tproject.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <memory>
@@ -178,6 +179,8 @@ private:
     QString FCaptionFileName;
     bool FModified = false;
     bool FInitialized = false;
+    // Since when a signal asks the program to end while a modal window runs.
+    QElapsedTimer FQuitTimer;
     QString FStartFile;
     bool FInitializeScheduled = false;
     // Set while the program itself fills the controls, so that only the user's

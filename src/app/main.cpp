@@ -1,5 +1,6 @@
 #include "app/Tguiutility.h"
 #include "app/Tmessagebox.h"
+#include "app/Tquitsignals.h"
 #include "app/UnitFormMain.h"
 #include "platform/Tapptitle.h"
 
@@ -8,52 +9,10 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-int SignalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
-}
-
-TFormMain *MainForm = nullptr;
-
-// A logout, kill or Ctrl+C ends the program without asking anything: unsaved work is
-// kept for the next start to restore. The database engine catches these signals for
-// itself when it starts, so this is installed again after the start-up.
-void QuitOnTerminationSignals()
-{
-    if (SignalPipe[0] < 0) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, SignalPipe) != 0)
-            return;
-        auto *notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, qApp);
-        QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
-            char byte;
-            [[maybe_unused]] const ssize_t read = ::read(SignalPipe[0], &byte, 1);
-            if (MainForm)
-                MainForm->KeepWorkAndQuit();
-            else
-                QCoreApplication::exit(0);
-        });
-    }
-    struct sigaction action = {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
-}
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -62,6 +21,7 @@ int main(int argc, char **argv)
         std::printf("varnoki %s\n", VARNOKI_VERSION);
         return 0;
     }
+    HoldTerminationSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(GetApplicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(VARNOKI_VERSION));
@@ -75,17 +35,16 @@ int main(int argc, char **argv)
     if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
-    QuitOnTerminationSignals();
+    QuitOnTerminationSignals(nullptr);
 
     std::unique_ptr<TFormMain> form;
     if (!RunGuarded(nullptr, [&form] { form = std::make_unique<TFormMain>(); }))
         return 1;
-    MainForm = form.get();
+    QuitOnTerminationSignals(form.get());
     // "varnoki FILE.FDB" (as the desktop's file association calls it) opens that project.
     const QStringList arguments = QApplication::arguments().mid(1);
     if (!arguments.isEmpty() && !arguments.first().startsWith(QLatin1Char('-')))
         form->SetStartFile(arguments.first());
-    QObject::connect(form.get(), &TFormMain::Initialized, &app, &QuitOnTerminationSignals);
     // Lets the installed-tree test see that a started window found its blog types and
     // templates, then end it as a logout would.
     if (qEnvironmentVariableIsSet("VARNOKI_QUIT_WHEN_STARTED")) {

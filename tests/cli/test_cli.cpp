@@ -540,23 +540,28 @@ TEST_F(CliBlogTest, TryStopsWhereTheWalkTurnsBack)
 TEST_F(CliBlogTest, CtrlCCancelsTheDownloadAndSavesWhatCame)
 {
     Blog.Server.SetRoute("/entry/1", THttpTestResponse::Stall());
-    NewProject(Blog.TopUrl());
-    QProcess process;
-    Start(process, {QStringLiteral("entries"), Project()});
-    QByteArray out;
     const QByteArray lastBeforeStall = (QStringLiteral("OK: ") + EntryUrl(2)).toUtf8();
-    while (!out.contains(lastBeforeStall) && process.waitForReadyRead(60000))
+    // A closed terminal and a kill end it the same way, and soon.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(Project());
+        NewProject(Blog.TopUrl());
+        QProcess process;
+        Start(process, {QStringLiteral("entries"), Project()});
+        QByteArray out;
+        while (!out.contains(lastBeforeStall) && process.waitForReadyRead(60000))
+            out += process.readAllStandardOutput();
+        ASSERT_TRUE(out.contains(lastBeforeStall)) << out.toStdString();
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(5000)) << "still running 5 s after the signal";
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 130);
         out += process.readAllStandardOutput();
-    ASSERT_TRUE(out.contains(lastBeforeStall)) << out.toStdString();
-    ::kill(pid_t(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 130);
-    out += process.readAllStandardOutput();
-    EXPECT_TRUE(out.endsWith("終了しました。\n")) << out.toStdString();
-    const QString list = Cli({QStringLiteral("list"), Project()}).Out;
-    EXPECT_EQ(list.count(QLatin1Char('\n')), 2) << list.toStdString();
-    ExpectNoWorkingCopies();
+        EXPECT_TRUE(out.endsWith("終了しました。\n")) << out.toStdString();
+        const QString list = Cli({QStringLiteral("list"), Project()}).Out;
+        EXPECT_EQ(list.count(QLatin1Char('\n')), 2) << list.toStdString();
+        ExpectNoWorkingCopies();
+    }
 }
 
 TEST_F(CliTest, SetChangesOnlyWhatItIsGiven)
