@@ -77,6 +77,19 @@ TEST_F(AppTest, WindowSignals)
                 while (int(server.Requests().size()) < before + 3 && waited.elapsed() < 60000)
                     child.waitForReadyRead(20);
             }
+            if (QLatin1String(mode) == QLatin1String("idle") && signal == SIGTERM) {
+                // A command line on another project meanwhile, as a scheduled update runs.
+                for (const QStringList &args :
+                     {QStringList{QStringLiteral("new"), tmp.filePath(QStringLiteral("other.FDB")), QStringLiteral("--blog-type"),
+                                  QStringLiteral("WordPress"), QStringLiteral("--url"), server.Url()},
+                      QStringList{QStringLiteral("show"), tmp.filePath(QStringLiteral("other.FDB"))}}) {
+                    QProcess cli;
+                    cli.setProcessEnvironment(env);
+                    cli.start(TestPaths::BinDir() + QStringLiteral("/varnoki-cli"), args);
+                    EXPECT_TRUE(cli.waitForFinished(60000));
+                    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+                }
+            }
             QElapsedTimer timer;
             timer.start();
             ::kill(pid_t(child.processId()), signal);
