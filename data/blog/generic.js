@@ -90,10 +90,7 @@ function GetRecentEntry(page) {
 BlogType({
   main: ["main", "[role=main]", "#main", "#content"],
   entries: GenericItems,
-  entry: ["article", ".hentry", ".h-entry"],
-  title: [JsonLd("headline", "name"), Meta("og:title"), ".entry-title", ".p-name", "[itemprop=headline]", "h1", "h2"],
-  date: [JsonLd("datePublished", "dateCreated"), Meta("article:published_time"), GenericDateIn],
-  older: ["link[rel~=prev]", "a[rel~=prev]"],
+  // The entry's title, date and older entry are what the standards layer reads.
   olderList: ["link[rel~=next]", "a[rel~=next]"]
 });
 
