@@ -884,8 +884,17 @@ function DateKey(text) {
 }
 
 // items: [{url, date, pinned}] in page order. The newest by date when dates are
-// known (a pinned entry shown first may be old), else the first one not pinned.
+// known (a pinned entry shown first may be old), else the first one not pinned; links
+// to list pages count only where nothing else is listed.
 function PickNewest(items) {
+  // Date archives, categories and tags listed beside the entries are no entries.
+  var entries = [];
+  for (var j = 0; j < items.length; j++) {
+    if (items[j].url && !IsListPageUrl(items[j].url))
+      entries.push(items[j]);
+  }
+  if (entries.length)
+    items = entries;
   var best = null;
   var bestKey = NaN;
   for (var i = 0; i < items.length; i++) {
@@ -1256,7 +1265,7 @@ var TextDatePatterns = [
   {re: new RegExp("(?:^|[^a-zà-öø-ÿ])(" + MonthAlternatives + ")" + NotLetter +
     "\\.?\\s*(\\d{1,2})(?:st|nd|rd|th)?\\s*,?\\s*(\\d{4})(?!\\d)", "g"), y: 3, m: 1, d: 2}
 ];
-var TextTimePattern = /^[\s,|@\-–—]*(?:(?:at|um|à|a las|alle|om|gegen|le|de)\s+)?t?\s*(?:(午前|午後)\s*)?([01]?\d|2[0-3])\s*(?::|時|h(?=\d))\s*([0-5]\d)(?:\s*(?::|分)\s*([0-5]\d)(?:[.,]\d+)?)?\s*(?:分|秒)?\s*(am|pm|a\.m\.|p\.m\.)?(?:\s*(z|utc|gmt|[+-]\d{2}:?\d{2})(?![\d]))?/;
+var TextTimePattern = /^[\s,|@\-–—]*(?:(?:at|um|à|a las|alle|om|gegen|le|de)\s+)?t?\s*(?:(午前|午後)\s*)?([01]?\d|2[0-3])\s*(?::|時|h(?=\d))\s*([0-5]\d|\d(?=\s*分))(?:\s*(?::|分)\s*([0-5]\d)(?:[.,]\d+)?)?\s*(?:分|秒)?\s*(am|pm|a\.m\.|p\.m\.)?(?:\s*(z|utc|gmt|[+-]\d{2}:?\d{2})(?![\d]))?/;
 
 function DateText(text) {
   return (text || "").normalize("NFKC").toLowerCase().replace(JapaneseWeekdays, " ")
@@ -1326,7 +1335,7 @@ function SetTime(date, m) {
 // A time of day on its own ("posted at 12:53", "18:55 Uhr"), as a date of day 0.
 function ReadTimeText(text) {
   var t = DateText(text);
-  var m = /(?:^|[^\d:.\/])((?:午前|午後)\s*)?([01]?\d|2[0-3])\s*(?::|時)\s*([0-5]\d)(?:\s*(?::|分)\s*([0-5]\d))?(?![\d:])\s*(am|pm|a\.m\.|p\.m\.)?/.exec(t);
+  var m = /(?:^|[^\d:.\/])((?:午前|午後)\s*)?([01]?\d|2[0-3])\s*(?::|時)\s*([0-5]\d|\d(?=\s*分))(?:\s*(?::|分)\s*([0-5]\d))?(?![\d:])\s*(am|pm|a\.m\.|p\.m\.)?/.exec(t);
   if (!m)
     return null;
   var time = {year: 0, month: 0, day: 0, hasTime: false, index: m.index, end: m.index};
@@ -1611,7 +1620,7 @@ function PlainText(doc, start, end) {
 }
 
 // Dates of the last edit, and those written only for search engines.
-var HiddenDate = /(?:^|\s)(?:updated|modified|date-modified|entry-modified|rich-snippet-hidden|screen-reader-text)(?:\s|$)/;
+var HiddenDate = /(?:^|\s)(?:modified|date-modified|entry-modified|post-update|rich-snippet-hidden|screen-reader-text)(?:\s|$)/;
 
 // The date written near the entry's title: between the title and the entry's text,
 // else just before the title (a date heading above it). Kept with the page.
@@ -1690,14 +1699,25 @@ function StandardDate(doc) {
   for (var i = 0; i < MachineDates.length; i++)
     values.push(NativeValue(doc, MachineDates[i]));
   values.push(TextOf(doc, [".dt-published", "[itemprop=datePublished]", ".published"]));
+  // hAtom asks for "updated" on every entry, so themes put it on the publication time
+  // too: it means the last edit only beside a time without it.
   var times = Select(doc, "time[datetime]");
+  var edited = "";
   for (i = 0; i < times.length; i++) {
     var node = times[i];
-    if (!IsForeign(doc, node) && !/updated|modified/i.test(Attr(node, "class") + " " + Attr(node.parent, "class"))) {
+    if (IsForeign(doc, node))
+      continue;
+    var classes = Attr(node, "class") + " " + Attr(node.parent, "class");
+    if (!/updated|modified|update/i.test(classes)) {
+      edited = "";
       values.push(CollapseSpace(Attr(node, "datetime")));
       break;
     }
+    if (!edited && !/modified|update(?!d)/i.test(classes))
+      edited = CollapseSpace(Attr(node, "datetime"));
   }
+  if (edited)
+    values.push(edited);
   var lang = PageLanguage(doc);
   var date = "";
   for (i = 0; i < values.length && !date; i++) {
@@ -1744,16 +1764,17 @@ function NativeValue(doc, finder) {
 
 // ---- older entry
 
-var OlderPagers = [".nav-previous a", ".nav-paging-prev a", "a.previous", ".previous a", "a.prev", ".prev a",
+var OlderPagers = [".nav-previous a", ".nav-paging-prev a", ".next-prev-prev a", ".p-pnLinks__item.-prev a", "a.previous", ".previous a", "a.prev", ".prev a",
   "a.older", ".older a", "#prevlink a", ".prev-post a", "a.prev-post", ".post-prev a", ".previous-post a",
   ".nav-prev a", "a.nav-prev", "a.blog-pager-older-link"];
-var NewerPagers = [".nav-next a", ".nav-paging-next a", "a.next", ".next a", "a.newer", ".newer a",
+var NewerPagers = [".nav-next a", ".nav-paging-next a", ".next-prev-next a", ".p-pnLinks__item.-next a", "a.next", ".next a", "a.newer", ".newer a",
   "#nextlink a", ".next-post a", "a.next-post", ".post-next a", ".next-post a", ".nav-next a", "a.nav-next",
   "a.blog-pager-newer-link"];
 var OlderTexts = /^(?:[«‹←<]+\s*)?(?:previous|prev|older|前の記事|前の投稿|前のエントリー?|前の日記|古い記事|前へ|vorherige[rs]?|älterer?|précédent|article précédent)(?![a-z])/i;
 var NewerTexts = /^(?:next|newer|次の記事|次の投稿|次のエントリー?|新しい記事|nächste[rs]?|neuerer?|suivant)(?![a-z])/i;
 // Addresses of list pages rather than entries.
-var ListPageUrl = /\/(?:category|categories|tag|tags|label|labels|archive|archives|author|page|search|feed)(?:\/(?:\d{4}(?:\/\d{1,2}){0,2})?)?\/?(?:[?#]|$)|\/(?:category|tag|tags|label|author|search|feed)\/|\/archive\/\d{4}(?:\/\d{1,2}){0,2}\/?$|\/archives?\/(?:cat_|\d{4}-\d{2}\.html)|\/page\/\d+\/?$|^https?:\/\/[^\/]+\/?(?:[?#].*)?$|^https?:\/\/[^\/]+\/\d{4}(?:\/\d{1,2}){0,2}\/?$/;
+// ("/archives/2562" is an entry of WordPress's numbered permalinks.)
+var ListPageUrl = /\/(?:category|categories|tag|tags|label|labels|author|page|search|feed)\/?(?:[?#]|$)|\/(?:category|tag|tags|label|author|search|feed)\/|\/archives?\/?$|\/archive\/\d{4}(?:\/\d{1,2}){0,2}\/?$|\/archives?\/(?:date\/|cat_|\d{4}-\d{2}\.html)|\/page\/\d+\/?$|^https?:\/\/[^\/]+\/?(?:[?#].*)?$|^https?:\/\/[^\/]+\/\d{4}(?:\/\d{1,2}){0,2}\/?$/;
 
 function IsListPageUrl(url) {
   return ListPageUrl.test((url || "").replace(/#[\s\S]*$/, ""));

@@ -136,10 +136,9 @@ function Fc2DateNear(doc, title) {
         hour = apart[1];
         minute = apart[2];
         second = apart[3];
-      } else if (!m[5]) {
-        return CollapseSpace(m[0]);
       }
-      // "2020/01/02(木) 12:34" without the day of the week.
+      // "2020/01/02(木) 12:34" without the day of the week, and "2013-07-05" and
+      // "17:00" of elements of their own, which the text runs together.
       var sep = m[2] === "年" ? "/" : m[2];
       return m[1] + sep + Fc2Two(m[3]) + sep + Fc2Two(m[4]) + " " + hour + ":" + minute + (second ? ":" + second : "");
     }

@@ -71,11 +71,29 @@ function GenericDatedItems(doc) {
   return items;
 }
 
+// Templates without any of those: each heading of the main part that links to a page
+// of the blog's own, other than its list pages.
+function GenericHeadingItems(doc) {
+  var headings = Select(doc, "h1 a[href], h2 a[href], h3 a[href]", DeclaredMain(doc));
+  var origin = UrlOrigin(PageUrl(doc));
+  var items = [];
+  for (var i = 0; i < headings.length; i++) {
+    if (IsForeign(doc, headings[i]))
+      continue;
+    var url = PageLink(doc, Attr(headings[i], "href"));
+    if (url && !IsListPageUrl(url) && (!origin || UrlOrigin(url) === origin))
+      items.push({url: url, date: ""});
+  }
+  return items;
+}
+
 function GenericItems(doc) {
   var items = GenericLdItems(doc);
   if (!items.length)
     items = GenericMarkupItems(doc);
-  return items.length ? items : GenericDatedItems(doc);
+  if (!items.length)
+    items = GenericDatedItems(doc);
+  return items.length ? items : GenericHeadingItems(doc);
 }
 
 // Written out rather than declared: a top page that is itself an entry is its own newest.
