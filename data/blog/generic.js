@@ -63,8 +63,17 @@ function GenericDatedItems(doc) {
   for (var i = 0; i < times.length; i++) {
     if (Closest(times[i], "aside, nav, footer"))
       continue;
+    // The item's link to an entry: a date links to its day's archive.
+    var url = "";
     var item = Closest(times[i], "li, tr, dt, dd, p, section, div");
-    var url = item ? LinkOf(doc, "a[href]", item) : "";
+    for (var up = 0; item && item.index >= 0 && up < 3 && !url; up++, item = item.parent) {
+      var links = Select(doc, "a[href]", item);
+      for (var j = 0; j < links.length && !url; j++) {
+        url = PageLink(doc, Attr(links[j], "href"));
+        if (IsListPageUrl(url))
+          url = "";
+      }
+    }
     if (url)
       items.push({url: url, date: CollapseSpace(Attr(times[i], "datetime"))});
   }
