@@ -1197,11 +1197,101 @@ var CommentParts = "#comments, .comments, .comments-area, #respond, .comment-lis
   "aside.widget, .jp-relatedposts, #jp-relatedposts, .related-posts, .yarpp-related, .relatedposts, .related, " +
   "#related, .crp_related";
 
+// A list of simple selectors ("tag", "#id", ".class", "tag.class", others) made into
+// tables, so that one element is tested by a look-up per class rather than a match per
+// selector.
+var PartSets = {};
+
+function PartSet(parts) {
+  if (PartSets.hasOwnProperty(parts))
+    return PartSets[parts];
+  var set = {tags: {}, ids: {}, classes: {}, others: [], classPattern: null};
+  var alternatives = ParseSelector(parts);
+  for (var i = 0; i < alternatives.length; i++) {
+    var compound = alternatives[i][0].compound;
+    var plain = alternatives[i].length === 1 && !compound.attrs.length && !compound.id;
+    if (plain && !compound.tag && compound.classes.length === 1)
+      set.classes[" " + compound.classes[0]] = null;
+    else if (plain && compound.tag && compound.classes.length === 1)
+      set.classes[" " + compound.classes[0]] = compound.tag;
+    else if (plain && compound.tag && !compound.classes.length)
+      set.tags[compound.tag] = true;
+    else if (alternatives[i].length === 1 && compound.id && !compound.tag && !compound.classes.length &&
+             !compound.attrs.length)
+      set.ids[" " + compound.id] = true;
+    else
+      set.others.push(alternatives[i]);
+  }
+  var names = [];
+  for (var key in set.classes) {
+    if (set.classes.hasOwnProperty(key))
+      names.push(key.substring(1).replace(/[.*+?^${}()|[\]\\]/g, "\\$&"));
+  }
+  if (names.length)
+    set.classPattern = new RegExp("(?:^|\\s)(" + names.join("|") + ")(?=\\s|$)", "g");
+  return (PartSets[parts] = set);
+}
+
+function InPartSet(node, set) {
+  if (set.tags.hasOwnProperty(node.name))
+    return true;
+  var attrs = node.attrs;
+  if (attrs.id && set.ids.hasOwnProperty(" " + attrs.id))
+    return true;
+  var value = attrs["class"];
+  if (value && set.classPattern) {
+    var pattern = set.classPattern;
+    pattern.lastIndex = 0;
+    var m;
+    while ((m = pattern.exec(value)) !== null) {
+      var tag = set.classes[" " + m[1]];
+      if (tag === null || tag === node.name)
+        return true;
+      pattern.lastIndex = m.index + m[0].length;
+    }
+  }
+  for (var i = 0; i < set.others.length; i++) {
+    var parts = set.others[i];
+    if (parts.length === 1 ? MatchCompound(node, parts[0].compound) :
+        MatchParts(node, parts, parts.length - 1, NewMatchMemo(parts)))
+      return true;
+  }
+  return false;
+}
+
+// The elements of the page, in page order from position start, that match the set.
+function FindInSet(doc, parts, start, first) {
+  var set = PartSet(parts);
+  var found = [];
+  for (var i = NodeAt(doc, start || 0); i < doc.nodes.length; i++) {
+    if (InPartSet(doc.nodes[i], set)) {
+      found.push(doc.nodes[i]);
+      if (first)
+        break;
+    }
+  }
+  return found;
+}
+
+// The position in doc.nodes of the first element starting at or after pos.
+function NodeAt(doc, pos) {
+  var low = 0;
+  var high = doc.nodes.length;
+  while (low < high) {
+    var middle = (low + high) >> 1;
+    if (doc.nodes[middle].start < pos)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low;
+}
+
 // Whether the element lies in one of the parts (a list of simple selectors); the answer
 // is kept for every element on the way up, so a page costs its elements once.
 function InParts(doc, node, parts) {
   var memo = doc["in " + parts] || (doc["in " + parts] = {});
-  var alternatives = ParseSelector(parts);
+  var set = PartSet(parts);
   var path = [];
   var result = false;
   for (var n = node; n && n.index >= 0; n = n.parent) {
@@ -1210,12 +1300,10 @@ function InParts(doc, node, parts) {
       break;
     }
     path.push(n);
-    for (var i = 0; i < alternatives.length && !result; i++)
-      result = MatchCompound(n, alternatives[i][0].compound);
-    if (result)
+    if ((result = InPartSet(n, set)))
       break;
   }
-  for (i = 0; i < path.length; i++)
+  for (var i = 0; i < path.length; i++)
     memo[path[i].index] = result;
   return result;
 }
@@ -1276,19 +1364,18 @@ function Two(number) {
   return (number < 10 ? "0" : "") + number;
 }
 
-// The date the first piece of text that names one, with its time of day when one
-// follows: {year, month, day, hour, minute, second, hasTime, zone, index, end} or null.
-// lang ("en-US" and the like) settles the order of "03/04/2019".
-function ReadDateText(text, lang) {
+// Every date the text names, in order, each with its time of day when one follows:
+// [{year, month, day, hour, minute, second, hasTime, zone, index, end}] (at most
+// limit). lang ("en-US" and the like) settles the order of "03/04/2019". The text is
+// read once, however many dates it holds.
+function ReadDatesText(text, lang, limit) {
   var t = DateText(text);
-  var best = null;
+  var found = [];
   for (var i = 0; i < TextDatePatterns.length; i++) {
     var p = TextDatePatterns[i];
     p.re.lastIndex = 0;
     var m;
     while ((m = p.re.exec(t)) !== null) {
-      if (best && m.index >= best.index)
-        break;
       var month = /\d/.test(m[p.m]) ? parseInt(m[p.m], 10) : MonthNumbers[m[p.m]];
       var day = parseInt(m[p.d], 10);
       var year = parseInt(m[p.y], 10);
@@ -1303,17 +1390,26 @@ function ReadDateText(text, lang) {
       if (year < 1990 || year > 2100 || check.getUTCMonth() !== month - 1 || check.getUTCDate() !== day)
         continue;
       var at = m.index + (m[0].length - m[0].replace(/^[^\da-zà-öø-ÿ]+/, "").length);
-      best = {year: year, month: month, day: day, hour: 0, minute: 0, second: 0, hasTime: false, zone: "",
-        index: at, end: m.index + m[0].length};
-      break;
+      found.push({year: year, month: month, day: day, hour: 0, minute: 0, second: 0, hasTime: false, zone: "",
+        index: at, end: m.index + m[0].length});
     }
   }
-  if (!best)
-    return null;
-  var time = TextTimePattern.exec(t.substring(best.end, best.end + 60));
-  if (time)
-    SetTime(best, time);
-  return best;
+  found.sort(function (a, b) { return a.index - b.index || b.end - a.end; });
+  var dates = [];
+  for (i = 0; i < found.length && dates.length < (limit || Infinity); i++) {
+    if (dates.length && found[i].index < dates[dates.length - 1].end)
+      continue;
+    var time = TextTimePattern.exec(t.substring(found[i].end, found[i].end + 60));
+    if (time)
+      SetTime(found[i], time);
+    dates.push(found[i]);
+  }
+  return dates;
+}
+
+// The first date the text names, or null.
+function ReadDateText(text, lang) {
+  return ReadDatesText(text, lang, 1)[0] || null;
 }
 
 function SetTime(date, m) {
@@ -1374,9 +1470,12 @@ function PageInstants(doc) {
   if (doc.instants)
     return doc.instants;
   var found = [];
-  var re = /(?:datetime|content|title|value|"date\w*"\s*:\s*)\s*=?\s*["'](\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d)(?::\d\d)?(?:\.\d+)?([+-]\d\d:?\d\d)["']/gi;
+  var re = /(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d)(?::\d\d)?(?:\.\d+)?([+-]\d\d:?\d\d)["']/g;
   var m;
   while ((m = re.exec(doc.page)) !== null && found.length < 200) {
+    // Attributes and JSON-LD dates, not whatever a script carries.
+    if (!/(?:datetime|content|title|value|date\w*"?)\s*[=:]\s*["']$/i.test(doc.page.substring(m.index - 40, m.index)))
+      continue;
     var offset = OffsetMinutes(m[6]);
     var local = IsoMinutes([m[0], m[1], m[2], m[3], m[4], m[5]]);
     found.push({minutes: local - offset, local: local, offset: offset});
@@ -1468,9 +1567,13 @@ function SiteNames(doc) {
     if (JsonLdIsType(objects[i], /^(?:WebSite|Blog|Organization)$/))
       names.push(JsonLdString(objects[i].name));
   }
-  var heads = Select(doc, "#site-title, .site-title, #blog-title, .blog-title, #header h1, .header h1, " +
-    ".site-branding h1, #logo, .logo");
-  for (i = 0; i < heads.length && i < 6; i++)
+  var heads = FindInSet(doc, "#site-title, .site-title, #blog-title, .blog-title, #logo, .logo");
+  var h1s = Select(doc, "h1");
+  for (i = 0; i < h1s.length; i++) {
+    if (InParts(doc, h1s[i], "#header, .header, .site-branding"))
+      heads.push(h1s[i]);
+  }
+  for (i = 0; i < heads.length && i < 8; i++)
     names.push(InnerText(doc, heads[i]));
   var kept = [];
   for (i = 0; i < names.length; i++) {
@@ -1548,11 +1651,13 @@ function StandardTitle(doc) {
     }
   }
   var names = SiteNames(doc);
-  var headings = Select(doc, TitleElements);
+  var headings = FindInSet(doc, TitleElements);
   var sole = null;
   var soleCount = 0;
   for (i = 0; i < headings.length; i++) {
     if (IsForeign(doc, headings[i]))
+      continue;
+    if (headings[i].innerEnd - headings[i].innerStart > 3000)
       continue;
     var text = InnerText(doc, headings[i]);
     var key = TitleKey(text);
@@ -1574,6 +1679,9 @@ function StandardTitle(doc) {
   }
   if (!title && pageTitle)
     title = WithoutSiteName(doc, pageTitle);
+  // An untitled entry's page names only the blog.
+  if (names.indexOf(TitleKey(title)) >= 0)
+    title = "";
   return (doc.standardTitle = title);
 }
 
@@ -1595,16 +1703,7 @@ function EntryAround(doc, node) {
 function PlainText(doc, start, end) {
   var html = "";
   var at = start;
-  var low = 0;
-  var high = doc.nodes.length;
-  while (low < high) {
-    var middle = (low + high) >> 1;
-    if (doc.nodes[middle].start < start)
-      low = middle + 1;
-    else
-      high = middle;
-  }
-  for (var i = low; i < doc.nodes.length; i++) {
+  for (var i = NodeAt(doc, start); i < doc.nodes.length; i++) {
     var node = doc.nodes[i];
     if (node.start < at)
       continue;
@@ -1632,21 +1731,17 @@ function ShownDate(doc) {
   var found = null;
   if (title) {
     var entry = EntryAround(doc, title);
-    var bodies = Select(doc, EntryBodies);
     var end = Math.min(title.end + 4000, entry ? entry.innerEnd : doc.page.length);
-    for (var i = 0; i < bodies.length; i++) {
-      if (bodies[i].start >= title.end) {
-        end = Math.min(end, bodies[i].start);
-        break;
-      }
-    }
+    var body = FindInSet(doc, EntryBodies, title.end, true);
+    if (body.length)
+      end = Math.min(end, body[0].start);
     var lang = PageLanguage(doc);
     found = ReadDateText(PlainText(doc, title.end, end), lang);
     if (!found) {
       var start = Math.max(0, title.start - 1500);
       var before = PlainText(doc, start, title.start);
-      for (var at = 0, m; at < before.length && (m = ReadDateText(before.substring(at), lang)); at += m.end)
-        found = m;
+      var dates = ReadDatesText(before, lang);
+      found = dates.length ? dates[dates.length - 1] : null;
     }
     if (!found)
       found = ReadTimeText(PlainText(doc, title.end, end));
@@ -1657,7 +1752,7 @@ function ShownDate(doc) {
 // A time of day written in the entry's meta lines ("posted by ... at 12:53"), for a
 // date that comes without one.
 function MetaTime(doc, date) {
-  var metas = Select(doc, EntryMeta);
+  var metas = FindInSet(doc, EntryMeta);
   for (var i = 0; i < metas.length; i++) {
     if (IsForeign(doc, metas[i]))
       continue;
@@ -1673,7 +1768,9 @@ function MetaTime(doc, date) {
   var entry = doc.titleNode ? EntryAround(doc, doc.titleNode) : null;
   if (entry) {
     var rest = PlainText(doc, doc.titleNode.end, entry.innerEnd);
-    for (var at = 0, m; at < rest.length && (m = ReadDateText(rest.substring(at), PageLanguage(doc))); at += m.end) {
+    var dates = ReadDatesText(rest, PageLanguage(doc));
+    for (var j = 0; j < dates.length; j++) {
+      var m = dates[j];
       if (m.hasTime && m.year === date.year && m.month === date.month && m.day === date.day)
         return m;
     }
@@ -1681,10 +1778,24 @@ function MetaTime(doc, date) {
   return null;
 }
 
-var MachineDates = [
-  "time.dt-published[datetime]@datetime", ".dt-published[title]@title", "abbr.published[title]@title",
-  "time.published[datetime]@datetime", "[itemprop=datePublished][datetime]@datetime",
-  "[itemprop=datePublished][content]@content", ".published[title]@title"];
+// The dates microformats and microdata mark, strongest first: h-entry's dt-published,
+// hAtom's published, schema.org's datePublished; each by its datetime, title or content
+// attribute, else its text. One pass over the page.
+function MarkedDates(doc) {
+  var kinds = [[], [], []];
+  var nodes = FindInSet(doc, ".dt-published, .published, [itemprop=datePublished]");
+  for (var i = 0; i < nodes.length; i++) {
+    var node = nodes[i];
+    if (IsForeign(doc, node))
+      continue;
+    var value = CollapseSpace(Attr(node, "datetime") || Attr(node, "title") || Attr(node, "content"));
+    if (!value && node.innerEnd - node.innerStart < 400)
+      value = InnerText(doc, node);
+    if (value)
+      kinds[HasClass(node, "dt-published") ? 0 : HasClass(node, "published") ? 1 : 2].push(value);
+  }
+  return kinds[0].concat(kinds[1], kinds[2]);
+}
 
 // The entry's date by the strongest evidence the page has: JSON-LD, Open Graph's
 // article:published_time, microformats, <time> in the entry, the date written near the
@@ -1696,9 +1807,9 @@ function StandardDate(doc) {
   var article = JsonLdArticle(doc);
   var values = [article ? JsonLdString(article.datePublished) || JsonLdString(article.dateCreated) : "",
     MetaContent(doc, "article:published_time"), MetaContent(doc, "og:published_time")];
-  for (var i = 0; i < MachineDates.length; i++)
-    values.push(NativeValue(doc, MachineDates[i]));
-  values.push(TextOf(doc, [".dt-published", "[itemprop=datePublished]", ".published"]));
+  var marked = MarkedDates(doc);
+  for (var i = 0; i < marked.length; i++)
+    values.push(marked[i]);
   // hAtom asks for "updated" on every entry, so themes put it on the publication time
   // too: it means the last edit only beside a time without it.
   var times = Select(doc, "time[datetime]");
@@ -1720,11 +1831,12 @@ function StandardDate(doc) {
     values.push(edited);
   var lang = PageLanguage(doc);
   var date = "";
+  var written;
   for (i = 0; i < values.length && !date; i++) {
     if (values[i] && IsoInstant.test(values[i]))
       date = values[i];
-    else if (values[i] && ReadDateText(values[i], lang))
-      date = DateTextWithTime(doc, ReadDateText(values[i], lang));
+    else if (values[i] && (written = ReadDateText(values[i], lang)))
+      date = DateTextWithTime(doc, written);
   }
   if (!date && ShownDate(doc) && ShownDate(doc).year)
     date = DateTextWithTime(doc, ShownDate(doc));
@@ -1750,28 +1862,18 @@ function DateTextWithTime(doc, date) {
   return DateOut(date) + (date.zone && date.zone !== "z" ? date.zone.toUpperCase() : "");
 }
 
-// A finder's value outside the parts that are not the entry's.
-function NativeValue(doc, finder) {
-  var at = AttributeMark(finder);
-  var found = Select(doc, finder.substring(0, at));
-  for (var i = 0; i < found.length; i++) {
-    var value = CollapseSpace(Attr(found[i], finder.substring(at + 1)));
-    if (value && !IsForeign(doc, found[i]))
-      return value;
-  }
-  return "";
-}
-
 // ---- older entry
 
-var OlderPagers = [".nav-previous a", ".nav-paging-prev a", ".next-prev-prev a", ".p-pnLinks__item.-prev a", "a.previous", ".previous a", "a.prev", ".prev a",
-  "a.older", ".older a", "#prevlink a", ".prev-post a", "a.prev-post", ".post-prev a", ".previous-post a",
-  ".nav-prev a", "a.nav-prev", "a.blog-pager-older-link"];
-var NewerPagers = [".nav-next a", ".nav-paging-next a", ".next-prev-next a", ".p-pnLinks__item.-next a", "a.next", ".next a", "a.newer", ".newer a",
-  "#nextlink a", ".next-post a", "a.next-post", ".post-next a", ".next-post a", ".nav-next a", "a.nav-next",
-  "a.blog-pager-newer-link"];
+// The pager elements themes use (the link itself or its container), in page order.
+var OlderPagers = ".nav-previous, .nav-paging-prev, .next-prev-prev, .p-pnLinks__item.-prev, .previous, .prev, " +
+  ".older, #prevlink, .prev-post, .post-prev, .previous-post, .nav-prev, .blog-pager-older-link";
+var NewerPagers = ".nav-next, .nav-paging-next, .next-prev-next, .p-pnLinks__item.-next, .next, .newer, " +
+  "#nextlink, .next-post, .post-next, .nav-next, .blog-pager-newer-link";
 var OlderTexts = /^(?:[«‹←<]+\s*)?(?:previous|prev|older|前の記事|前の投稿|前のエントリー?|前の日記|古い記事|前へ|vorherige[rs]?|älterer?|précédent|article précédent)(?![a-z])/i;
 var NewerTexts = /^(?:next|newer|次の記事|次の投稿|次のエントリー?|新しい記事|nächste[rs]?|neuerer?|suivant)(?![a-z])/i;
+// What a link or its label must hold at all to be read further.
+OlderTexts.quick = /prev|older|前|古い|vorherig|älter|précédent/i;
+NewerTexts.quick = /next|newer|次|新しい|nächst|neuer|suivant/i;
 // Addresses of list pages rather than entries.
 // ("/archives/2562" is an entry of WordPress's numbered permalinks.)
 var ListPageUrl = /\/(?:category|categories|tag|tags|label|labels|author|page|search|feed)\/?(?:[?#]|$)|\/(?:category|tag|tags|label|author|search|feed)\/|\/archives?\/?$|\/archive\/\d{4}(?:\/\d{1,2}){0,2}\/?$|\/archives?\/(?:date\/|cat_|\d{4}-\d{2}\.html)|\/page\/\d+\/?$|^https?:\/\/[^\/]+\/?(?:[?#].*)?$|^https?:\/\/[^\/]+\/\d{4}(?:\/\d{1,2}){0,2}\/?$/;
@@ -1785,35 +1887,76 @@ function NeighbourLink(doc, node) {
   var url = PageLink(doc, Attr(node, "href"));
   if (!url || /\/comment-page-\d|[?&](?:cpage|replytocom)=/.test(url) || InParts(doc, node, CommentParts))
     return "";
-  var own = PageUrl(doc);
-  if (own && (url === NormalizeUrl(own) || UrlOrigin(url) !== UrlOrigin(own)))
+  var own = OwnUrl(doc);
+  if (own && (url === own || UrlOrigin(url) !== UrlOrigin(own)))
     return "";
   return IsListPageUrl(url) ? "" : url;
 }
 
-function NeighbourLinks(doc, selectors, texts) {
-  var found = [];
-  var nodes = Select(doc, selectors.join(", "));
-  for (var i = 0; i < nodes.length; i++)
-    found.push(NeighbourLink(doc, nodes[i]));
-  if (texts) {
+// The links of the pager selectors, else those whose text (or a label just before them,
+// as in "Previous: <a>") says so.
+function NeighbourLinks(doc, rels, pagers, texts) {
+  var found = [FirstNeighbour(doc, rels), FirstPager(doc, pagers)];
+  if (!found[0] && !found[1]) {
+    var label = texts.label || (texts.label = new RegExp("(?:^|\\s)" + texts.source.replace(/^\^/, "") + "\\s*[:：]?$", "i"));
     var links = Select(doc, "a[href]");
     for (i = 0; i < links.length; i++) {
+      var inner = doc.page.substring(links[i].innerStart, Math.min(links[i].innerEnd, links[i].innerStart + 300));
+      var before = doc.page.substring(Math.max(0, links[i].start - 80), links[i].start);
+      if (!texts.quick.test(inner + " " + before + " " + Attr(links[i], "title") + " " + Attr(links[i], "aria-label")))
+        continue;
       var text = InnerText(doc, links[i]) || Attr(links[i], "title") || Attr(links[i], "aria-label");
-      var label = HtmlToText(doc.page.substring(Math.max(0, links[i].start - 80), links[i].start));
-      if (texts.test(text) || new RegExp("(?:^|\\s)" + texts.source.replace(/^\^/, "") + "\\s*[:：]?$", "i").test(label))
-        found.push(NeighbourLink(doc, links[i]));
+      if ((texts.test(text) || label.test(HtmlToText(before))) && (found[0] = NeighbourLink(doc, links[i])))
+        break;
     }
   }
-  return found;
+  return UniqueUrls(found);
+}
+
+// The first usable link of the pager elements: the element itself or the first link in it.
+function FirstPager(doc, parts) {
+  var nodes = FindInSet(doc, parts);
+  for (var i = 0; i < nodes.length; i++) {
+    var links = nodes[i].name === "a" ? [nodes[i]] : Select(doc, "a[href]", nodes[i]);
+    for (var j = 0; j < links.length && j < 3; j++) {
+      var url = NeighbourLink(doc, links[j]);
+      if (url)
+        return url;
+    }
+  }
+  return "";
+}
+
+// The first usable neighbour link of the selector list, tried in order.
+function FirstNeighbour(doc, selectors) {
+  for (var i = 0; i < selectors.length; i++) {
+    var nodes = Select(doc, selectors[i]);
+    for (var j = 0; j < nodes.length; j++) {
+      var url = NeighbourLink(doc, nodes[j]);
+      if (url)
+        return url;
+    }
+  }
+  return "";
+}
+
+// The page's own address as it states it (a <base> may point elsewhere).
+function OwnUrl(doc) {
+  if (doc.ownUrl === undefined) {
+    var own = AttrOf(doc, ["link[rel~=canonical]"], "href") || MetaContent(doc, "og:url");
+    doc.ownUrl = own ? PageLink(doc, own) : PageUrl(doc) ? PageLink(doc, PageUrl(doc)) : "";
+  }
+  return doc.ownUrl;
 }
 
 // The order of the blog's entries that their URLs tell: the date in the path, else the
 // number the path ends with; the one the page's own URL follows.
 function UrlOrder(doc) {
-  var own = PageUrl(doc).replace(/[?#][\s\S]*$/, "");
+  var own = OwnUrl(doc).replace(/[?#][\s\S]*$/, "");
   if (/\/(?:19|20)\d\d\/\d\d\/(?:\d\d\/)?/.test(own))
     return UrlNumber(/\/((?:19|20)\d\d)\/(\d\d)\/(\d\d\/)?/);
+  if (/\/(?:19|20)\d\d-\d\d-\d\d/.test(own))
+    return UrlNumber(/\/((?:19|20)\d\d)-(\d\d)-(\d\d)/);
   if (/\/\d+(?:\.html?)?\/?$/.test(own))
     return UrlNumber(/\/(\d+)(?:\.html?)?\/?$/);
   return null;
@@ -1822,19 +1965,17 @@ function UrlOrder(doc) {
 // The older entry by rel="prev", the pager classes and the link texts themes use,
 // its direction confirmed by the URLs' order where they have one.
 function StandardOlder(doc, order, current) {
-  var older = UniqueUrls(NeighbourLinks(doc, ["link[rel~=prev]", "a[rel~=prev]"]).concat(
-    NeighbourLinks(doc, OlderPagers, OlderTexts)));
-  var newer = UniqueUrls(NeighbourLinks(doc, ["link[rel~=next]", "a[rel~=next]"]).concat(
-    NeighbourLinks(doc, NewerPagers, NewerTexts)));
+  var older = NeighbourLinks(doc, ["link[rel~=prev]", "a[rel~=prev]"], OlderPagers, OlderTexts);
   order = order || UrlOrder(doc);
   if (!order)
     return older[0] || "";
+  var newer = NeighbourLinks(doc, ["link[rel~=next]", "a[rel~=next]"], NewerPagers, NewerTexts);
   var candidates = older.length ? older : [""];
   for (var i = 0; i < newer.length; i++) {
     if (candidates.indexOf(newer[i]) < 0)
       candidates.push(newer[i]);
   }
-  return PickOlder(candidates, order, order(current ? FindLink(doc, current) : PageUrl(doc)));
+  return PickOlder(candidates, order, order(current ? FindLink(doc, current) : OwnUrl(doc)));
 }
 
 // ---------------------------------------------------------------- declarations
@@ -2062,8 +2203,9 @@ var DeclaredFunctions = {
   },
   GetTitle: function (page) {
     var doc = HtmlDoc(page);
+    // A declared heading that only names the blog (an untitled entry's page) is no title.
     var title = EntryValue(doc, Declaration.title);
-    return title && SiteNames(doc).indexOf(TitleKey(title)) < 0 ? title : StandardTitle(doc) || title;
+    return title && TitleKey(title) !== TitleKey(MetaContent(doc, "og:site_name")) ? title : StandardTitle(doc);
   },
   GetNextUrl: function (page) {
     var doc = HtmlDoc(page);

@@ -82,6 +82,8 @@ int CommandTry(TCliContext &context)
             line += date ? QStringLiteral(" → ") + DateTimeToQDateTime(*date).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                          : QStringLiteral(" → 日付として読めません");
         }
+        if (name == QLatin1String("GetTitle") && result.trimmed().isEmpty())
+            line += QStringLiteral(" → タイトルが見つかりません");
         PrintOut(line + took);
         return result;
     };

@@ -414,7 +414,7 @@ TEST(BlogTypes, PagesShapedLikeRealThemesReadRight)
             continue;
         const QStringList fields = line.split(QLatin1Char('\t'));
         ASSERT_GE(fields.size(), 3) << line.toStdString();
-        SCOPED_TRACE((fields[0] + QLatin1Char(' ') + fields[2]).toStdString());
+        SCOPED_TRACE(QString(fields[0] + QLatin1Char(' ') + fields[2]).toStdString());
         QFile page(folder + fields[0]);
         ASSERT_TRUE(page.open(QIODevice::ReadOnly));
         auto &controller = controllers[fields[1]];
