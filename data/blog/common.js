@@ -1591,7 +1591,7 @@ function TitleKey(text) {
   return CollapseSpace((text || "").normalize("NFKC")).toLowerCase().replace(/\s+/g, " ");
 }
 
-var TitleSeparator = /\s[-|–—»«·•~\/:]{1,2}\s|:\s|\s::|\s\|/g;
+var TitleSeparator = /\s[-|–—»«·•~\/:]{1,2}\s|:\s|\s::|\s\||\s*｜\s*/g;
 
 // The ways a page title may be cut at its separators: [{text, key}], the whole first,
 // then each beginning and each end.
@@ -1645,8 +1645,10 @@ function StandardTitle(doc) {
   var sources = [headline, og, pageTitle];
   for (var i = 0; i < sources.length; i++) {
     var parts = sources[i] ? TitleParts(sources[i]) : [];
+    // A part of a longer title counts when it is most of it: a short heading ("News")
+    // that begins a title is not the title.
     for (var j = 0; j < parts.length; j++) {
-      if (parts[j].key)
+      if (parts[j].key && (j === 0 || parts[j].key.length >= 0.4 * parts[0].key.length))
         known["k" + parts[j].key] = true;
     }
   }
