@@ -109,6 +109,34 @@ function AmebaRecord(field) {
   };
 }
 
+// The neighbours INIT_DATA names for the page's own entry (entryMetaMap[id].paging):
+// "prev" is the older entry, "next" the newer; the entry numbers confirm it.
+function AmebaPaging(which) {
+  return function (doc) {
+    var id = AmebaEntryId(PageUrl(doc)) || AttrOf(doc, "[data-unique-entry-id]", "data-unique-entry-id");
+    var data = id ? AssignedLiteral(doc.page, "window.INIT_DATA") : null;
+    var found = "";
+    function walk(value, depth) {
+      if (found || !value || typeof value !== "object" || depth > 10)
+        return;
+      var meta = value.entryMetaMap && value.entryMetaMap[id];
+      var paging = meta && meta.paging ? meta.paging[which] : null;
+      if (paging && typeof paging === "object")
+        paging = paging.entry_id || paging.id || paging.url || "";
+      if (paging) {
+        found = /^\d+$/.test(String(paging)) ? AmebaEntryLink(doc, String(paging)) : String(paging);
+        return;
+      }
+      for (var key in value) {
+        if (value.hasOwnProperty(key) && value[key] && typeof value[key] === "object")
+          walk(value[key], depth + 1);
+      }
+    }
+    walk(data, 0);
+    return found;
+  };
+}
+
 BlogType({
   service: "ameba",
   main: [".skin-blogMain", "[data-uranus-layout=main]", "#main", "main", ".skin-blogBody"],
@@ -116,8 +144,9 @@ BlogType({
   title: [InMain(AmebaTitles), AmebaRecord("entry_title")],
   date: [AmebaEntryDate, AmebaRecord("entry_created_datetime")],
   // Entry numbers grow with every entry, which tells the paging buttons apart.
-  older: ["a.skin-pagingNext", "a.pagingNext"],
-  newer: ["a.skin-pagingPrev", "a.pagingPrev"],
+  // Skins with a footer pager (wu_pf_default) call the older entry "次へ" too.
+  older: ["a.skin-pagingNext", "a.pagingNext", "a.footerNavNext", AmebaPaging("prev")],
+  newer: ["a.skin-pagingPrev", "a.pagingPrev", "a.footerNavPrev", AmebaPaging("next")],
   order: UrlNumber(/\/entry-(\d+)\.html$/),
   olderList: ["a.skin-pagingNext", "a.pagingNext"]
 });

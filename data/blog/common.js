@@ -638,6 +638,8 @@ function TextOf(doc, selectors, scope) {
   for (var i = 0; i < selectors.length; i++) {
     var found = Select(doc, selectors[i], scope);
     for (var j = 0; j < found.length; j++) {
+      if (doc.entryOnly && IsForeign(doc, found[j]))
+        continue;
       var text = InnerText(doc, found[j]);
       if (text)
         return text;
@@ -653,6 +655,8 @@ function AttrOf(doc, selectors, name, scope) {
   for (var i = 0; i < selectors.length; i++) {
     var found = Select(doc, selectors[i], scope);
     for (var j = 0; j < found.length; j++) {
+      if (doc.entryOnly && IsForeign(doc, found[j]))
+        continue;
       var value = CollapseSpace(Attr(found[j], name));
       if (value)
         return value;
@@ -661,8 +665,10 @@ function AttrOf(doc, selectors, name, scope) {
   return "";
 }
 
+// Saved pages now and then carry the value as "value" rather than "content".
 function MetaContent(doc, key) {
-  return AttrOf(doc, ["meta[property=\"" + key + "\"]", "meta[name=\"" + key + "\"]"], "content");
+  var selectors = ["meta[property=\"" + key + "\"]", "meta[name=\"" + key + "\"]"];
+  return AttrOf(doc, selectors, "content") || AttrOf(doc, selectors, "value");
 }
 
 // ---------------------------------------------------------------- URLs
@@ -878,8 +884,17 @@ function DateKey(text) {
 }
 
 // items: [{url, date, pinned}] in page order. The newest by date when dates are
-// known (a pinned entry shown first may be old), else the first one not pinned.
+// known (a pinned entry shown first may be old), else the first one not pinned; links
+// to list pages count only where nothing else is listed.
 function PickNewest(items) {
+  // Date archives, categories and tags listed beside the entries are no entries.
+  var entries = [];
+  for (var j = 0; j < items.length; j++) {
+    if (items[j].url && !IsListPageUrl(items[j].url))
+      entries.push(items[j]);
+  }
+  if (entries.length)
+    items = entries;
   var best = null;
   var bestKey = NaN;
   for (var i = 0; i < items.length; i++) {
@@ -1161,6 +1176,810 @@ function JsonLdUrl(value) {
   return typeof value === "string" ? CollapseSpace(DecodeEntities(value)) : "";
 }
 
+// ---------------------------------------------------------------- the standards layer
+
+// What every blog type reads by itself beneath its declaration: the title, date and
+// older entry that the web's common standards (JSON-LD, Open Graph, microformats,
+// <time>, rel="prev") and the usual theme markup name, and dates written as text.
+
+// Parts of a page that are about something else than the entry: comments, sidebars,
+// related posts, the site's header and footer, navigation. Titles and dates found there
+// are never the entry's own.
+var ForeignParts = "#comments, .comments, .comments-area, #respond, .comment-respond, .comment-list, " +
+  ".commentlist, .comment, .comment-body, #sidebar, .sidebar, #secondary, .widget-area, #side, #sidemenu, " +
+  ".side, aside.widget, .jp-relatedposts, #jp-relatedposts, .related-posts, .yarpp-related, .relatedposts, " +
+  ".related, #related, .crp_related, #colophon, .site-footer, #footer, nav, .breadcrumb, .breadcrumbs, " +
+  "#site-title, .site-title, #blog-title, .site-branding, #site-description, .site-description, #header, " +
+  ".site-header, #masthead";
+// Parts whose links never lead to the entry's neighbours (the pager itself sits in a nav).
+var CommentParts = "#comments, .comments, .comments-area, #respond, .comment-list, .commentlist, .comment, " +
+  ".comment-navigation, .comments-pagination, #sidebar, .sidebar, #secondary, .widget-area, #side, " +
+  "aside.widget, .jp-relatedposts, #jp-relatedposts, .related-posts, .yarpp-related, .relatedposts, .related, " +
+  "#related, .crp_related";
+
+// A list of simple selectors ("tag", "#id", ".class", "tag.class", others) made into
+// tables, so that one element is tested by a look-up per class rather than a match per
+// selector.
+var PartSets = {};
+
+function PartSet(parts) {
+  if (PartSets.hasOwnProperty(parts))
+    return PartSets[parts];
+  var set = {tags: {}, ids: {}, classes: {}, others: [], classPattern: null};
+  var alternatives = ParseSelector(parts);
+  for (var i = 0; i < alternatives.length; i++) {
+    var compound = alternatives[i][0].compound;
+    var plain = alternatives[i].length === 1 && !compound.attrs.length && !compound.id;
+    if (plain && !compound.tag && compound.classes.length === 1)
+      set.classes[" " + compound.classes[0]] = null;
+    else if (plain && compound.tag && compound.classes.length === 1)
+      set.classes[" " + compound.classes[0]] = compound.tag;
+    else if (plain && compound.tag && !compound.classes.length)
+      set.tags[compound.tag] = true;
+    else if (alternatives[i].length === 1 && compound.id && !compound.tag && !compound.classes.length &&
+             !compound.attrs.length)
+      set.ids[" " + compound.id] = true;
+    else
+      set.others.push(alternatives[i]);
+  }
+  var names = [];
+  for (var key in set.classes) {
+    if (set.classes.hasOwnProperty(key))
+      names.push(key.substring(1).replace(/[.*+?^${}()|[\]\\]/g, "\\$&"));
+  }
+  if (names.length)
+    set.classPattern = new RegExp("(?:^|\\s)(" + names.join("|") + ")(?=\\s|$)", "g");
+  return (PartSets[parts] = set);
+}
+
+function InPartSet(node, set) {
+  if (set.tags.hasOwnProperty(node.name))
+    return true;
+  var attrs = node.attrs;
+  if (attrs.id && set.ids.hasOwnProperty(" " + attrs.id))
+    return true;
+  var value = attrs["class"];
+  if (value && set.classPattern) {
+    var pattern = set.classPattern;
+    pattern.lastIndex = 0;
+    var m;
+    while ((m = pattern.exec(value)) !== null) {
+      var tag = set.classes[" " + m[1]];
+      if (tag === null || tag === node.name)
+        return true;
+      pattern.lastIndex = m.index + m[0].length;
+    }
+  }
+  for (var i = 0; i < set.others.length; i++) {
+    var parts = set.others[i];
+    if (parts.length === 1 ? MatchCompound(node, parts[0].compound) :
+        MatchParts(node, parts, parts.length - 1, NewMatchMemo(parts)))
+      return true;
+  }
+  return false;
+}
+
+// The elements of the page, in page order from position start, that match the set.
+function FindInSet(doc, parts, start, first) {
+  var set = PartSet(parts);
+  var found = [];
+  for (var i = NodeAt(doc, start || 0); i < doc.nodes.length; i++) {
+    if (InPartSet(doc.nodes[i], set)) {
+      found.push(doc.nodes[i]);
+      if (first)
+        break;
+    }
+  }
+  return found;
+}
+
+// The position in doc.nodes of the first element starting at or after pos.
+function NodeAt(doc, pos) {
+  var low = 0;
+  var high = doc.nodes.length;
+  while (low < high) {
+    var middle = (low + high) >> 1;
+    if (doc.nodes[middle].start < pos)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low;
+}
+
+// Whether the element lies in one of the parts (a list of simple selectors); the answer
+// is kept for every element on the way up, so a page costs its elements once.
+function InParts(doc, node, parts) {
+  var memo = doc["in " + parts] || (doc["in " + parts] = {});
+  var set = PartSet(parts);
+  var path = [];
+  var result = false;
+  for (var n = node; n && n.index >= 0; n = n.parent) {
+    if (memo.hasOwnProperty(n.index)) {
+      result = memo[n.index];
+      break;
+    }
+    path.push(n);
+    if ((result = InPartSet(n, set)))
+      break;
+  }
+  for (var i = 0; i < path.length; i++)
+    memo[path[i].index] = result;
+  return result;
+}
+
+function IsForeign(doc, node) {
+  return InParts(doc, node, ForeignParts);
+}
+
+// ---- dates written as text
+
+var MonthNumbers = (function () {
+  var names = {
+    1: "january jan januar jänner jän janvier janv enero gennaio januari janeiro",
+    2: "february feb februar février févr fevrier febrero febbraio februari fevereiro",
+    3: "march mar märz maerz marz mars marzo maart março",
+    4: "april apr avril avr abril aprile",
+    5: "may mai mayo maggio mei maio",
+    6: "june jun juni juin junio giugno junho",
+    7: "july jul juli juillet juil julio luglio julho",
+    8: "august aug août aout agosto augustus",
+    9: "september sept sep septembre setembro settembre septiembre",
+    10: "october oct oktober okt octobre octubre ottobre outubro",
+    11: "november nov novembre noviembre novembro",
+    12: "december dec dezember dez décembre déc decembre diciembre dicembre dezembro"
+  };
+  var table = {};
+  for (var month in names) {
+    var list = names[month].split(" ");
+    for (var i = 0; i < list.length; i++)
+      table[list[i]] = parseInt(month, 10);
+  }
+  return table;
+})();
+var MonthAlternatives = Object.keys(MonthNumbers).sort(function (a, b) { return b.length - a.length; }).join("|");
+var NotLetter = "(?![a-zà-öø-ÿ])";
+var Weekdays = new RegExp("(?:^|[^a-zà-öø-ÿ])(?:monday|tuesday|wednesday|thursday|friday|saturday|sunday|" +
+  "mon|tues?|wed|thu(?:rs?)?|fri|sat|sun|montag|dienstag|mittwoch|donnerstag|freitag|samstag|sonnabend|sonntag|" +
+  "lundi|mardi|mercredi|jeudi|vendredi|samedi|dimanche)" + NotLetter + "\\.?,?", "g");
+var JapaneseWeekdays = /[(（]\s*[月火水木金土日](?:曜日?)?\s*[)）]|[月火水木金土日]曜日?/g;
+var TextDatePatterns = [
+  {re: /(\d{4})\s*年\s*(\d{1,2})\s*月\s*(\d{1,2})\s*日/g, y: 1, m: 2, d: 3},
+  {re: /(\d{4})([-\/.])(\d{1,2})\2(\d{1,2})(?!\d)/g, y: 1, m: 3, d: 4},
+  {re: /(\d{1,2})\.\s?(\d{1,2})\.\s?(\d{4}|\d{2})(?![\d.])/g, y: 3, m: 2, d: 1},
+  {re: /(\d{1,2})\/(\d{1,2})\/(\d{4}|\d{2})(?!\d)/g, y: 3, m: 1, d: 2, either: true},
+  {re: new RegExp("(\\d{1,2})(?:\\.|st|nd|rd|th|er)?\\s*(?:de\\s+)?(" + MonthAlternatives + ")" + NotLetter +
+    "\\.?,?\\s*(?:de\\s+)?(\\d{4})(?!\\d)", "g"), y: 3, m: 2, d: 1},
+  {re: new RegExp("(?:^|[^a-zà-öø-ÿ])(" + MonthAlternatives + ")" + NotLetter +
+    "\\.?\\s*(\\d{1,2})(?:st|nd|rd|th)?\\s*,?\\s*(\\d{4})(?!\\d)", "g"), y: 3, m: 1, d: 2}
+];
+var TextTimePattern = /^[\s,|@\-–—]*(?:(?:at|um|à|a las|alle|om|gegen|le|de)\s+)?t?\s*(?:(午前|午後)\s*)?([01]?\d|2[0-3])\s*(?::|時|h(?=\d))\s*([0-5]\d|\d(?=\s*分))(?:\s*(?::|分)\s*([0-5]\d)(?:[.,]\d+)?)?\s*(?:分|秒)?\s*(am|pm|a\.m\.|p\.m\.)?(?:\s*(z|utc|gmt|[+-]\d{2}:?\d{2})(?![\d]))?/;
+
+function DateText(text) {
+  return (text || "").normalize("NFKC").toLowerCase().replace(JapaneseWeekdays, " ")
+    .replace(Weekdays, function (found) { return found.charAt(0) === " " ? " " : found.charAt(0) + " "; });
+}
+
+function Two(number) {
+  return (number < 10 ? "0" : "") + number;
+}
+
+// Every date the text names, in order, each with its time of day when one follows:
+// [{year, month, day, hour, minute, second, hasTime, zone, index, end}] (at most
+// limit). lang ("en-US" and the like) settles the order of "03/04/2019". The text is
+// read once, however many dates it holds.
+function ReadDatesText(text, lang, limit) {
+  var t = DateText(text);
+  var found = [];
+  for (var i = 0; i < TextDatePatterns.length; i++) {
+    var p = TextDatePatterns[i];
+    p.re.lastIndex = 0;
+    var m;
+    while ((m = p.re.exec(t)) !== null) {
+      var month = /\d/.test(m[p.m]) ? parseInt(m[p.m], 10) : MonthNumbers[m[p.m]];
+      var day = parseInt(m[p.d], 10);
+      var year = parseInt(m[p.y], 10);
+      if (m[p.y].length === 2)
+        year += year < 70 ? 2000 : 1900;
+      if (p.either && (month > 12 || (day <= 12 && !/^en(?:-us)?$/i.test(lang || "")))) {
+        var swap = month;
+        month = day;
+        day = swap;
+      }
+      var check = new Date(Date.UTC(year, month - 1, day));
+      if (year < 1990 || year > 2100 || check.getUTCMonth() !== month - 1 || check.getUTCDate() !== day)
+        continue;
+      var at = m.index + (m[0].length - m[0].replace(/^[^\da-zà-öø-ÿ]+/, "").length);
+      found.push({year: year, month: month, day: day, hour: 0, minute: 0, second: 0, hasTime: false, zone: "",
+        index: at, end: m.index + m[0].length});
+    }
+  }
+  found.sort(function (a, b) { return a.index - b.index || b.end - a.end; });
+  var dates = [];
+  for (i = 0; i < found.length && dates.length < (limit || Infinity); i++) {
+    if (dates.length && found[i].index < dates[dates.length - 1].end)
+      continue;
+    var time = TextTimePattern.exec(t.substring(found[i].end, found[i].end + 60));
+    if (time)
+      SetTime(found[i], time);
+    dates.push(found[i]);
+  }
+  return dates;
+}
+
+// The first date the text names, or null.
+function ReadDateText(text, lang) {
+  return ReadDatesText(text, lang, 1)[0] || null;
+}
+
+function SetTime(date, m) {
+  var hour = parseInt(m[2], 10);
+  var marker = m[1] || m[5] || "";
+  if (marker) {
+    if (hour > 12)
+      return;
+    hour = hour % 12 + (marker === "午後" || marker.charAt(0) === "p" ? 12 : 0);
+  }
+  date.hour = hour;
+  date.minute = parseInt(m[3], 10);
+  date.second = m[4] ? parseInt(m[4], 10) : 0;
+  date.hasTime = true;
+  date.zone = m[6] || "";
+  date.end += m[0].length;
+}
+
+// A time of day on its own ("posted at 12:53", "18:55 Uhr"), as a date of day 0.
+function ReadTimeText(text) {
+  var t = DateText(text);
+  var m = /(?:^|[^\d:.\/])((?:午前|午後)\s*)?([01]?\d|2[0-3])\s*(?::|時)\s*([0-5]\d|\d(?=\s*分))(?:\s*(?::|分)\s*([0-5]\d))?(?![\d:])\s*(am|pm|a\.m\.|p\.m\.)?/.exec(t);
+  if (!m)
+    return null;
+  var time = {year: 0, month: 0, day: 0, hasTime: false, index: m.index, end: m.index};
+  SetTime(time, [m[0], m[1] ? m[1].replace(/\s+/g, "") : "", m[2], m[3], m[4], m[5], ""]);
+  return time.hasTime ? time : null;
+}
+
+function DateOut(date) {
+  var text = date.year + "-" + Two(date.month) + "-" + Two(date.day);
+  return date.hasTime ? text + " " + Two(date.hour) + ":" + Two(date.minute) + ":" + Two(date.second) : text;
+}
+
+// ---- the reader's clock
+
+var IsoInstant = /^(\d{4})-(\d\d)-(\d\d)[T ](\d\d):(\d\d)(?::(\d\d))?(?:\.\d+)?\s*(Z|[+-]\d\d:?\d\d)$/i;
+
+function IsoMinutes(m) {
+  return Date.UTC(+m[1], +m[2] - 1, +m[3], +m[4], +m[5]) / 60000;
+}
+
+function OffsetMinutes(zone) {
+  if (/^z$/i.test(zone))
+    return 0;
+  var m = /^([+-])(\d\d):?(\d\d)$/.exec(zone);
+  return m ? (m[1] === "-" ? -1 : 1) * (parseInt(m[2], 10) * 60 + parseInt(m[3], 10)) : NaN;
+}
+
+function ZoneText(offset) {
+  var sign = offset < 0 ? "-" : "+";
+  offset = Math.abs(offset);
+  return sign + Two(Math.floor(offset / 60)) + ":" + Two(offset % 60);
+}
+
+// The page's own timestamps with a zone: [{minutes (UTC), offset}].
+function PageInstants(doc) {
+  if (doc.instants)
+    return doc.instants;
+  var found = [];
+  var re = /(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d)(?::\d\d)?(?:\.\d+)?([+-]\d\d:?\d\d)["']/g;
+  var m;
+  while ((m = re.exec(doc.page)) !== null && found.length < 200) {
+    // Attributes and JSON-LD dates, not whatever a script carries.
+    if (!/(?:datetime|content|title|value|date\w*"?)\s*[=:]\s*["']$/i.test(doc.page.substring(m.index - 40, m.index)))
+      continue;
+    var offset = OffsetMinutes(m[6]);
+    var local = IsoMinutes([m[0], m[1], m[2], m[3], m[4], m[5]]);
+    found.push({minutes: local - offset, local: local, offset: offset});
+  }
+  doc.instants = found;
+  return found;
+}
+
+// Central Europe's summer time, for blogs whose other timestamps show both its offsets.
+function EuropeanOffset(minutes) {
+  var year = new Date(minutes * 60000).getUTCFullYear();
+  function lastSunday(month) {
+    var day = new Date(Date.UTC(year, month + 1, 0));
+    return Date.UTC(year, month, day.getUTCDate() - day.getUTCDay(), 1) / 60000;
+  }
+  return minutes >= lastSunday(2) && minutes < lastSunday(9) ? 120 : 60;
+}
+
+// A date in UTC turned into the blog's own wall-clock time, where the page tells the
+// zone: the same moment written with its offset elsewhere on the page, the time of day
+// shown beside the title, the offset of the page's other timestamps, or a Japanese page.
+// Other dates stay as they are.
+function ReadersClock(doc, value) {
+  var m = IsoInstant.exec(value || "");
+  if (!m || OffsetMinutes(m[7]) !== 0)
+    return value;
+  var utc = IsoMinutes(m);
+  var instants = PageInstants(doc);
+  var offset = NaN;
+  var seen = {};
+  var kinds = 0;
+  for (var i = 0; i < instants.length; i++) {
+    if (instants[i].offset === 0)
+      continue;
+    if (instants[i].minutes === utc) {
+      offset = instants[i].offset;
+      break;
+    }
+    // The same wall-clock time with the blog's offset: the "Z" was written on the
+    // local time (as some SEO plugins do), which readers see as it stands.
+    if (instants[i].local === utc)
+      return value.replace(/\s*(?:Z|[+-]00:?00)$/i, "");
+    if (!seen.hasOwnProperty(instants[i].offset)) {
+      seen[instants[i].offset] = true;
+      kinds++;
+    }
+  }
+  if (isNaN(offset)) {
+    var shown = ShownDate(doc);
+    if (shown && shown.hasTime) {
+      var difference = shown.year ?
+        Date.UTC(shown.year, shown.month - 1, shown.day, shown.hour, shown.minute) / 60000 - utc :
+        ((shown.hour * 60 + shown.minute - (+m[4] * 60 + +m[5])) % 1440 + 1440 + 720) % 1440 - 720;
+      if (difference % 15 === 0 && difference >= -720 && difference <= 840)
+        offset = difference;
+    }
+  }
+  if (isNaN(offset) && kinds === 1)
+    offset = parseInt(Object.keys(seen)[0], 10);
+  if (isNaN(offset) && kinds === 2 && seen[60] && seen[120])
+    offset = EuropeanOffset(utc);
+  if (isNaN(offset) && /^ja\b/i.test(PageLanguage(doc)))
+    offset = 540;
+  if (isNaN(offset) || offset === 0)
+    return value;
+  var local = new Date((utc + offset) * 60000);
+  return local.getUTCFullYear() + "-" + Two(local.getUTCMonth() + 1) + "-" + Two(local.getUTCDate()) + "T" +
+    Two(local.getUTCHours()) + ":" + Two(local.getUTCMinutes()) + ":" + (m[6] || "00") + ZoneText(offset);
+}
+
+function PageLanguage(doc) {
+  if (doc.language === undefined) {
+    doc.language = AttrOf(doc, "html[lang]", "lang") || MetaContent(doc, "og:locale").replace(/_/g, "-") ||
+      AttrOf(doc, "meta[http-equiv=content-language]", "content");
+  }
+  return doc.language;
+}
+
+// ---- title
+
+// The blog's own name, as the page states it: og:site_name, the JSON-LD site or
+// publisher, the site title in the header.
+function SiteNames(doc) {
+  if (doc.siteNames)
+    return doc.siteNames;
+  var names = [MetaContent(doc, "og:site_name"), MetaContent(doc, "application-name")];
+  var objects = JsonLdObjects(doc);
+  for (var i = 0; i < objects.length; i++) {
+    if (JsonLdIsType(objects[i], /^(?:WebSite|Blog|Organization)$/))
+      names.push(JsonLdString(objects[i].name));
+  }
+  var heads = FindInSet(doc, "#site-title, .site-title, #blog-title, .blog-title, #logo, .logo");
+  var h1s = Select(doc, "h1");
+  for (i = 0; i < h1s.length; i++) {
+    if (InParts(doc, h1s[i], "#header, .header, .site-branding"))
+      heads.push(h1s[i]);
+  }
+  for (i = 0; i < heads.length && i < 8; i++)
+    names.push(InnerText(doc, heads[i]));
+  var kept = [];
+  for (i = 0; i < names.length; i++) {
+    var name = TitleKey(names[i]);
+    if (name && name.length < 120)
+      kept.push(name);
+  }
+  doc.siteNames = kept;
+  return kept;
+}
+
+// Titles compared as a reader reads them: compatibility forms, case and white space
+// aside.
+function TitleKey(text) {
+  return CollapseSpace((text || "").normalize("NFKC")).toLowerCase().replace(/\s+/g, " ");
+}
+
+var TitleSeparator = /\s[-|–—»«·•~\/:]{1,2}\s|:\s|\s::|\s\||\s*｜\s*/g;
+
+// The ways a page title may be cut at its separators: [{text, key}], the whole first,
+// then each beginning and each end.
+function TitleParts(text) {
+  text = CollapseSpace(text).replace(/[\s:|]+$/, "");
+  var parts = [{text: text, key: TitleKey(text)}];
+  var cuts = [];
+  var m;
+  TitleSeparator.lastIndex = 0;
+  while ((m = TitleSeparator.exec(text)) !== null && cuts.length < 8)
+    cuts.push({start: m.index, end: m.index + m[0].length});
+  for (var i = 0; i < cuts.length; i++) {
+    var head = CollapseSpace(text.substring(0, cuts[i].start));
+    var tail = CollapseSpace(text.substring(cuts[i].end));
+    parts.push({text: head, key: TitleKey(head)}, {text: tail, key: TitleKey(tail)});
+  }
+  return parts;
+}
+
+// A page title without the site's name before or after it.
+function WithoutSiteName(doc, text) {
+  var names = SiteNames(doc);
+  var parts = TitleParts(text);
+  if (parts.length === 1 || !names.length)
+    return parts[0].text;
+  for (var i = 1; i < parts.length; i += 2) {
+    for (var j = 0; j < names.length; j++) {
+      if (parts[i + 1].key === names[j] && parts[i].text)
+        return parts[i].text;
+      if (parts[i].key === names[j] && parts[i + 1].text)
+        return parts[i + 1].text;
+    }
+  }
+  return parts[0].text;
+}
+
+var TitleElements = "h1, h2, h3, h4, .entry-title, .post-title, .postitle, .storytitle, .title, " +
+  "[itemprop=headline], .p-name";
+
+// The entry's title: its own heading, the one whose text the page's metadata (JSON-LD,
+// Open Graph, <title>) also carries; else those, without the site's name; else the one
+// heading of the entry.
+function StandardTitle(doc) {
+  if (doc.standardTitle !== undefined)
+    return doc.standardTitle;
+  var article = JsonLdArticle(doc);
+  var headline = article ? JsonLdString(article.headline) || JsonLdString(article.name) : "";
+  var og = MetaContent(doc, "og:title") || MetaContent(doc, "twitter:title");
+  var pageTitle = TextOf(doc, "title");
+  var known = {};
+  var sources = [headline, og, pageTitle];
+  for (var i = 0; i < sources.length; i++) {
+    var parts = sources[i] ? TitleParts(sources[i]) : [];
+    // A part of a longer title counts when it is most of it: a short heading ("News")
+    // that begins a title is not the title.
+    for (var j = 0; j < parts.length; j++) {
+      if (parts[j].key && (j === 0 || parts[j].key.length >= 0.4 * parts[0].key.length))
+        known["k" + parts[j].key] = true;
+    }
+  }
+  var names = SiteNames(doc);
+  var headings = FindInSet(doc, TitleElements);
+  var sole = null;
+  var soleCount = 0;
+  for (i = 0; i < headings.length; i++) {
+    if (IsForeign(doc, headings[i]))
+      continue;
+    if (headings[i].innerEnd - headings[i].innerStart > 3000)
+      continue;
+    var text = InnerText(doc, headings[i]);
+    var key = TitleKey(text);
+    if (!key || key.length > 400 || names.indexOf(key) >= 0)
+      continue;
+    if (known.hasOwnProperty("k" + key)) {
+      doc.titleNode = headings[i];
+      return (doc.standardTitle = text);
+    }
+    if (headings[i].name === "h1" && !(sole && Contains(sole, headings[i]))) {
+      sole = sole || headings[i];
+      soleCount++;
+    }
+  }
+  var title = headline ? WithoutSiteName(doc, headline) : og ? WithoutSiteName(doc, og) : "";
+  if (!title && soleCount === 1) {
+    doc.titleNode = sole;
+    title = InnerText(doc, sole);
+  }
+  if (!title && pageTitle)
+    title = WithoutSiteName(doc, pageTitle);
+  // An untitled entry's page names only the blog.
+  if (names.indexOf(TitleKey(title)) >= 0)
+    title = "";
+  return (doc.standardTitle = title);
+}
+
+// ---- date
+
+var EntryBodies = ".entry-content, .entry-body, .post-body, .post-content, .article-body, .entry_body, " +
+  ".entry_text, .entryBody, .article-content, .skin-entryBody, [itemprop=articleBody], .e-content";
+var EntryMeta = ".post-footer, .post-timestamp, .meta, .byline, .entry-meta, .post-meta, .postmeta, " +
+  ".entry-footer, .post-info, .posted, .posted-on, .article-time, .entry-time, .time, .timestamp, .date";
+
+// The element that holds the entry the title names.
+function EntryAround(doc, node) {
+  return Closest(node, "article, .hentry, .h-entry, .post, .entry, [itemtype*=BlogPosting]") ||
+    (node.parent && node.parent.index >= 0 ? node.parent : null);
+}
+
+// The text of the page from start to end, without the parts that are not the entry's
+// and with a space for every tag (so "05</span><span>17:00" stays two things).
+function PlainText(doc, start, end) {
+  var html = "";
+  var at = start;
+  for (var i = NodeAt(doc, start); i < doc.nodes.length; i++) {
+    var node = doc.nodes[i];
+    if (node.start < at)
+      continue;
+    if (node.start >= end)
+      break;
+    if (IsForeign(doc, node) || HiddenDate.test(Attr(node, "class"))) {
+      html += doc.page.substring(at, node.start);
+      at = Math.min(node.end, end);
+    }
+  }
+  html += doc.page.substring(at, end);
+  return HtmlToText(html.replace(/</g, " <"));
+}
+
+// Dates of the last edit, and those written only for search engines.
+var HiddenDate = /(?:^|\s)(?:modified|date-modified|entry-modified|post-update|rich-snippet-hidden|screen-reader-text)(?:\s|$)/;
+
+// The date written near the entry's title: between the title and the entry's text,
+// else just before the title (a date heading above it). Kept with the page.
+function ShownDate(doc) {
+  if (doc.shownDate !== undefined)
+    return doc.shownDate;
+  StandardTitle(doc);
+  var title = doc.titleNode || SelectFirst(doc, ["h1.entry-title", ".entry-title", ".post-title", "article h1", "h1"]);
+  var found = null;
+  if (title) {
+    var entry = EntryAround(doc, title);
+    var end = Math.min(title.end + 4000, entry ? entry.innerEnd : doc.page.length);
+    var body = FindInSet(doc, EntryBodies, title.end, true);
+    if (body.length)
+      end = Math.min(end, body[0].start);
+    var lang = PageLanguage(doc);
+    found = ReadDateText(PlainText(doc, title.end, end), lang);
+    if (!found) {
+      var start = Math.max(0, title.start - 1500);
+      var before = PlainText(doc, start, title.start);
+      var dates = ReadDatesText(before, lang);
+      found = dates.length ? dates[dates.length - 1] : null;
+    }
+    if (!found)
+      found = ReadTimeText(PlainText(doc, title.end, end));
+  }
+  return (doc.shownDate = found);
+}
+
+// A time of day written in the entry's meta lines ("posted by ... at 12:53"), for a
+// date that comes without one.
+function MetaTime(doc, date) {
+  var metas = FindInSet(doc, EntryMeta);
+  for (var i = 0; i < metas.length; i++) {
+    if (IsForeign(doc, metas[i]))
+      continue;
+    var text = PlainText(doc, metas[i].innerStart, metas[i].innerEnd);
+    var full = ReadDateText(text, PageLanguage(doc));
+    if (full && full.hasTime && full.year === date.year && full.month === date.month && full.day === date.day)
+      return full;
+    var time = full ? null : ReadTimeText(text);
+    if (time)
+      return time;
+  }
+  // The same day written again with its time further on ("Posted on ... at 09:11").
+  var entry = doc.titleNode ? EntryAround(doc, doc.titleNode) : null;
+  if (entry) {
+    var rest = PlainText(doc, doc.titleNode.end, entry.innerEnd);
+    var dates = ReadDatesText(rest, PageLanguage(doc));
+    for (var j = 0; j < dates.length; j++) {
+      var m = dates[j];
+      if (m.hasTime && m.year === date.year && m.month === date.month && m.day === date.day)
+        return m;
+    }
+  }
+  return null;
+}
+
+// The dates microformats and microdata mark, strongest first: h-entry's dt-published,
+// hAtom's published, schema.org's datePublished; each by its datetime, title or content
+// attribute, else its text. One pass over the page.
+function MarkedDates(doc) {
+  var kinds = [[], [], []];
+  var nodes = FindInSet(doc, ".dt-published, .published, [itemprop=datePublished]");
+  for (var i = 0; i < nodes.length; i++) {
+    var node = nodes[i];
+    if (IsForeign(doc, node))
+      continue;
+    var value = CollapseSpace(Attr(node, "datetime") || Attr(node, "title") || Attr(node, "content"));
+    if (!value && node.innerEnd - node.innerStart < 400)
+      value = InnerText(doc, node);
+    if (value)
+      kinds[HasClass(node, "dt-published") ? 0 : HasClass(node, "published") ? 1 : 2].push(value);
+  }
+  return kinds[0].concat(kinds[1], kinds[2]);
+}
+
+// The entry's date by the strongest evidence the page has: JSON-LD, Open Graph's
+// article:published_time, microformats, <time> in the entry, the date written near the
+// title, the date in the entry's URL; a date without its time of day takes the time
+// written beside it.
+function StandardDate(doc) {
+  if (doc.standardDate !== undefined)
+    return doc.standardDate;
+  var article = JsonLdArticle(doc);
+  var values = [article ? JsonLdString(article.datePublished) || JsonLdString(article.dateCreated) : "",
+    MetaContent(doc, "article:published_time"), MetaContent(doc, "og:published_time")];
+  var marked = MarkedDates(doc);
+  for (var i = 0; i < marked.length; i++)
+    values.push(marked[i]);
+  // hAtom asks for "updated" on every entry, so themes put it on the publication time
+  // too: it means the last edit only beside a time without it.
+  var times = Select(doc, "time[datetime]");
+  var edited = "";
+  for (i = 0; i < times.length; i++) {
+    var node = times[i];
+    if (IsForeign(doc, node))
+      continue;
+    var classes = Attr(node, "class") + " " + Attr(node.parent, "class");
+    if (!/updated|modified|update/i.test(classes)) {
+      edited = "";
+      values.push(CollapseSpace(Attr(node, "datetime")));
+      break;
+    }
+    if (!edited && !/modified|update(?!d)/i.test(classes))
+      edited = CollapseSpace(Attr(node, "datetime"));
+  }
+  if (edited)
+    values.push(edited);
+  var lang = PageLanguage(doc);
+  var date = "";
+  var written;
+  for (i = 0; i < values.length && !date; i++) {
+    if (values[i] && IsoInstant.test(values[i]))
+      date = values[i];
+    else if (values[i] && (written = ReadDateText(values[i], lang)))
+      date = DateTextWithTime(doc, written);
+  }
+  if (!date && ShownDate(doc) && ShownDate(doc).year)
+    date = DateTextWithTime(doc, ShownDate(doc));
+  if (!date) {
+    var m = /\/((?:19|20)\d\d)[\/-](\d\d)[\/-](\d\d)(?:[\/-]|$)/.exec(PageUrl(doc).replace(/[?#][\s\S]*$/, ""));
+    if (m)
+      date = m[1] + "-" + m[2] + "-" + m[3];
+  }
+  return (doc.standardDate = date);
+}
+
+// A date read from text, with the time written apart when the text gives none.
+function DateTextWithTime(doc, date) {
+  if (!date.hasTime) {
+    var time = MetaTime(doc, date);
+    if (time) {
+      date.hour = time.hour;
+      date.minute = time.minute;
+      date.second = time.second;
+      date.hasTime = true;
+    }
+  }
+  return DateOut(date) + (date.zone && date.zone !== "z" ? date.zone.toUpperCase() : "");
+}
+
+// ---- older entry
+
+// The pager elements themes use (the link itself or its container), in page order.
+var OlderPagers = ".nav-previous, .nav-paging-prev, .next-prev-prev, .p-pnLinks__item.-prev, .previous, .prev, " +
+  ".older, #prevlink, .prev-post, .post-prev, .previous-post, .nav-prev, .blog-pager-older-link";
+var NewerPagers = ".nav-next, .nav-paging-next, .next-prev-next, .p-pnLinks__item.-next, .next, .newer, " +
+  "#nextlink, .next-post, .post-next, .nav-next, .blog-pager-newer-link";
+var OlderTexts = /^(?:[«‹←<]+\s*)?(?:previous|prev|older|前の記事|前の投稿|前のエントリー?|前の日記|古い記事|前へ|vorherige[rs]?|älterer?|précédent|article précédent)(?![a-z])/i;
+var NewerTexts = /^(?:next|newer|次の記事|次の投稿|次のエントリー?|新しい記事|nächste[rs]?|neuerer?|suivant)(?![a-z])/i;
+// What a link or its label must hold at all to be read further.
+OlderTexts.quick = /prev|older|前|古い|vorherig|älter|précédent/i;
+NewerTexts.quick = /next|newer|次|新しい|nächst|neuer|suivant/i;
+// Addresses of list pages rather than entries.
+// ("/archives/2562" is an entry of WordPress's numbered permalinks.)
+var ListPageUrl = /\/(?:category|categories|tag|tags|label|labels|author|page|search|feed)\/?(?:[?#]|$)|\/(?:category|tag|tags|label|author|search|feed)\/|\/archives?\/?$|\/archive\/\d{4}(?:\/\d{1,2}){0,2}\/?$|\/archives?\/(?:date\/|cat_|\d{4}-\d{2}\.html)|\/page\/\d+\/?$|^https?:\/\/[^\/]+\/?(?:[?#].*)?$|^https?:\/\/[^\/]+\/\d{4}(?:\/\d{1,2}){0,2}\/?$/;
+
+function IsListPageUrl(url) {
+  return ListPageUrl.test((url || "").replace(/#[\s\S]*$/, ""));
+}
+
+// Entry links of the pager kind: where they lead, if it is another entry of this blog.
+function NeighbourLink(doc, node) {
+  var url = PageLink(doc, Attr(node, "href"));
+  if (!url || /\/comment-page-\d|[?&](?:cpage|replytocom)=/.test(url) || InParts(doc, node, CommentParts))
+    return "";
+  var own = OwnUrl(doc);
+  if (own && (url === own || UrlOrigin(url) !== UrlOrigin(own)))
+    return "";
+  return IsListPageUrl(url) ? "" : url;
+}
+
+// The links of the pager selectors, else those whose text (or a label just before them,
+// as in "Previous: <a>") says so.
+function NeighbourLinks(doc, rels, pagers, texts) {
+  var found = [FirstNeighbour(doc, rels), FirstPager(doc, pagers)];
+  if (!found[0] && !found[1]) {
+    var label = texts.label || (texts.label = new RegExp("(?:^|\\s)" + texts.source.replace(/^\^/, "") + "\\s*[:：]?$", "i"));
+    var links = Select(doc, "a[href]");
+    for (i = 0; i < links.length; i++) {
+      var inner = doc.page.substring(links[i].innerStart, Math.min(links[i].innerEnd, links[i].innerStart + 300));
+      var before = doc.page.substring(Math.max(0, links[i].start - 80), links[i].start);
+      if (!texts.quick.test(inner + " " + before + " " + Attr(links[i], "title") + " " + Attr(links[i], "aria-label")))
+        continue;
+      var text = InnerText(doc, links[i]) || Attr(links[i], "title") || Attr(links[i], "aria-label");
+      if ((texts.test(text) || label.test(HtmlToText(before))) && (found[0] = NeighbourLink(doc, links[i])))
+        break;
+    }
+  }
+  return UniqueUrls(found);
+}
+
+// The first usable link of the pager elements: the element itself or the first link in it.
+function FirstPager(doc, parts) {
+  var nodes = FindInSet(doc, parts);
+  for (var i = 0; i < nodes.length; i++) {
+    var links = nodes[i].name === "a" ? [nodes[i]] : Select(doc, "a[href]", nodes[i]);
+    for (var j = 0; j < links.length && j < 3; j++) {
+      var url = NeighbourLink(doc, links[j]);
+      if (url)
+        return url;
+    }
+  }
+  return "";
+}
+
+// The first usable neighbour link of the selector list, tried in order.
+function FirstNeighbour(doc, selectors) {
+  for (var i = 0; i < selectors.length; i++) {
+    var nodes = Select(doc, selectors[i]);
+    for (var j = 0; j < nodes.length; j++) {
+      var url = NeighbourLink(doc, nodes[j]);
+      if (url)
+        return url;
+    }
+  }
+  return "";
+}
+
+// The page's own address as it states it (a <base> may point elsewhere).
+function OwnUrl(doc) {
+  if (doc.ownUrl === undefined) {
+    var own = AttrOf(doc, ["link[rel~=canonical]"], "href") || MetaContent(doc, "og:url");
+    doc.ownUrl = own ? PageLink(doc, own) : PageUrl(doc) ? PageLink(doc, PageUrl(doc)) : "";
+  }
+  return doc.ownUrl;
+}
+
+// The order of the blog's entries that their URLs tell: the date in the path, else the
+// number the path ends with; the one the page's own URL follows.
+function UrlOrder(doc) {
+  var own = OwnUrl(doc).replace(/[?#][\s\S]*$/, "");
+  if (/\/(?:19|20)\d\d\/\d\d\/(?:\d\d\/)?/.test(own))
+    return UrlNumber(/\/((?:19|20)\d\d)\/(\d\d)\/(\d\d\/)?/);
+  if (/\/(?:19|20)\d\d-\d\d-\d\d/.test(own))
+    return UrlNumber(/\/((?:19|20)\d\d)-(\d\d)-(\d\d)/);
+  if (/\/\d+(?:\.html?)?\/?$/.test(own))
+    return UrlNumber(/\/(\d+)(?:\.html?)?\/?$/);
+  return null;
+}
+
+// The older entry by rel="prev", the pager classes and the link texts themes use,
+// its direction confirmed by the URLs' order where they have one.
+function StandardOlder(doc, order, current) {
+  var older = NeighbourLinks(doc, ["link[rel~=prev]", "a[rel~=prev]"], OlderPagers, OlderTexts);
+  order = order || UrlOrder(doc);
+  if (!order)
+    return older[0] || "";
+  var newer = NeighbourLinks(doc, ["link[rel~=next]", "a[rel~=next]"], NewerPagers, NewerTexts);
+  var candidates = older.length ? older : [""];
+  for (var i = 0; i < newer.length; i++) {
+    if (candidates.indexOf(newer[i]) < 0)
+      candidates.push(newer[i]);
+  }
+  return PickOlder(candidates, order, order(current ? FindLink(doc, current) : OwnUrl(doc)));
+}
+
 // ---------------------------------------------------------------- declarations
 
 // Where "selector@attribute" puts its "@" (one inside a quoted or bracketed value
@@ -1362,25 +2181,44 @@ function DeclaredEntries(doc, list) {
 
 // The six functions the program calls, made from the declaration. A script may still
 // write any of them itself; BlogType leaves those alone.
+// A declared finder's value on an entry page, read only outside the parts of the page
+// that are not the entry's (comments, sidebars, related posts).
+function EntryValue(doc, finder) {
+  doc.entryOnly = true;
+  try {
+    return FindValue(doc, finder, DeclaredEntry(doc));
+  } finally {
+    doc.entryOnly = false;
+  }
+}
+
+// The six functions the program calls, made from the declaration and, beneath it, the
+// standards layer. A script may still write any of them itself; BlogType leaves those
+// alone.
 var DeclaredFunctions = {
   GetRecentEntry: function (page) {
     return PickNewest(DeclaredEntries(HtmlDoc(page), Declaration.entries));
   },
   GetDate: function (page) {
     var doc = HtmlDoc(page);
-    return FindValue(doc, Declaration.date, DeclaredEntry(doc));
+    return ReadersClock(doc, EntryValue(doc, Declaration.date) || StandardDate(doc));
   },
   GetTitle: function (page) {
     var doc = HtmlDoc(page);
-    return FindValue(doc, Declaration.title, DeclaredEntry(doc));
+    // A declared heading that only names the blog (an untitled entry's page) is no title.
+    var title = EntryValue(doc, Declaration.title);
+    return title && TitleKey(title) !== TitleKey(MetaContent(doc, "og:site_name")) ? title : StandardTitle(doc);
   },
   GetNextUrl: function (page) {
     var doc = HtmlDoc(page);
     var older = FindLink(doc, Declaration.older);
+    var newer = Declaration.order ? FindLink(doc, Declaration.newer) : "";
+    if (!older && !newer)
+      return StandardOlder(doc, Declaration.order, Declaration.current);
     if (!Declaration.order)
       return older;
     var own = Declaration.current ? FindLink(doc, Declaration.current) : PageUrl(doc);
-    return PickOlder([older, FindLink(doc, Declaration.newer)], Declaration.order, Declaration.order(own));
+    return PickOlder([older, newer], Declaration.order, Declaration.order(own));
   },
   GetEntryUrl: function (page) {
     var items = DeclaredEntries(HtmlDoc(page), Declaration.categoryEntries || Declaration.entries);

@@ -136,10 +136,11 @@ function Fc2DateNear(doc, title) {
         hour = apart[1];
         minute = apart[2];
         second = apart[3];
-      } else if (!m[5]) {
+      } else if (!m[5] && !/[\/.\-月]\s*\d{3,4}\s*[:時]/.test(m[0])) {
         return CollapseSpace(m[0]);
       }
-      // "2020/01/02(木) 12:34" without the day of the week.
+      // "2020/01/02(木) 12:34" without the day of the week, and "2013-07-05" and
+      // "17:00" of elements of their own, which the text runs together.
       var sep = m[2] === "年" ? "/" : m[2];
       return m[1] + sep + Fc2Two(m[3]) + sep + Fc2Two(m[4]) + " " + hour + ":" + minute + (second ? ":" + second : "");
     }
@@ -275,5 +276,11 @@ BlogType({
   title: Fc2Title,
   date: Fc2Date,
   older: Fc2OlderEntry,
+  // Entry numbers grow with every entry: what the standards find is checked by them.
+  order: UrlNumber(Fc2EntryPattern),
+  current: function (doc) {
+    var number = Fc2CurrentNumber(doc);
+    return isNaN(number) ? "" : "/blog-entry-" + number + ".html";
+  },
   olderList: Fc2OlderListPage
 });

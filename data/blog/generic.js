@@ -63,10 +63,35 @@ function GenericDatedItems(doc) {
   for (var i = 0; i < times.length; i++) {
     if (Closest(times[i], "aside, nav, footer"))
       continue;
+    // The item's link to an entry: a date links to its day's archive.
+    var url = "";
     var item = Closest(times[i], "li, tr, dt, dd, p, section, div");
-    var url = item ? LinkOf(doc, "a[href]", item) : "";
+    for (var up = 0; item && item.index >= 0 && up < 3 && !url; up++, item = item.parent) {
+      var links = Select(doc, "a[href]", item);
+      for (var j = 0; j < links.length && !url; j++) {
+        url = PageLink(doc, Attr(links[j], "href"));
+        if (IsListPageUrl(url))
+          url = "";
+      }
+    }
     if (url)
       items.push({url: url, date: CollapseSpace(Attr(times[i], "datetime"))});
+  }
+  return items;
+}
+
+// Templates without any of those: each heading of the main part that links to a page
+// of the blog's own, other than its list pages.
+function GenericHeadingItems(doc) {
+  var headings = Select(doc, "h1 a[href], h2 a[href], h3 a[href]", DeclaredMain(doc));
+  var origin = UrlOrigin(PageUrl(doc));
+  var items = [];
+  for (var i = 0; i < headings.length; i++) {
+    if (IsForeign(doc, headings[i]))
+      continue;
+    var url = PageLink(doc, Attr(headings[i], "href"));
+    if (url && !IsListPageUrl(url) && (!origin || UrlOrigin(url) === origin))
+      items.push({url: url, date: ""});
   }
   return items;
 }
@@ -75,7 +100,9 @@ function GenericItems(doc) {
   var items = GenericLdItems(doc);
   if (!items.length)
     items = GenericMarkupItems(doc);
-  return items.length ? items : GenericDatedItems(doc);
+  if (!items.length)
+    items = GenericDatedItems(doc);
+  return items.length ? items : GenericHeadingItems(doc);
 }
 
 // Written out rather than declared: a top page that is itself an entry is its own newest.
@@ -90,10 +117,7 @@ function GetRecentEntry(page) {
 BlogType({
   main: ["main", "[role=main]", "#main", "#content"],
   entries: GenericItems,
-  entry: ["article", ".hentry", ".h-entry"],
-  title: [JsonLd("headline", "name"), Meta("og:title"), ".entry-title", ".p-name", "[itemprop=headline]", "h1", "h2"],
-  date: [JsonLd("datePublished", "dateCreated"), Meta("article:published_time"), GenericDateIn],
-  older: ["link[rel~=prev]", "a[rel~=prev]"],
+  // The entry's title, date and older entry are what the standards layer reads.
   olderList: ["link[rel~=next]", "a[rel~=next]"]
 });
 

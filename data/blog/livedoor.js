@@ -64,6 +64,7 @@ BlogType({
   newer: ["li.paging-prev a", ".article-pager-prev a", "link[rel~=prev]", "a[rel~=prev]",
     LinkByText(/^前の記事/, LdArchive)],
   order: UrlNumber(/\/archives\/(\d+)\.html$/),
-  current: LdField("permalink"),
+  // Saved or trimmed pages may lack the script data: the title's own link tells then.
+  current: [LdField("permalink"), "link[rel~=canonical]", ".article-title a", "h2.title a", "h3.title a"],
   olderList: ["li.paging-next a", "link[rel~=next]", "a[rel~=next]", LinkByText(/^次(?:のページ|へ)/, /[?&]p=\d+$/)]
 });

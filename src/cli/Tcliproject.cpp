@@ -55,11 +55,14 @@ TBlogConfig FindBlogConfig(const QString &name)
 {
     TBlogConfigManager manager;
     manager.Load();
+    QStringList names;
     for (const TBlogConfig &config : manager.GetBlogConfigs()) {
         if (config.GetName() == name)
             return config;
+        names << config.GetName();
     }
-    throw EUsageError(QStringLiteral("ブログの種類が見つかりません: ") + name);
+    throw EUsageError(QStringLiteral("ブログの種類が見つかりません: ") + name + QStringLiteral("\nあるブログの種類: ")
+                      + names.join(QStringLiteral("、")));
 }
 
 THtmlTemplate FindTemplate(const QString &name)

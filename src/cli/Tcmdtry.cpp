@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <functional>
@@ -31,6 +32,19 @@ QString TryPage(const QString &source, TCodePageId codePage, const TFetchControl
     if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024)
         throw EUsageError(QStringLiteral("ページのファイルを読めません: ") + QDir::toNativeSeparators(source));
     return DecodePage(file.readAll(), codePage);
+}
+
+// The character set a page names for itself: its byte order mark, else its <meta>
+// (charset or http-equiv Content-Type). Empty when it names none.
+QString OwnCharset(const QByteArray &head)
+{
+    if (head.startsWith("\xEF\xBB\xBF"))
+        return QStringLiteral("UTF-8");
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"))
+        return QStringLiteral("UTF-16");
+    static const QRegularExpression Meta(QStringLiteral("<meta[^>]*charset\\s*=\\s*[\"']?([A-Za-z0-9_:.-]+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return Meta.match(QString::fromLatin1(head.left(8192))).captured(1);
 }
 
 int CommandTry(TCliContext &context)
@@ -82,6 +96,8 @@ int CommandTry(TCliContext &context)
             line += date ? QStringLiteral(" → ") + DateTimeToQDateTime(*date).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                          : QStringLiteral(" → 日付として読めません");
         }
+        if (name == QLatin1String("GetTitle") && result.trimmed().isEmpty())
+            line += QStringLiteral(" → タイトルが見つかりません");
         PrintOut(line + took);
         return result;
     };
@@ -98,6 +114,51 @@ int CommandTry(TCliContext &context)
     if (!problem.isEmpty()) {
         PrintOut(problem);
         failed = true;
+    }
+    // A page read in another character set than its own comes out garbled, silently.
+    {
+        QFile file(source);
+        const QByteArray head = !source.contains(QLatin1String("://")) && file.open(QIODevice::ReadOnly)
+                                    ? file.read(8192) : page.left(8192).toLatin1();
+        const QString own = OwnCharset(head);
+        const TCodePageId ownPage = TCodePage::GetInstance()->GetCodePage(own);
+        if (!own.isEmpty() && ownPage != NoCodePage && ownPage != codePage
+            && encode.compare(QLatin1String("JISAutoDetect"), Qt::CaseInsensitive) != 0)
+            PrintOut(QStringLiteral("Warning: ページの文字コードは %1 ですが、%2 として読みました"
+                                    "（ブログの種類の INI ファイルの encode、または --encode）。")
+                         .arg(own, encode));
+    }
+    if (listPages > 0 && !entryParser.HasEntryList())
+        PrintOut(QStringLiteral("Warning: このブログの種類にはエントリーの一覧を読む関数がないため、--list は使いません。"));
+
+    // A list's answer, saved to a file (a feed, an API answer, a list page): read with
+    // the blog type's list functions as if fetched from the URL given.
+    auto listEntries = [&](const QString &listPage, const QString &listUrl) {
+        QList<TParsedEntry> entries;
+        call(QStringLiteral("GetEntryList"), [&]() -> QString {
+            entries = entryParser.GetEntryList(listPage, listUrl);
+            return QStringLiteral("%1 件").arg(entries.size());
+        }, QStringLiteral("  "));
+        for (const TParsedEntry &entry : entries) {
+            const std::optional<TDateTime> date = ParseDateText(entry.date);
+            PrintOut(QStringLiteral("    %1\t%2\t%3 → %4")
+                         .arg(EscapeField(entry.url), EscapeField(entry.title), EscapeField(entry.date),
+                              date ? DateTimeToQDateTime(*date).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                   : QStringLiteral("日付として読めません")));
+        }
+        return entries.isEmpty() ? QString()
+                                 : call(QStringLiteral("GetNextEntryListUrl"),
+                                        [&] { return entryParser.GetNextEntryListUrl(listPage, listUrl); },
+                                        QStringLiteral("  "));
+    };
+    if (context.IsSet(QStringLiteral("list-url"))) {
+        if (!entryParser.HasEntryList())
+            throw EUsageError(QStringLiteral("このブログの種類にはエントリーの一覧を読む関数がありません: ")
+                              + blogConfig.GetName());
+        const QString listUrl = context.Value(QStringLiteral("list-url"));
+        PrintOut(QStringLiteral("[一覧] %1").arg(listUrl));
+        listEntries(page, listUrl);
+        return failed ? ExitFailed : ExitOk;
     }
     const QString newest = call(QStringLiteral("GetRecentEntry"), [&] { return entryParser.GetRecentEntry(page); }, QString());
     QString next = entryLines(page, QString());
@@ -130,22 +191,7 @@ int CommandTry(TCliContext &context)
             // A service may answer past its last page with a client error whose body says so.
             if (!problem.isEmpty())
                 PrintOut(QStringLiteral("  ") + problem);
-            QList<TParsedEntry> entries;
-            call(QStringLiteral("GetEntryList"), [&]() -> QString {
-                entries = entryParser.GetEntryList(listPage, listUrl);
-                return QStringLiteral("%1 件").arg(entries.size());
-            }, QStringLiteral("  "));
-            for (const TParsedEntry &entry : entries) {
-                const std::optional<TDateTime> date = ParseDateText(entry.date);
-                PrintOut(QStringLiteral("    %1\t%2\t%3 → %4")
-                             .arg(EscapeField(entry.url), EscapeField(entry.title), EscapeField(entry.date),
-                                  date ? DateTimeToQDateTime(*date).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                                       : QStringLiteral("日付として読めません")));
-            }
-            listUrl = entries.isEmpty() ? QString()
-                                        : call(QStringLiteral("GetNextEntryListUrl"),
-                                               [&] { return entryParser.GetNextEntryListUrl(listPage, listUrl); },
-                                               QStringLiteral("  "));
+            listUrl = listEntries(listPage, listUrl);
         }
     }
 
@@ -155,7 +201,8 @@ int CommandTry(TCliContext &context)
         next = newest;
     // Ends where the download would: back at a page it has read.
     QSet<QString> visited{source};
-    for (int step = 1; step <= walk && !next.isEmpty() && !host.IsCancelled(); ++step) {
+    int step = 1;
+    for (; step <= walk && !next.isEmpty() && !host.IsCancelled(); ++step) {
         const QString url = next;
         if (visited.contains(url)) {
             PrintOut(QStringLiteral("同じページに戻ったため巡回を終えます: ") + url);
@@ -171,6 +218,9 @@ int CommandTry(TCliContext &context)
         }
         next = entryLines(older, QStringLiteral("  "));
     }
+    // Where the download would end too: no older entry.
+    if (walk > 0 && next.isEmpty() && !host.IsCancelled())
+        PrintOut(QStringLiteral("古いエントリーがないため巡回を終えます（%1 件たどりました）。").arg(step - 1));
     return failed ? ExitFailed : ExitOk;
 }
 } // namespace
@@ -189,6 +239,9 @@ TCliCommand TryCommand()
              .Help = QStringLiteral("そこから古いほうへ N 件のエントリーをたどり、1件ごとに表示します。\nFollows N older entries.")},
             {.Name = QStringLiteral("list"), .ValueName = QStringLiteral("N"), .Default = QStringLiteral("0"),
              .Help = QStringLiteral("ブログの種類がエントリーの一覧を読むとき、その N ページを読み、1件ごとに表示します。\nReads N pages of the blog type's entry list.")},
+            {.Name = QStringLiteral("list-url"), .ValueName = QStringLiteral("URL"),
+             .Help = QStringLiteral("ファイルを、この URL から取得したエントリーの一覧（フィード・API の答え・一覧ページ）として、"
+                                    "ブログの種類の一覧の関数で読みます。\nReads the file as the entry list answered at URL.")},
             {.Name = QStringLiteral("encode"), .ValueName = QStringLiteral("NAME"),
              .Help = QStringLiteral("ブログの種類の文字コードの代わりに使う文字コード。\nOverrides the character set.")},
         },

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <optional>
@@ -17,6 +18,28 @@ namespace {
 const QString KeptEarlierEntries =
     QStringLiteral("取得が最後まで終わらなかったため、以前のエントリー一覧を残し、"
                    "今回取得したエントリーをその前に加えました。");
+
+// Whether a list's title and a page's name the same entry: the same but for white
+// space, or one is the other with the blog's name before or after a separator.
+bool SameTitle(const QString &one, const QString &other, const QString &siteName)
+{
+    const QString a = one.simplified();
+    const QString b = other.simplified();
+    if (a == b)
+        return true;
+    const QString site = siteName.simplified();
+    const QString &shorter = a.size() < b.size() ? a : b;
+    const QString &longer = a.size() < b.size() ? b : a;
+    if (site.isEmpty() || shorter.isEmpty() || longer.size() <= shorter.size() + site.size())
+        return false;
+    static const QRegularExpression Separator(QStringLiteral("^ ?[-|:/~»«·•\\x{2013}\\x{2014}]{1,2} ?$"));
+    const auto same = [](const QString &x, const QString &y) { return x.compare(y, Qt::CaseInsensitive) == 0; };
+    const qsizetype rest = longer.size() - shorter.size() - site.size();
+    return (longer.startsWith(shorter) && same(longer.right(site.size()), site)
+            && Separator.match(longer.mid(shorter.size(), rest)).hasMatch())
+           || (longer.endsWith(shorter) && same(longer.left(site.size()), site)
+               && Separator.match(longer.mid(site.size(), rest)).hasMatch());
+}
 }
 
 TEntryDownloadJob::TEntryDownloadJob(TLdbDb &db, const TBlogConfig &blogConfig,
@@ -92,6 +115,9 @@ bool TEntryDownloadJob::RunDownload()
                 else
                     FHost.AddLog(QStringLiteral("Error: ") + entry.date
                                  + QStringLiteral(" は日付ではありません。"));
+                // An untitled entry is stored (services allow them), and the log says so.
+                if (entry.title.trimmed().isEmpty())
+                    FHost.AddLog(QStringLiteral("タイトルが見つかりません: ") + url);
                 FDb.InsertEntry(url, entry.title, date, true);
                 uncommitted = true;
                 if (sinceCommit.elapsed() >= CommitIntervalMs)
@@ -331,10 +357,22 @@ QString TEntryDownloadJob::CheckAgainstPage(TEntryParser &parser, const TParsedE
     wait();
     if (!outcome.Problem().isEmpty())
         return listed.url + QLatin1Char(' ') + outcome.Problem();
+    // Only a contradiction refuses the list: where the page is silent on a field, the
+    // list's value stands for it.
     const TParsedEntry own = parser.Parse(page);
-    if (own.title != listed.title)
+    const bool hasTitle = !own.title.trimmed().isEmpty();
+    const std::optional<TDateTime> date = ParseDateText(own.date);
+    if (hasTitle && !SameTitle(own.title, listed.title, FDb.GetConfig(QStringLiteral("blog_name"))))
         return QStringLiteral("一覧のタイトル「%1」がエントリーのページの「%2」と違います").arg(listed.title, own.title);
-    if (ParseDateText(own.date) != ParseDateText(listed.date))
+    if (date && date != ParseDateText(listed.date))
         return QStringLiteral("一覧の日付「%1」がエントリーのページの「%2」と違います").arg(listed.date, own.date);
+    if (!hasTitle || !date) {
+        QStringList agreed{QStringLiteral("URL")};
+        QStringList silent;
+        (hasTitle ? agreed : silent) << QStringLiteral("タイトル");
+        (date ? agreed : silent) << QStringLiteral("日付");
+        FHost.AddLog(QStringLiteral("エントリーのページ %1 に%2が見つからないため、一覧は%3が合うことで使います。")
+                         .arg(listed.url, silent.join(QStringLiteral("と")), agreed.join(QStringLiteral("と"))));
+    }
     return QString();
 }

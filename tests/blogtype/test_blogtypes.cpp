@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -395,6 +396,35 @@ TEST(BlogTypes, ANamedOlderEntryAmongDatedOnesIsFollowed)
     EXPECT_EQ(parser.GetNextUrl(page.arg(own, named, older)), older);
     // The only link is newer by its date: the walk ends here.
     EXPECT_EQ(parser.GetNextUrl(page.arg(own, QString(), newer)), QString());
+}
+
+// Pages shaped like the themes real blogs run (classic and Japanese WordPress themes,
+// Blogger layouts, Ameba skins, FC2 templates, static and hosted blogs): titles beside
+// comments and site names, dates written as text, UTC instants, pagers without rel,
+// top pages that list archives. The table says what each function must return.
+TEST(BlogTypes, PagesShapedLikeRealThemesReadRight)
+{
+    const QString folder = TestPaths::FixturesDir() + QStringLiteral("/pageshapes/");
+    QFile table(folder + QStringLiteral("cases.tsv"));
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+    QMap<QString, std::shared_ptr<TScriptController>> controllers;
+    int cases = 0;
+    for (const QString &line : QString::fromUtf8(table.readAll()).split(QLatin1Char('\n'))) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        ASSERT_GE(fields.size(), 3) << line.toStdString();
+        SCOPED_TRACE(QString(fields[0] + QLatin1Char(' ') + fields[2]).toStdString());
+        QFile page(folder + fields[0]);
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        auto &controller = controllers[fields[1]];
+        if (!controller)
+            controller = LoadScript(BlogType(fields[1]));
+        EXPECT_EQ(controller->CallFunction(fields[2], QString::fromUtf8(page.readAll())), fields.value(3));
+        EXPECT_FALSE(controller->HasError()) << controller->GetErrorMessage().toStdString();
+        ++cases;
+    }
+    EXPECT_GE(cases, 20);
 }
 
 TEST(BlogTypes, PagesWithoutServiceMarksAreReadAndOthersLeftAlone)

@@ -500,8 +500,52 @@ TEST_F(CliTest, TryWalksAShippedBlogTypeToTheOldestEntry)
         expected << base + entry.url;
     EXPECT_EQ(walked, expected) << run.Out.toStdString();
     EXPECT_TRUE(run.Out.contains(QStringLiteral("  GetTitle: ") + site->entries.last().title));
-    EXPECT_TRUE(run.Out.trimmed().section(u'\n', -1).startsWith(QStringLiteral("  GetNextUrl:  (")))
+    EXPECT_TRUE(run.Out.trimmed().section(u'\n', -2, -2).startsWith(QStringLiteral("  GetNextUrl:  (")))
         << run.Out.toStdString();
+    EXPECT_EQ(run.Out.trimmed().section(u'\n', -1),
+              QStringLiteral("古いエントリーがないため巡回を終えます（%1 件たどりました）。").arg(site->entries.size()));
+}
+
+// What a newcomer writing a blog type meets: a saved list answer read without a server,
+// and a word where a page, an option or a name does not fit the blog type.
+TEST_F(CliTest, TryReadsASavedListAndSaysWhatDoesNotFit)
+{
+    for (const QString &name : {QStringLiteral("common.js"), QStringLiteral("services.js"), QStringLiteral("wordpress.ini"),
+                                QStringLiteral("wordpress.js"), QStringLiteral("seesaa.ini"), QStringLiteral("seesaa.js")})
+        Link(TestPaths::BinDir() + QStringLiteral("/blog/") + name, BinPath(QStringLiteral("blog/") + name));
+    QFile list(Path(QStringLiteral("posts.json")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(R"([{"link":"https://b.example/2024/03/02/two/","title":{"rendered":"Two &amp; more"},"date":"2024-03-02T10:00:00"},
+                  {"link":"/2024/03/01/one/","title":{"rendered":"One"},"date":"2024-03-01T09:00:00"}])");
+    list.close();
+    const QString listUrl = QStringLiteral("https://b.example/wp-json/wp/v2/posts?per_page=100&page=1");
+    const TRun read = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("WordPress"), list.fileName(),
+                           QStringLiteral("--list-url"), listUrl});
+    ExpectOk(read);
+    EXPECT_TRUE(read.Out.contains(QStringLiteral("  GetEntryList: 2 件")));
+    EXPECT_TRUE(read.Out.contains(QStringLiteral("    https://b.example/2024/03/01/one/\tOne\t2024-03-01T09:00:00 → 2024-03-01 09:00:00")))
+        << read.Out.toStdString();
+    EXPECT_TRUE(read.Out.contains(QStringLiteral("  GetNextEntryListUrl:  (")));
+
+    QFile page(Path(QStringLiteral("page.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\"></head></html>");
+    page.close();
+    const TRun garbled = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("Seesaaブログ"),
+                              page.fileName(), QStringLiteral("--list"), QStringLiteral("1")});
+    EXPECT_TRUE(garbled.Out.contains(QStringLiteral("Warning: ページの文字コードは Shift_JIS ですが、")))
+        << garbled.Out.toStdString();
+    EXPECT_TRUE(garbled.Out.contains(QStringLiteral("Warning: このブログの種類にはエントリーの一覧を読む関数がないため")));
+
+    const TRun unknown = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("Wordpress"), page.fileName()});
+    EXPECT_NE(unknown.Status, 0);
+    EXPECT_TRUE(unknown.Err.contains(QStringLiteral("あるブログの種類: ")) && unknown.Err.contains(QStringLiteral("WordPress")))
+        << unknown.Err.toStdString();
+
+    QFile::remove(BinPath(QStringLiteral("blog/seesaa.js")));
+    const TRun types = Cli({QStringLiteral("blog-types"), QStringLiteral("--verbose")});
+    EXPECT_TRUE(types.Out.contains(QStringLiteral("（スクリプトがありません: "))) << types.Out.toStdString();
+    EXPECT_EQ(types.Out.count(QStringLiteral("スクリプトがありません")), 1);
 }
 
 // A blog type's entry list, as the download would read it, shown page by page with

@@ -296,6 +296,32 @@ TEST_F(EntryListTest, AListThatIsNotNewestFirstIsLeftForThePageWalk)
     EXPECT_TRUE(host.Log[1].contains(QStringLiteral("新しい順ではありません: ") + blog.EntryUrl(119))) << host.Log[1].toStdString();
 }
 
+// A page that gives no title contradicts no list: the list's titles stand, and the log
+// says on what the list was taken. The page walk of such pages says which entries came
+// without a title.
+TEST_F(EntryListTest, AnEntryPageWithoutTitleLeavesTheListsTitles)
+{
+    TServiceBlog blog(TService::WordPress, 120);
+    const QList<TRow> walked = PageWalk(blog, false);
+    blog.TitledPages = false;
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(Rows(), walked);
+    EXPECT_EQ(host.Log.filter(FallbackStart).size(), 0) << Log(host).toStdString();
+    EXPECT_EQ(host.Log.filter(QStringLiteral("エントリーのページ %1 にタイトルが見つからないため、一覧はURLと日付が合うことで使います。")
+                                  .arg(blog.EntryUrl(120))).size(), 1)
+        << Log(host).toStdString();
+    EXPECT_EQ(blog.ListRequests(), 2);
+
+    blog.ListMode = TListMode::Forbidden;
+    TRecordingHost walk;
+    ASSERT_TRUE(Run(blog, false, walk)) << Log(walk).toStdString();
+    EXPECT_EQ(walk.Log.filter(QStringLiteral("タイトルが見つかりません: ")).size(), 120);
+    EXPECT_TRUE(walk.Log.contains(QStringLiteral("タイトルが見つかりません: ") + blog.EntryUrl(7)));
+    EXPECT_EQ(Rows().size(), 120);
+    EXPECT_EQ(Rows().first().title, QString());
+}
+
 // Past its last page WordPress answers 400 rest_post_invalid_page_number: the list has
 // ended there, and the walk is complete.
 TEST_F(EntryListTest, WordPressAnswering400PastTheLastPageEndsTheList)

@@ -305,7 +305,7 @@ THttpTestResponse TServiceBlog::EntryPage(int n) const
                               "<article class=\"post type-post\"><h1 class=\"entry-title\">%3</h1>"
                               "<time class=\"entry-date published\" datetime=\"%4\">x</time><p>本文</p></article>"
                               "<nav class=\"post-navigation\">")
-                   .arg(Server.Url(QStringLiteral("/wp-json/")), EntryUrl(n), TitleHtml(n), date);
+                   .arg(Server.Url(QStringLiteral("/wp-json/")), EntryUrl(n), TitledPages ? TitleHtml(n) : QString(), date);
         if (n > 1)
             html += QStringLiteral("<div class=\"nav-previous\"><a href=\"%1\" rel=\"prev\">前の投稿</a></div>").arg(EntryUrl(n - 1));
         html += QStringLiteral("</nav></main></body></html>");

@@ -40,6 +40,8 @@ public:
     std::atomic<TListMode> ListMode{TListMode::Served};
     // Whether entry pages link the older entry (Generic).
     std::atomic<bool> OlderLinks{true};
+    // Whether entry pages show their title (WordPress).
+    std::atomic<bool> TitledPages{true};
 
     QString TopUrl() const { return Server.Url(QStringLiteral("/")); }
     TBlogConfig BlogConfig() const;
