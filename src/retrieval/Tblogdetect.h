@@ -5,6 +5,9 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 struct TFetchControl;
 
 // How sure one blog type is that a page belongs to its blog service.
@@ -13,6 +16,26 @@ struct TBlogDetection
     TBlogConfig Config;
     int Score = 0; // 0 (no clue) to 100
     QString Reason;
+};
+
+class TScriptController;
+
+// Every blog type's script, loaded once (which costs more than a detection, so that a
+// fetch can run meanwhile), then asked about pages.
+class TBlogDetector
+{
+public:
+    explicit TBlogDetector(const TBlogConfigList &configs);
+    ~TBlogDetector();
+    TBlogDetector(const TBlogDetector &) = delete;
+    TBlogDetector &operator=(const TBlogDetector &) = delete;
+
+    // See DetectBlogTypes.
+    QList<TBlogDetection> Detect(const QString &page, const QString &url, const QString &headers = QString());
+
+private:
+    struct TLoaded;
+    std::vector<std::unique_ptr<TLoaded>> FLoaded;
 };
 
 // Asks every blog type's DetectBlog (the default one of the shared helpers, or the
