@@ -159,7 +159,7 @@ TEST_F(EntryDownloadTest, AFullWalkThatFindsFarFewerEntriesReplacesThemOnlyWithT
         EXPECT_EQ(Run(blog, c.latestOnly, host), !c.asked || c.answer);
         EXPECT_EQ(host.Questions.size(), c.asked ? 1 : 0);
         if (c.asked) {
-            EXPECT_TRUE(host.Questions.first().contains(QStringLiteral("前回の取得時の「はてなブログ」から「")));
+            EXPECT_TRUE(host.Questions.value(0).contains(QStringLiteral("前回の取得時の「はてなブログ」から「")));
         }
         EXPECT_EQ(FDb->GetEntryCount(false), c.stored);
         EXPECT_EQ(FDb->GetEntryCount(true), 0);
