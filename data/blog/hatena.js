@@ -17,7 +17,7 @@ function HatenaDate(doc, entry) {
 BlogType({
   // How its pages are told from others' (DetectBlog).
   detect: {hosts: ["hatenablog.com", "hatenablog.jp", "hateblo.jp", "hatenadiary.com", "hatenadiary.jp", "hatenadiary.org", "hatena.blog"],
-    assets: ["st-hatena.com", "hatena.ne.jp", "hatena.com"], headers: /^x-dispatch:.*hatena.*$/im},
+    assets: ["blog.st-hatena.com"], headers: /^x-dispatch:.*hatena.*$/im},
   service: "hatena",
   main: ["#main", "#main-inner", "main"],
   // Pinned entries come first on the top page whatever their age; their dates tell.
