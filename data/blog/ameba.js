@@ -138,6 +138,8 @@ function AmebaPaging(which) {
 }
 
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {hosts: ["ameblo.jp", "ameba.jp"], assets: ["ameba.jp", "ameblo.jp"]},
   service: "ameba",
   main: [".skin-blogMain", "[data-uranus-layout=main]", "#main", "main", ".skin-blogBody"],
   entries: AmebaItems,
@@ -171,4 +173,10 @@ function GetEntryList(page, url) {
 function GetNextEntryListUrl(page, url) {
   var doc = ListDoc(page, url);
   return AmebaItems(doc, DeclaredMain(doc)).length ? LinkOf(doc, ["a.skin-pagingNext", "a.pagingNext"]) : "";
+}
+
+// The blog's themes: the theme module, else the entries' theme links.
+function GetCategoryList(page, url) {
+  return PageCategoryLines(page, url, ["[data-uranus-component=themes] a", ".skin-widgetTheme a", ".themeList a"],
+    /\/theme\d*-\d+\.html$/);
 }

@@ -60,6 +60,9 @@ function BloggerOlderLink(doc) {
 // Featured and popular post widgets use the same classes outside the Blog widget
 // (Blog1), which is the main part.
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {hosts: ["blogspot.com", "blogspot.jp", "blogger.com"], generator: /^Blogger$/i,
+    assets: ["blogger.com", "blogblog.com", "blogspot.com", "blogger.googleusercontent.com"]},
   service: "blogger",
   filterUrl: BloggerUrlFilter,
   main: ["#Blog1", ".widget.Blog", ".blog-posts", "#main"],
@@ -143,4 +146,9 @@ function GetCategoryListUrl(page, url) {
     return "";
   return m[1].toLowerCase() + "/feeds/posts/default/-/" + m[2] + "?alt=json&orderby=published&start-index=1&max-results=" +
     BloggerListSize;
+}
+
+// The blog's labels: the label gadget, else the posts' label links.
+function GetCategoryList(page, url) {
+  return PageCategoryLines(page, url, [".widget.Label a", "[id^=Label] a"], /\/search\/label\/[^\/?#]+(?:\?m=1)?$/);
 }

@@ -2442,3 +2442,262 @@ function AnnouncedFeed(doc, url) {
   }
   return "";
 }
+
+// ---------------------------------------------------------------- recognising a blog
+
+// How sure a blog type is that a page is one of its blog's, from the declaration's
+// detect part:
+//   hosts      host names of the service ("hatenablog.com" also takes its subdomains)
+//   generator  a pattern of <meta name="generator">
+//   links      rel values of <link> that only the service's pages carry
+//   assets     hosts the pages load scripts, styles or images from
+//   headers    a pattern of the answer's header lines ("Name: value")
+//   standard   true for a blog type of no service: the standard marks count, a little
+// and the service's marks (services.js and the declaration's marks). DetectBlog returns
+// "score TAB reason": 0 to 100, and the strongest clue in a few words.
+
+var ResponseHeaders = "";
+
+// The header lines of the answer the next DetectBlog's page came with.
+function SetResponseHeaders(text) {
+  ResponseHeaders = text || "";
+  return "";
+}
+
+function HostOf(url) {
+  var m = UrlPattern.exec(url || "");
+  return m && m[2] ? m[2].replace(/^[^@]*@/, "").replace(/:\d*$/, "").toLowerCase() : "";
+}
+
+// The name of the list that host is or ends in, or "".
+function HostIn(host, names) {
+  for (var i = 0; host && i < names.length; i++) {
+    var name = names[i].toLowerCase();
+    if (host === name || host.substring(host.length - name.length - 1) === "." + name)
+      return name;
+  }
+  return "";
+}
+
+// Attribute value of the first tag the pattern finds; the page is not parsed, which
+// keeps a detection of all blog types within a few milliseconds.
+var TagAttrPatterns = {};
+
+function TagAttr(tag, name) {
+  if (!TagAttrPatterns.hasOwnProperty(name))
+    TagAttrPatterns[name] = new RegExp("\\s" + name + "\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))", "i");
+  var m = TagAttrPatterns[name].exec(tag);
+  return m ? DecodeEntities(m[1] !== undefined ? m[1] : m[2] !== undefined ? m[2] : m[3]) : "";
+}
+
+// The <meta> and <link> tags of the page's head, where they belong: {meta: [], link: []}.
+function HeadTags(page) {
+  var end = page.search(/<\/head\s*>|<body[\s>]/i);
+  var tags = (end < 0 ? page : page.substring(0, end)).match(/<(?:meta|link)\b[^>]*>/gi) || [];
+  var found = {meta: [], link: []};
+  for (var i = 0; i < tags.length; i++)
+    found[/^<meta/i.test(tags[i]) ? "meta" : "link"].push(tags[i]);
+  return found;
+}
+
+// The hosts a page names for itself: where it came from, its canonical link and og:url.
+function OwnHosts(head, url) {
+  var hosts = [HostOf(url)];
+  for (var i = 0; i < head.link.length; i++) {
+    if (/^canonical$/i.test(TagAttr(head.link[i], "rel")))
+      hosts.push(HostOf(TagAttr(head.link[i], "href")));
+  }
+  for (i = 0; i < head.meta.length; i++) {
+    if (TagAttr(head.meta[i], "property") === "og:url")
+      hosts.push(HostOf(TagAttr(head.meta[i], "content")));
+  }
+  return hosts;
+}
+
+function AssetHosts(page) {
+  var hosts = [];
+  var re = /<(?:script|link|img|iframe)\b[^>]*?\s(?:src|href)\s*=\s*["']?(?:https?:)?\/\/([a-zA-Z0-9.\-]+)/g;
+  var m;
+  while ((m = re.exec(page)) !== null)
+    hosts.push(m[1].toLowerCase());
+  return hosts;
+}
+
+// The standard marks of a blog page, for a blog type of no service.
+var StandardMarks = [
+  [/"@type"\s*:\s*"(?:BlogPosting|Blog|Article|NewsArticle)"/, 10, "JSON-LD"],
+  [/<meta\b[^>]*\b(?:property|name)=["']?og:/, 6, "OGP"],
+  [/class=["'][^"']*\b(?:h-entry|hentry)\b/, 8, "microformats"],
+  [/\bitemprop=["']|\bitemtype=["']https?:\/\/schema\.org/, 6, "microdata"],
+  [/<link\b[^>]*\brel=["']?(?:prev|next)\b/, 6, "rel=\"prev\"/\"next\""],
+  [/<time\b[^>]*\bdatetime=/, 4, "<time datetime>"],
+  [/<article\b/, 4, "<article>"],
+  [/<link\b[^>]*application\/(?:atom|rss)\+xml/, 4, "フィード"]
+];
+
+function DetectClues(page, url) {
+  var detect = Declaration && Declaration.detect ? Declaration.detect : {};
+  var service = Declaration ? Declaration.service : "";
+  var clues = [];
+  var head = HeadTags(page);
+  var own = OwnHosts(head, url);
+  for (var i = 0; detect.hosts && i < own.length; i++) {
+    var host = HostIn(own[i], detect.hosts);
+    if (host) {
+      clues.push([60, host + " のページです"]);
+      break;
+    }
+  }
+  if (detect.generator) {
+    var metas = head.meta;
+    for (i = 0; i < metas.length; i++) {
+      var generator = TagAttr(metas[i], "content") || TagAttr(metas[i], "value");
+      if (/^generator$/i.test(TagAttr(metas[i], "name")) && detect.generator.test(generator)) {
+        clues.push([50, "generator が " + CollapseSpace(generator).substring(0, 40) + " です"]);
+        break;
+      }
+    }
+  }
+  if (detect.links) {
+    var links = head.link;
+    for (i = 0; i < links.length; i++) {
+      var rel = TagAttr(links[i], "rel");
+      if (detect.links.indexOf(rel) >= 0) {
+        clues.push([50, "<link rel=\"" + rel + "\"> があります"]);
+        break;
+      }
+    }
+  }
+  if (detect.assets) {
+    var assets = AssetHosts(page);
+    for (i = 0; i < assets.length; i++) {
+      var asset = HostIn(assets[i], detect.assets);
+      if (asset) {
+        clues.push([40, asset + " のファイルを読み込んでいます"]);
+        break;
+      }
+    }
+  }
+  if (detect.headers && ResponseHeaders) {
+    var header = detect.headers.exec(ResponseHeaders);
+    if (header)
+      clues.push([50, "応答ヘッダー " + CollapseSpace(header[0]).substring(0, 40)]);
+  }
+  if (service && ServiceMarks.hasOwnProperty(service)) {
+    var mark = ServiceMarks[service].exec(page);
+    if (mark)
+      clues.push([40, "「" + CollapseSpace(mark[0]).substring(0, 30) + "」があります"]);
+  }
+  if (detect.standard) {
+    var total = 0;
+    var names = [];
+    for (i = 0; i < StandardMarks.length; i++) {
+      if (StandardMarks[i][0].test(page)) {
+        total += StandardMarks[i][1];
+        names.push(StandardMarks[i][2]);
+      }
+    }
+    // Below any service's own clue: the standards are the fallback, not a rival.
+    if (total)
+      clues.push([Math.min(total, 30), "標準的な記述 (" + names.join("・") + ") があります"]);
+  }
+  return clues;
+}
+
+// Another service's marks: a page that carries them is not this blog type's unless it
+// also carries clues of its own.
+function OtherService(page) {
+  var service = Declaration ? Declaration.service : "";
+  for (var other in ServiceMarks) {
+    if (other !== service && ServiceMarks.hasOwnProperty(other) && ServiceMarks[other].test(page))
+      return other;
+  }
+  return "";
+}
+
+function DeclaredDetectBlog(page, url) {
+  page = page || "";
+  var clues = DetectClues(page, url);
+  var service = Declaration ? Declaration.service : "";
+  // A page of no service may still link to one: a blog type of no service gives way to
+  // another service's marks unless the page names its own generator.
+  if (!clues.length)
+    return "0\t手がかりがありません";
+  if (!service && Math.max.apply(null, clues.map(function (c) { return c[0]; })) < 50) {
+    var other = OtherService(page);
+    if (other)
+      return "0\t" + other + " の印があります";
+  }
+  clues.sort(function (a, b) { return b[0] - a[0]; });
+  var score = 0;
+  for (var i = 0; i < clues.length; i++)
+    score += i ? clues[i][0] / 2 : clues[i][0];
+  return Math.min(100, Math.round(score)) + "\t" + clues[0][1];
+}
+
+DeclaredFunctions.DetectBlog = DeclaredDetectBlog;
+
+// ---------------------------------------------------------------- the blog's categories
+
+// GetCategoryList(page, url) gives the blog's categories as lines "name TAB URL", in the
+// blog's order. A blog type whose service lists them elsewhere (an API) names that page
+// with GetCategoryListSource(topPage, topUrl); GetCategoryList then gets that page, and
+// the top page when the other gives none.
+
+// A category's name as a link shows it, without the entry count ("日記 (3)") or a
+// "カテゴリ:" label in front.
+function CategoryName(text) {
+  return CollapseSpace(text).replace(/^(?:カテゴリー?|Category|テーマ)\s*[:：]\s*/i, "")
+    .replace(/\s*[(（]\s*\d+\s*[)）]$/, "");
+}
+
+function HasEntryCount(text) {
+  return /[(（]\s*\d+\s*[)）]\s*$/.test(CollapseSpace(text));
+}
+
+// The category links of a page: those inside the first of the modules (selectors of the
+// service's category list) that has any; else the links that show an entry count, as
+// category lists do; else every category link, in the order of their first appearance.
+// pattern tells a category URL from others.
+function CategoryLinks(doc, modules, pattern) {
+  var groups = [];
+  for (var i = 0; modules && i < modules.length; i++)
+    groups.push(Select(doc, modules[i]));
+  var all = Select(doc, "a[href]");
+  groups.push(all.filter(function (a) { return HasEntryCount(InnerText(doc, a)); }));
+  groups.push(all);
+  for (i = 0; i < groups.length; i++) {
+    var items = [];
+    var seen = {};
+    for (var j = 0; j < groups[i].length; j++) {
+      var link = groups[i][j];
+      var url = PageLink(doc, CollapseSpace(Attr(link, "href")));
+      if (!url || !pattern.test(url) || seen.hasOwnProperty(url))
+        continue;
+      var name = CategoryName(InnerText(doc, link)) || CategoryName(Attr(link, "title"));
+      if (!name)
+        continue;
+      seen[url] = true;
+      items.push({name: name, url: url});
+    }
+    if (items.length)
+      return items;
+  }
+  return [];
+}
+
+// items: [{name, url}] -> the lines GetCategoryList returns.
+function CategoryListLines(items) {
+  var lines = [];
+  for (var i = 0; i < items.length; i++) {
+    var name = CollapseSpace(items[i].name).replace(/\t/g, " ");
+    if (name && items[i].url)
+      lines.push(name + "\t" + items[i].url);
+  }
+  return lines.join("\n");
+}
+
+// The page's categories, for a blog type that reads them from its pages.
+function PageCategoryLines(page, url, modules, pattern) {
+  return CategoryListLines(CategoryLinks(ListDoc(page, url), modules, pattern));
+}

@@ -268,6 +268,8 @@ function Fc2OlderListPage(doc) {
 }
 
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {hosts: ["fc2.com", "fc2blog.net", "fc2blog.us"], assets: ["fc2.com", "fc2.net"]},
   service: "fc2",
   // "#contents" and "#content" often hold the side menu as well.
   main: ["#main_contents", "#main", "main", "[role=main]", "#mainColumn", "#main-column",
@@ -284,3 +286,9 @@ BlogType({
   },
   olderList: Fc2OlderListPage
 });
+
+// The blog's categories: the category plugin, else the entries' category links.
+function GetCategoryList(page, url) {
+  return PageCategoryLines(page, url, [".plugin-category a", ".plugin-category-list a", ".category_list a"],
+    /\/blog-category-\d+\.html$/);
+}

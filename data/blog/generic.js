@@ -115,6 +115,9 @@ function GetRecentEntry(page) {
 }
 
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {standard: true,
+    generator: /^(?:Hugo|Jekyll|Movable ?Type|Ghost|Hexo|Gatsby|Eleventy|Pelican|Zola|Docusaurus|Nikola|Publii|Octopress|Drupal|Joomla|Medium|Gridsome|VuePress|MkDocs|Astro|Textpattern|Serendipity|Dotclear|Bludit|Grav|Kirby|a-blog cms)\b/i},
   main: ["main", "[role=main]", "#main", "#content"],
   entries: GenericItems,
   // The entry's title, date and older entry are what the standards layer reads.
@@ -138,4 +141,10 @@ function GetEntryList(page, url) {
 
 function GetNextEntryListUrl(page, url) {
   return NextFeedUrl(page, url);
+}
+
+// Categories or tags the page links to (rel="tag", or URLs of the usual shapes).
+function GetCategoryList(page, url) {
+  return PageCategoryLines(page, url, ["a[rel~=tag]"],
+    /\/(?:category|categories|tags?|labels?|topics?)\/[^\/?#]+\/?$|[?&](?:cat|tag)=[^&#]+$/);
 }

@@ -15,6 +15,9 @@ function HatenaDate(doc, entry) {
 }
 
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {hosts: ["hatenablog.com", "hatenablog.jp", "hateblo.jp", "hatenadiary.com", "hatenadiary.jp", "hatenadiary.org", "hatena.blog"],
+    assets: ["blog.st-hatena.com"], headers: /^x-dispatch:.*hatena.*$/im},
   service: "hatena",
   main: ["#main", "#main-inner", "main"],
   // Pinned entries come first on the top page whatever their age; their dates tell.
@@ -54,4 +57,10 @@ function GetEntryList(page, url) {
 
 function GetNextEntryListUrl(page, url) {
   return NextFeedUrl(page, url);
+}
+
+// The blog's categories: the category module of the side bar, else the entries' links.
+function GetCategoryList(page, url) {
+  return PageCategoryLines(page, url, [".hatena-module-category a", ".hatena-module-category-list a"],
+    /\/archive\/category\/[^\/?#]+$/);
 }

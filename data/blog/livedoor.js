@@ -43,6 +43,9 @@ function LdField(name) {
 var LdArchive = /\/archives\/(?!cat_)[^\/?#]+\.html$/;
 
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {hosts: ["livedoor.jp", "livedoor.blog", "blog.jp", "doorblog.jp", "ldblog.jp", "livedoor.biz", "dreamlog.jp", "diary.to"],
+    assets: ["livedoor.jp", "livedoor.com", "blogimg.jp", "ldblog.jp"]},
   service: "livedoor",
   main: [".main-container", "#main", "#content", "main"],
   entries: function (doc) {
@@ -68,3 +71,9 @@ BlogType({
   current: [LdField("permalink"), "link[rel~=canonical]", ".article-title a", "h2.title a", "h3.title a"],
   olderList: ["li.paging-next a", "link[rel~=next]", "a[rel~=next]", LinkByText(/^次(?:のページ|へ)/, /[?&]p=\d+$/)]
 });
+
+// The blog's categories: the category plugin, else the entries' category links.
+function GetCategoryList(page, url) {
+  return PageCategoryLines(page, url, [".plugin-categories a", ".sidebody.category a", "#category a"],
+    /\/archives\/cat_\d+\.html$/);
+}

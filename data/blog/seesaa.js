@@ -47,6 +47,8 @@ function SeesaaPagerLink(last) {
 }
 
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {hosts: ["seesaa.net", "sblo.jp", "seesaa.jp"], assets: ["seesaa.net", "seesaa.jp", "sblo.jp"]},
   service: "seesaa",
   main: ["#content", "#main", ".content", "main"],
   entries: {links: SeesaaTitles.join(" a, ") + " a", around: ".article, .blog, article", date: SeesaaDate},
@@ -58,3 +60,8 @@ BlogType({
   order: UrlNumber(/\/article\/(\d+)\.html$/),
   olderList: ["link[rel~=next]", "a[rel~=next]", LinkByText(/^\s*次のページ|^\s*次の\d+件/)]
 });
+
+// The blog's categories: the side bar's category list, else the entries' category links.
+function GetCategoryList(page, url) {
+  return PageCategoryLines(page, url, [".sidebar-category a", "#category a"], /\/category\/\d+-\d+\.html$/);
+}

@@ -130,6 +130,9 @@ function WpOlderListPage(doc) {
 }
 
 BlogType({
+  // How its pages are told from others' (DetectBlog).
+  detect: {hosts: ["wordpress.com"], generator: /^WordPress\b/i, links: ["https://api.w.org/"],
+    assets: ["wp.com", "wordpress.com"], headers: /^(?:link:.*api\.w\.org.*|x-pingback:.*xmlrpc\.php.*)$/im},
   service: "wordpress",
   main: ["main", "#main", ".site-main", "#primary", "#content"],
   entries: WpListItems,
@@ -195,4 +198,43 @@ function GetNextEntryListUrl(page, url) {
   if (!m || WpRestPosts(page).length < (size ? parseInt(size[1], 10) : WpListSize))
     return "";
   return url.replace(/([?&])page=\d+/, "$1page=" + (parseInt(m[1], 10) + 1));
+}
+
+// The blog's categories from the REST API, where the top page announces it: every
+// category with its archive URL, a child after its parent; else the categories widget.
+function GetCategoryListSource(page, url) {
+  var doc = HtmlDoc(page);
+  if (!IsServicePage(doc, "wordpress"))
+    return "";
+  var api = AttrOf(doc, ["link[rel=\"https://api.w.org/\"]"], "href");
+  if (!api)
+    return "";
+  api = NormalizeUrl(ResolveUrl(url || PageUrl(doc), api));
+  var query = "per_page=100&orderby=name&hide_empty=true&_fields=id,name,link,parent";
+  if (/[?&]rest_route=/.test(api))
+    return api.replace(/([?&])rest_route=[^&]*/, "$1rest_route=/wp/v2/categories") + "&" + query;
+  return api.replace(/\/?$/, "/") + "wp/v2/categories?" + query;
+}
+
+function GetCategoryList(page, url) {
+  if (/^\s*\[/.test(page)) {
+    var categories = ListJson(page);
+    var children = {};
+    for (var i = 0; i < categories.length; i++) {
+      var parent = categories[i].parent || 0;
+      (children[parent] = children[parent] || []).push(categories[i]);
+    }
+    var items = [];
+    var visit = function (parent, depth) {
+      var list = children[parent] || [];
+      for (var j = 0; j < list.length && depth < 20; j++) {
+        items.push({name: HtmlToText(list[j].name || ""), url: ListLink(url, list[j].link)});
+        visit(list[j].id, depth + 1);
+      }
+    };
+    visit(0, 0);
+    return CategoryListLines(items);
+  }
+  return PageCategoryLines(page, url, [".widget_categories a", ".wp-block-categories a"],
+    /\/category\/|[?&]cat=\d+$/);
 }

@@ -62,6 +62,7 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
         {QMessageBox::No, u"破棄する(&D)"},
         {QMessageBox::Open, u"ブラウザで開く(&O)"},
         {QMessageBox::Close, u"閉じる"},
+        {QMessageBox::Apply, u"置き換える(&R)"},
     };
     for (const auto &[button, caption] : captions) {
         if (QAbstractButton *b = box.button(button))
@@ -75,6 +76,12 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
     }
     box.exec();
     return box.standardButton(box.clickedButton());
+}
+
+QMessageBox::StandardButton TMessageBox::AskReplace(QWidget *parent, const QString &text)
+{
+    return Show(parent, QMessageBox::Warning, QStringLiteral("確認"), text,
+                QMessageBox::Apply | QMessageBox::Cancel, QMessageBox::Cancel);
 }
 
 QMessageBox::StandardButton TMessageBox::AskOpenHtml(QWidget *parent, const QString &text)

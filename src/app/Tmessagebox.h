@@ -17,6 +17,8 @@ public:
     static void ShowError(QWidget *parent, const QString &text);
     // Save, Discard or Cancel for unsaved changes.
     static QMessageBox::StandardButton AskSaveChanges(QWidget *parent);
+    // Apply (replace) or Cancel (keep what there is), Cancel the default.
+    static QMessageBox::StandardButton AskReplace(QWidget *parent, const QString &text);
     // Open (in the browser) or Close, for the page just made.
     static QMessageBox::StandardButton AskOpenHtml(QWidget *parent, const QString &text);
     // Yes (restore), No (discard) or Cancel (decide at the next start) for work a

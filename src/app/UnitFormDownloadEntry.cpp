@@ -1,5 +1,6 @@
 #include "app/UnitFormDownloadEntry.h"
 
+#include "app/Tmessagebox.h"
 #include "retrieval/Tentrydownload.h"
 
 #include <QHBoxLayout>
@@ -36,6 +37,11 @@ void TFormDownloadEntry::SetEntryProgress(int position, int maximum)
     Q_UNUSED(maximum);
     FEntriesRead = position;
     LabelEntryCount->setText(EntryCountText(position));
+}
+
+bool TFormDownloadEntry::ConfirmReplaceEntries(const QString &question)
+{
+    return TMessageBox::AskReplace(this, question) == QMessageBox::Apply;
 }
 
 void TFormDownloadEntry::RunJob()

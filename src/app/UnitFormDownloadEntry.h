@@ -20,6 +20,7 @@ public:
     void SetNewEntryOnly(bool newEntryOnly) { FNewEntryOnly = newEntryOnly; }
     void SetBlogConfig(const TBlogConfig &blogConfig) { FBlogConfig = blogConfig; }
     void SetEntryProgress(int position, int maximum) override;
+    bool ConfirmReplaceEntries(const QString &question) override;
 
     QProgressBar *ProgressBarEntry;
     QLabel *LabelEntryCount;

@@ -20,6 +20,10 @@
 #include "platform/Tappdirs.h"
 #include "platform/Tapptitle.h"
 #include "platform/Varnokierror.h"
+#include "retrieval/Tblogcategories.h"
+#include "retrieval/Tblogdetect.h"
+#include "retrieval/Tdownloadhost.h"
+#include "retrieval/Thttputility.h"
 #include "store/Tldbdb.h"
 #include "store/Tprojectsession.h"
 #include "store/Tworkingcopy.h"
@@ -191,6 +195,16 @@ void TFormMain::CreateActions()
         this, QStringLiteral("ActionBlogTypeHelp"), url, QStringLiteral("ヘルプ"),
         QStringLiteral("help-browser"),
         QStringLiteral("ブログの種類のヘルプを表示します。|ブログの種類のヘルプを表示します。"));
+    ActionDetectBlogType = MakeAction(
+        this, QStringLiteral("ActionDetectBlogType"), url, QStringLiteral("自動判別(&D)"),
+        QStringLiteral("system-search"),
+        QStringLiteral("トップページを取得して、ブログの種類を判別します。|"
+                       "トップページを取得して、ブログの種類を判別します。"));
+    ActionReadBlogCategories = MakeAction(
+        this, QStringLiteral("ActionReadBlogCategories"), url, QStringLiteral("ブログから読み込む(&B)"),
+        QStringLiteral("document-import"),
+        QStringLiteral("ブログのカテゴリーの一覧を読み込み、まだないカテゴリーを追加します。|"
+                       "ブログのカテゴリーの一覧を読み込み、まだないカテゴリーを追加します。"));
     ActionCommentEdit = MakeAction(this, QStringLiteral("ActionCommentEdit"), comment,
                                    QStringLiteral("編集"), QStringLiteral("document-edit"));
     ActionCommentOpenUrl = MakeAction(this, QStringLiteral("ActionCommentOpenUrl"), comment,
@@ -214,6 +228,8 @@ void TFormMain::CreateActions()
     Bind(ActionDeleteCategory, &TFormMain::ActionDeleteCategoryExecute);
     Bind(ActionDownloadCategory, &TFormMain::ActionDownloadCategoryExecute);
     Bind(ActionBlogTypeHelp, &TFormMain::ActionBlogTypeHelpExecute);
+    Bind(ActionDetectBlogType, &TFormMain::ActionDetectBlogTypeExecute);
+    Bind(ActionReadBlogCategories, &TFormMain::ActionReadBlogCategoriesExecute);
     Bind(ActionCommentEdit, &TFormMain::ActionCommentEditExecute);
     Bind(ActionCommentOpenUrl, &TFormMain::ActionCommentOpenUrlExecute);
     Bind(ActionHtmlMake, &TFormMain::ActionHtmlMakeExecute);
@@ -291,21 +307,29 @@ QWidget *TFormMain::CreatePageUrl()
     speedButton4->setObjectName(QStringLiteral("SpeedButton4"));
     QToolButton *speedButton5 = MakeActionButton(ActionDownloadCategory, page);
     speedButton5->setObjectName(QStringLiteral("SpeedButton5"));
+    QToolButton *buttonDetect = MakeActionButton(ActionDetectBlogType, page);
+    buttonDetect->setObjectName(QStringLiteral("ButtonDetectBlogType"));
+    QToolButton *buttonReadCategories = MakeActionButton(ActionReadBlogCategories, page);
+    buttonReadCategories->setObjectName(QStringLiteral("ButtonReadBlogCategories"));
     for (QToolButton *button : {speedButton7, speedButton1, speedButton2, speedButton3,
-                                speedButton4, speedButton5})
+                                speedButton4, speedButton5, buttonReadCategories})
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto *blogTypeRow = new QHBoxLayout;
+    blogTypeRow->addWidget(ComboBoxBlogType, 1);
+    blogTypeRow->addWidget(buttonDetect);
 
     auto *categoryButtons = new QVBoxLayout;
     categoryButtons->addWidget(speedButton2);
     categoryButtons->addWidget(speedButton3);
     categoryButtons->addWidget(speedButton4);
+    categoryButtons->addWidget(buttonReadCategories);
     categoryButtons->addSpacing(12);
     categoryButtons->addWidget(speedButton5);
     categoryButtons->addStretch();
 
     auto *grid = new QGridLayout(page);
     grid->addWidget(label2, 0, 0);
-    grid->addWidget(ComboBoxBlogType, 1, 0);
+    grid->addLayout(blogTypeRow, 1, 0);
     grid->addWidget(speedButton7, 1, 1);
     grid->addWidget(labelUrl, 2, 0);
     grid->addWidget(EditEntryUrl, 3, 0);
@@ -317,7 +341,8 @@ QWidget *TFormMain::CreatePageUrl()
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(6, 1);
 
-    QWidget::setTabOrder(ComboBoxBlogType, speedButton7);
+    QWidget::setTabOrder(ComboBoxBlogType, buttonDetect);
+    QWidget::setTabOrder(buttonDetect, speedButton7);
     QWidget::setTabOrder(speedButton7, EditEntryUrl);
     QWidget::setTabOrder(EditEntryUrl, speedButton1);
     QWidget::setTabOrder(speedButton1, CheckBoxDownloadNewEntryOnly);
@@ -325,7 +350,8 @@ QWidget *TFormMain::CreatePageUrl()
     QWidget::setTabOrder(ListViewCategory, speedButton2);
     QWidget::setTabOrder(speedButton2, speedButton3);
     QWidget::setTabOrder(speedButton3, speedButton4);
-    QWidget::setTabOrder(speedButton4, speedButton5);
+    QWidget::setTabOrder(speedButton4, buttonReadCategories);
+    QWidget::setTabOrder(buttonReadCategories, speedButton5);
 
     connect(ComboBoxBlogType, &QComboBox::currentIndexChanged, this, [this] {
         RunGuarded(this, [this] { ComboBoxBlogTypeChange(); });
@@ -335,6 +361,14 @@ QWidget *TFormMain::CreatePageUrl()
     connect(EditEntryUrl, &QLineEdit::textChanged, this, [this] {
         if (!FFilling)
             SetModified(true);
+    });
+    connect(EditEntryUrl, &QLineEdit::editingFinished, this, [this] {
+        // Once the focus has gone where it goes: a window opening over this one (a
+        // download, a question) takes it, and is no time to fetch a page.
+        QTimer::singleShot(0, this, [this] {
+            if (!QApplication::activeModalWidget() && isActiveWindow())
+                RunGuarded(this, [this] { EditEntryUrlFinished(); });
+        });
     });
     return page;
 }
@@ -952,6 +986,107 @@ void TFormMain::ActionDownloadCategoryExecute()
     form.SetBlogConfig(GetSelectedBlogConfig());
     form.exec();
     SetModified(true);
+}
+
+namespace {
+// Fetches for the URL page's own requests: events keep running (the window repaints),
+// and nothing is logged.
+class TQuietFetchHost : public TDownloadHost
+{
+public:
+    void AddLog(const QString &) override {}
+    void ShowUrl(const QString &) override {}
+    void ProcessMessages() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+    void Wait(int) override {}
+    bool IsCancelled() override { return false; }
+};
+
+// The window waits for these fetches, so a server that does not answer is given up soon.
+TFetchControl QuietFetchControl(TDownloadHost &host)
+{
+    TFetchControl control = MakeFetchControl(host);
+    control.ConnectTimeoutMs = 15000;
+    control.StallTimeoutMs = 15000;
+    control.TotalTimeoutMs = 30000;
+    return control;
+}
+} // namespace
+
+void TFormMain::ActionDetectBlogTypeExecute()
+{
+    const QString url = EditEntryUrl->text().trimmed();
+    if (url.isEmpty())
+        throw EVarnokiError(QStringLiteral("ブログのトップページのURLが入力されていません。"));
+    QList<TBlogDetection> detections;
+    {
+        const TWaitCursor wait;
+        statusBar()->showMessage(QStringLiteral("トップページを取得しています: ") + url);
+        TQuietFetchHost host;
+        try {
+            detections = FetchAndDetectBlogTypes(FBlogConfigManager.GetBlogConfigs(), url, QuietFetchControl(host));
+        } catch (const EVarnokiError &error) {
+            statusBar()->showMessage(error.Message());
+            throw;
+        }
+    }
+    const TBlogDetection *best = BestDetection(detections);
+    if (!best) {
+        statusBar()->showMessage(QStringLiteral("ブログの種類を判別できませんでした。一覧から選んでください。"));
+        return;
+    }
+    const TBlogConfigList configs = FBlogConfigManager.GetBlogConfigs();
+    for (int i = 0; i < configs.size(); ++i) {
+        if (configs.at(i).GetIniPath() == best->Config.GetIniPath())
+            ComboBoxBlogType->setCurrentIndex(i);
+    }
+    statusBar()->showMessage(DetectionText(*best));
+}
+
+void TFormMain::EditEntryUrlFinished()
+{
+    // Only where nothing was chosen yet: a saved project or one with entries keeps its type.
+    const QString url = EditEntryUrl->text().trimmed();
+    if (url.isEmpty() || url == FDetectedUrl || !FSession || !Session().Project().GetFileName().isEmpty()
+        || Db().GetEntryCount(false) > 0)
+        return;
+    FDetectedUrl = url;
+    try {
+        ActionDetectBlogTypeExecute();
+    } catch (const EVarnokiError &) {
+        // Said in the status bar; leaving a box asks nothing.
+    }
+}
+
+void TFormMain::ActionReadBlogCategoriesExecute()
+{
+    const QString url = EditEntryUrl->text().trimmed();
+    if (url.isEmpty())
+        throw EVarnokiError(QStringLiteral("ブログのトップページのURLが入力されていません。"));
+    const TBlogConfig config = GetSelectedBlogConfig();
+    QList<TCategoryData> found;
+    {
+        const TWaitCursor wait;
+        statusBar()->showMessage(QStringLiteral("カテゴリーを読み込んでいます: ") + url);
+        TQuietFetchHost host;
+        try {
+            found = ReadBlogCategories(config, url, QuietFetchControl(host));
+        } catch (const EVarnokiError &) {
+            statusBar()->clearMessage();
+            throw;
+        }
+    }
+    QList<TCategoryData> categories;
+    for (int i = 0; i < ListViewCategory->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = ListViewCategory->topLevelItem(i);
+        categories.append(TCategoryData{item->text(0).toUtf8(), item->text(1).toUtf8()});
+    }
+    const qsizetype before = categories.size();
+    const int added = MergeCategories(categories, found);
+    for (qsizetype i = before; i < categories.size(); ++i)
+        AddCategoryRow(categories.at(i).GetName(), categories.at(i).GetUrl());
+    if (added > 0)
+        SetModified(true);
+    statusBar()->showMessage(CategoriesAddedText(int(found.size()), added));
 }
 
 void TFormMain::ActionBlogTypeHelpExecute()

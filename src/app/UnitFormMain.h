@@ -71,6 +71,8 @@ public:
     QAction *ActionDeleteCategory;
     QAction *ActionDownloadCategory;
     QAction *ActionBlogTypeHelp;
+    QAction *ActionDetectBlogType;
+    QAction *ActionReadBlogCategories;
     QAction *ActionCommentEdit;
     QAction *ActionCommentOpenUrl;
     QAction *ActionHtmlMake;
@@ -111,6 +113,13 @@ public:
     void ActionDeleteCategoryExecute();
     void ActionDownloadCategoryExecute();
     void ActionBlogTypeHelpExecute();
+    // Fetches the top page and selects the blog type that recognises it best, saying
+    // why in the status bar.
+    void ActionDetectBlogTypeExecute();
+    // Adds the categories the blog lists that the list does not have yet.
+    void ActionReadBlogCategoriesExecute();
+    // Leaving the URL box of a new project that holds nothing yet detects its blog type.
+    void EditEntryUrlFinished();
     void ActionCommentEditExecute();
     void ActionCommentOpenUrlExecute();
     void ActionHtmlMakeExecute();
@@ -186,4 +195,6 @@ private:
     // Set while the program itself fills the controls, so that only the user's
     // changes count as changes to the project.
     int FFilling = 0;
+    // The URL the blog type was last detected for on leaving the URL box.
+    QString FDetectedUrl;
 };

@@ -7,5 +7,6 @@ QList<TCliCommand> CliCommands()
         BlogTypesCommand(), TemplatesCommand(), NewCommand(),  SetCommand(),
         ShowCommand(),      EntriesCommand(),   CategoriesCommand(), ListCommand(),
         CommentCommand(),   MakeCommand(),      RecoverCommand(), TryCommand(),
+        DetectCommand(),
     };
 }

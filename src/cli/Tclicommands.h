@@ -25,3 +25,8 @@ TCliCommand CommentCommand();
 TCliCommand MakeCommand();
 TCliCommand RecoverCommand();
 TCliCommand TryCommand();
+TCliCommand DetectCommand();
+
+struct TBlogDetection;
+// Fetches url once and asks every installed blog type about it, best first.
+QList<TBlogDetection> DetectBlogTypeOfUrl(const QString &url);

@@ -11,6 +11,7 @@ int CommandEntries(TCliContext &context)
     const TBlogConfig blogConfig = FindBlogConfig(project.Project().GetBlogTypeName());
     const bool latestOnly = context.IsSet(QStringLiteral("latest-only"));
     return RunJobAndSave(project, [&](TConsoleHost &host) {
+        host.SetAllowShrink(context.IsSet(QStringLiteral("allow-shrink")));
         TEntryDownloadJob job(project.Db(), blogConfig, project.Project().GetEntryUrl(), latestOnly, host);
         return job.RunDownload();
     });
@@ -27,6 +28,9 @@ TCliCommand EntriesCommand()
             {.Name = QStringLiteral("latest-only"),
              .Help = QStringLiteral("最新記事のみ (保存済みのエントリーに出会ったところで止めます)。\n"
                                     "Stops at the first known entry.")},
+            {.Name = QStringLiteral("allow-shrink"),
+             .Help = QStringLiteral("取得したエントリーがこれまでの半分に満たなくても一覧を置き換えます。\n"
+                                    "Replaces the list even when the download found fewer than half of the held entries.")},
         },
         .Help = QStringLiteral("ブログにアクセスしてエントリーのURLとタイトルを取得し、プロジェクトを保存します。\n"
                                "Ctrl+C でキャンセルすると、それまでに取得した内容を保存して終わります。\n"

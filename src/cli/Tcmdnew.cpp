@@ -1,6 +1,7 @@
 #include "cli/Tclicommands.h"
 
 #include "cli/Tcliproject.h"
+#include "retrieval/Tblogdetect.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,8 +10,9 @@ namespace {
 int CommandNew(TCliContext &context)
 {
     const QString fileName = AbsolutePath(context.Arguments().at(0));
-    const TBlogConfig blogConfig = FindBlogConfig(context.Value(QStringLiteral("blog-type")));
     const QString url = context.Value(QStringLiteral("url"));
+    if (QFileInfo::exists(fileName))
+        throw EUsageError(QStringLiteral("ファイルが既にあります: ") + QDir::toNativeSeparators(fileName));
     THtmlTemplate htmlTemplate;
     if (context.IsSet(QStringLiteral("template"))) {
         htmlTemplate = FindTemplate(context.Value(QStringLiteral("template")));
@@ -20,8 +22,18 @@ int CommandNew(TCliContext &context)
         if (!manager.GetTemplates().isEmpty())
             htmlTemplate = manager.GetTemplates().first();
     }
-    if (QFileInfo::exists(fileName))
-        throw EUsageError(QStringLiteral("ファイルが既にあります: ") + QDir::toNativeSeparators(fileName));
+    // A bad argument is named before the network is asked.
+    TBlogConfig blogConfig;
+    if (context.IsSet(QStringLiteral("blog-type"))) {
+        blogConfig = FindBlogConfig(context.Value(QStringLiteral("blog-type")));
+    } else {
+        const QList<TBlogDetection> detections = DetectBlogTypeOfUrl(url);
+        const TBlogDetection *best = BestDetection(detections);
+        if (!best)
+            throw EVarnokiError(QStringLiteral("ブログの種類を判別できませんでした。--blog-type で指定してください。"));
+        blogConfig = best->Config;
+        PrintOut(QStringLiteral("ブログの種類: ") + DetectionText(*best));
+    }
 
     TCliProject project;
     project.CreateNew();
@@ -43,8 +55,9 @@ TCliCommand NewCommand()
         .Arguments = {QStringLiteral("PROJECT")},
         .Options = {
             {.Name = QStringLiteral("blog-type"), .ValueName = QStringLiteral("NAME"),
-             .Help = QStringLiteral("ブログの種類 (blog-types の名前)。\nThe blog type (a name that blog-types lists)."),
-             .Required = true},
+             .Help = QStringLiteral("ブログの種類 (blog-types の名前)。省略するとトップページを一度取得して判別します。\n"
+                                    "The blog type (a name that blog-types lists); without it the top page is fetched\n"
+                                    "once and the best match taken.")},
             {.Name = QStringLiteral("url"), .ValueName = QStringLiteral("URL"),
              .Help = QStringLiteral("ブログのURL。\nThe blog's URL."), .Required = true},
             {.Name = QStringLiteral("template"), .ValueName = QStringLiteral("NAME"),

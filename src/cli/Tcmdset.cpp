@@ -1,6 +1,10 @@
 #include "cli/Tclicommands.h"
 
 #include "cli/Tcliproject.h"
+#include "cli/Tconsolehost.h"
+#include "platform/Tappconfig.h"
+#include "retrieval/Tblogcategories.h"
+#include "retrieval/Thttputility.h"
 
 #include <algorithm>
 
@@ -44,6 +48,25 @@ int CommandSet(TCliContext &context)
         model.ClearCategories();
     for (const auto &category : categories)
         model.AddCategory(category.first, category.second);
+    if (context.IsSet(QStringLiteral("categories-from-blog"))) {
+        // After the URL and blog type of this same command line.
+        if (model.GetEntryUrl().trimmed().isEmpty())
+            throw EUsageError(QStringLiteral("ブログのトップページのURLがありません。--url で指定してください。"));
+        const TBlogConfig blogConfig = FindBlogConfig(model.GetBlogTypeName());
+        TAppConfig::GetInstance().Load(TAppConfig::GetIniFileName());
+        TConsoleHost host;
+        const QList<TCategoryData> found = ReadBlogCategories(blogConfig, model.GetEntryUrl(), MakeFetchControl(host));
+        QList<TCategoryData> merged;
+        for (int i = 0; i < model.GetCategoryCount(); ++i)
+            merged.append(model.GetCategory(i));
+        const int added = MergeCategories(merged, found);
+        model.ClearCategories();
+        for (const TCategoryData &category : merged)
+            model.AddCategory(category.GetName(), category.GetUrl());
+        for (const TCategoryData &category : found)
+            PrintOut(EscapeField(category.GetName()) + QLatin1Char('\t') + EscapeField(category.GetUrl()));
+        PrintOut(CategoriesAddedText(int(found.size()), added));
+    }
 
     const QStringList valueTexts = context.Values(QStringLiteral("value"));
     if (!valueTexts.isEmpty()) {
@@ -87,6 +110,10 @@ TCliCommand SetCommand()
                                     "Categories are appended after an optional --clear-categories.")},
             {.Name = QStringLiteral("category"), .ValueName = QStringLiteral("NAME=URL"),
              .Help = QStringLiteral("カテゴリーを追加します。\nAppends a category."), .Repeatable = true},
+            {.Name = QStringLiteral("categories-from-blog"),
+             .Help = QStringLiteral("ブログのトップページ (または API) からカテゴリーを読み込み、まだないもの (URL で比べます) を\n"
+                                    "最後に追加します。\n"
+                                    "Reads the blog's own category list and appends those not there yet (by URL).")},
             {.Name = QStringLiteral("value"), .ValueName = QStringLiteral("KEY=VALUE"),
              .Help = QStringLiteral("テンプレートの設定項目に値を設定します。\nSets an item of the project's template."),
              .Repeatable = true},

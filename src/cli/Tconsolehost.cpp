@@ -72,3 +72,11 @@ bool TConsoleHost::IsCancelled()
     }
     return FCancelled;
 }
+
+bool TConsoleHost::ConfirmReplaceEntries(const QString &question)
+{
+    Q_UNUSED(question);
+    if (!FAllowShrink)
+        PrintErr(QStringLiteral("少ないエントリーで一覧を置き換えるには --allow-shrink を付けてください。"));
+    return FAllowShrink;
+}

@@ -19,7 +19,11 @@ public:
     void ProcessMessages() override;
     void Wait(int milliseconds) override;
     bool IsCancelled() override;
+    // Nobody can be asked: a shrinking list replaces the held one only when allowed.
+    bool ConfirmReplaceEntries(const QString &question) override;
+    void SetAllowShrink(bool allow) { FAllowShrink = allow; }
 
 private:
     bool FCancelled = false;
+    bool FAllowShrink = false;
 };

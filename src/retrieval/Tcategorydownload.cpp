@@ -40,6 +40,8 @@ bool TCategoryDownloadJob::RunDownload()
     };
 
     try {
+        if (count == 0)
+            FHost.AddLog(QStringLiteral("カテゴリーがありません。「ブログから読み込む」でブログのカテゴリーを読み込めます。"));
         KeepEarlierLinks();
 
         const QString scriptPath = FBlogConfig.GetScriptPath();
@@ -107,6 +109,8 @@ bool TCategoryDownloadJob::RunDownload()
                     FDb.InsertCategoryEntries(i + 1, found);
                 FDb.Commit();
                 unfinished = -1;
+                found.removeDuplicates();
+                FHost.AddLog(QStringLiteral("カテゴリ「%1」のエントリー: %2 件").arg(category.GetName()).arg(found.size()));
                 if (sleepTime > 0)
                     FHost.Wait(sleepTime);
             }

@@ -32,6 +32,13 @@ public:
         Q_UNUSED(position);
         Q_UNUSED(maximum);
     }
+    // Asks whether a full download that found far fewer entries than the project holds
+    // may replace them (question says so); a host that cannot ask keeps them.
+    virtual bool ConfirmReplaceEntries(const QString &question)
+    {
+        Q_UNUSED(question);
+        return false;
+    }
 };
 
 struct TFetchControl;

@@ -1,6 +1,7 @@
 #include "retrieval/Tentrydownload.h"
 
 #include "blogtype/Tentryparser.h"
+#include "retrieval/Tblogdetect.h"
 #include "platform/Tappconfig.h"
 #include "retrieval/Tdateparser.h"
 #include "retrieval/Tdownloadhost.h"
@@ -40,6 +41,20 @@ bool SameTitle(const QString &one, const QString &other, const QString &siteName
            || (longer.endsWith(shorter) && same(longer.left(site.size()), site)
                && Separator.match(longer.mid(site.size(), rest)).hasMatch());
 }
+
+// The blog type of the last full download that replaced the list.
+const QString LastBlogTypeKey = QStringLiteral("entry_blog_type");
+} // namespace
+
+QString TEntryDownloadJob::ShrinkQuestion(int found, int held, const QString &lastBlogType,
+                                          const QString &blogType)
+{
+    if (held < 10 || found * 2 >= held)
+        return QString();
+    QString question = QStringLiteral("取得したエントリーは %1 件で、これまでの %2 件より少なくなります。").arg(found).arg(held);
+    if (!lastBlogType.isEmpty() && lastBlogType != blogType)
+        question += QStringLiteral("ブログの種類が前回の取得時の「%1」から「%2」に変わっています。").arg(lastBlogType, blogType);
+    return question + QStringLiteral("一覧を置き換えますか？");
 }
 
 TEntryDownloadJob::TEntryDownloadJob(TLdbDb &db, const TBlogConfig &blogConfig,
@@ -131,8 +146,10 @@ bool TEntryDownloadJob::RunDownload()
             if (listOutcome != TListOutcome::Read) {
                 // The error lines of a top page without a newest entry name the top page.
                 const QString recent = parser.GetRecentEntry(top);
-                if (recent.isEmpty())
+                if (recent.isEmpty()) {
+                    detail = WrongBlogTypeHint(top);
                     throw EVarnokiError(QStringLiteral("最新エントリーのURLの取得に失敗しました。"));
+                }
                 currentUrl = recent;
                 FHost.AddLog(QStringLiteral("OK: ") + currentUrl
                              + QStringLiteral(" 最新エントリーのURLを取得しました。"));
@@ -186,10 +203,24 @@ bool TEntryDownloadJob::RunDownload()
         }
         const bool walkComplete = currentUrl.isEmpty();
 
-        if (FNewEntryOnly || !walkComplete)
+        if (FNewEntryOnly || !walkComplete) {
             FDb.MergeTmpEntries();
-        else
+        } else {
+            // A wrong blog type, or a blog that answered with a stub, reads a few entries
+            // where the project holds many: replacing them takes the user's word.
+            const int found = FDb.GetEntryCount(true);
+            const int held = FDb.GetEntryCount(false);
+            const QString question = ShrinkQuestion(found, held, FDb.GetConfig(LastBlogTypeKey), FBlogConfig.GetName());
+            if (!question.isEmpty() && !FHost.ConfirmReplaceEntries(question)) {
+                FDb.DeleteEntries(true);
+                FDb.Commit();
+                FHost.AddLog(QStringLiteral("取得したエントリーは %1 件で、これまでの %2 件より少ないため、"
+                                            "以前のエントリー一覧をそのまま残しました。").arg(found).arg(held));
+                return false;
+            }
             FDb.ReplaceEntriesWithTmp();
+        }
+        FDb.SetConfig(LastBlogTypeKey, FBlogConfig.GetName());
         FDb.Commit();
         if (!FNewEntryOnly && !walkComplete && hadEntries)
             FHost.AddLog(KeptEarlierEntries);
@@ -322,6 +353,23 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
     }
     currentUrl.clear();
     return TListOutcome::Read;
+}
+
+QString TEntryDownloadJob::WrongBlogTypeHint(const QString &top) const
+{
+    // A blogger who picked the wrong type knows the service's name, not its markup.
+    TBlogConfigManager manager;
+    manager.Load();
+    if (manager.GetBlogConfigs().isEmpty()) {
+        // A blog type from a folder of its own: its neighbours are the ones to ask.
+        manager = TBlogConfigManager(FBlogConfig.GetDirectory());
+        manager.Load();
+    }
+    const QList<TBlogDetection> detections = DetectBlogTypes(manager.GetBlogConfigs(), top, FBlogUrl);
+    const TBlogDetection *best = BestDetection(detections);
+    if (!best || best->Config.GetName() == FBlogConfig.GetName())
+        return QString();
+    return QStringLiteral("このページは %1 のようです。ブログの種類を確かめてください。").arg(best->Config.GetName());
 }
 
 QString TEntryDownloadJob::CheckOrder(const QList<TParsedEntry> &entries)

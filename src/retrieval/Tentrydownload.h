@@ -23,6 +23,11 @@ public:
     // Runs the whole walk. Returns false when it ended with an error (logged).
     bool RunDownload();
 
+    // The question asked before a full download's found entries replace the held ones:
+    // empty unless they are fewer than half of at least 10. The blog type is named when
+    // it differs from the one of the last download that replaced the list.
+    static QString ShrinkQuestion(int found, int held, const QString &lastBlogType, const QString &blogType);
+
 private:
     enum class TListOutcome { NotOffered, FellBack, Read };
     // Reads the blog type's entry lists in place of the entry pages, when it has them.
@@ -33,6 +38,9 @@ private:
                                TCodePageId codePage, const TFetchControl &control,
                                const std::function<void()> &wait,
                                const std::function<void(const QString &, const TParsedEntry &)> &store);
+    // The sentence that names the blog type the top page looks like, when it is not the
+    // chosen one; empty otherwise.
+    QString WrongBlogTypeHint(const QString &top) const;
     // Why a list page is not newest first, or the empty text.
     static QString CheckOrder(const QList<TParsedEntry> &entries);
     // Why the list's newest entry differs from the top page's newest (recent, when the

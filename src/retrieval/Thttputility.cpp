@@ -551,6 +551,7 @@ QByteArray TDirectFetch::Finish(TFetchOutcome *outcome)
         outcome->NetworkError = transfer.Failed() ? NetworkErrorMessage(transfer, control) : QString();
         outcome->Status = transfer.Status;
         outcome->HttpError = IsSuccess(transfer.Status) ? QString() : HttpStatusMessage(transfer);
+        outcome->Headers = QString::fromLatin1(transfer.Headers.join('\n'));
     }
     return transfer.Body;
 }

@@ -48,6 +48,8 @@ struct TFetchOutcome
     // naming its status line when that is not 2xx.
     long Status = 0;
     QString HttpError;
+    // The final answer's header lines ("Name: value"), one a line.
+    QString Headers;
 
     // Why the body is not a page of the blog: the network error, or the status when it
     // is not 2xx; empty for a good page.

@@ -30,6 +30,16 @@ int TLdbDb::GetMaxEntryId(bool tmp)
     return result;
 }
 
+int TLdbDb::GetEntryCount(bool tmp)
+{
+    Prepare(QStringLiteral("select count(*) as cnt from ") + GetEntryTableName(tmp));
+    Exec();
+    QSqlQuery &query = FQuery();
+    const int result = query.next() ? query.value(QStringLiteral("cnt")).toInt() : 0;
+    query.finish();
+    return result;
+}
+
 void TLdbDb::InsertEntry(const QString &url, const QString &title, TDateTime createdOn, bool tmp)
 {
     CheckUrl(url);

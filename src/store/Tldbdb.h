@@ -58,6 +58,7 @@ public:
     static QString GetEntryTableName(bool tmp);
     void DeleteEntries(bool tmp);
     int GetMaxEntryId(bool tmp);
+    int GetEntryCount(bool tmp);
     void InsertEntry(const QString &url, const QString &title, TDateTime createdOn, bool tmp);
     bool ExistsEntry(const QString &url);
     TEntryList LoadEntries();

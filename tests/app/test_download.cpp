@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -118,6 +119,68 @@ TEST_F(Download, EntriesDownloadedFromTheUrlPageShowOnTheCommentPage)
     EXPECT_EQ(model->CellText(0, 3), QStringLiteral("日記"));
     EXPECT_EQ(model->CellText(1, 3), QString());
     EXPECT_EQ(model->CellText(2, 3), QStringLiteral("日記"));
+}
+
+// The blog type is found from the top page by the button and, in a new project, on
+// leaving the URL box; the blog's categories are added to the user's.
+TEST_F(Download, TheUrlPageFindsTheBlogTypeAndTheCategoriesFromTheBlog)
+{
+    TFormMain &form = Main();
+    const QString expected = QStringLiteral("テスト用ブログ: テスト用のページです");
+    EXPECT_EQ(form.ActionDetectBlogType->text(), QStringLiteral("自動判別(&D)"));
+
+    form.ComboBoxBlogType->setCurrentIndex(1);
+    form.EditEntryUrl->setText(Server.Url());
+    form.ActionDetectBlogType->trigger();
+    EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+    EXPECT_EQ(form.statusBar()->currentMessage(), expected);
+
+    // Leaving the box asks nothing, and only once for the same URL.
+    form.ComboBoxBlogType->setCurrentIndex(1);
+    form.statusBar()->clearMessage();
+    form.EditEntryUrl->setText(Server.Url(QStringLiteral("/")));
+    Q_EMIT form.EditEntryUrl->editingFinished();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+    EXPECT_EQ(form.statusBar()->currentMessage(), expected);
+    form.ComboBoxBlogType->setCurrentIndex(1);
+    Q_EMIT form.EditEntryUrl->editingFinished();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 1);
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList());
+
+    Server.SetRoute("/", THttpTestResponse::Html(
+                             "<a class=\"entry-link\" href=\"" + Url("/e3.html") + "\">new</a>"
+                             "<a class=\"category\" href=\"" + Url("/cat1.html") + "\">Diary</a>"
+                             "<a class=\"category\" href=\"" + Url("/cat2.html") + "\">旅行</a>"));
+    form.ListViewCategory->addTopLevelItem(new QTreeWidgetItem(
+        QStringList{QStringLiteral("日記"), Server.Url(QStringLiteral("/cat1.html"))}));
+    form.ActionReadBlogCategories->trigger();
+    QStringList rows;
+    for (int i = 0; i < form.ListViewCategory->topLevelItemCount(); ++i)
+        rows << form.ListViewCategory->topLevelItem(i)->text(0) + QLatin1Char(' ') + form.ListViewCategory->topLevelItem(i)->text(1);
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("日記 ") + Server.Url(QStringLiteral("/cat1.html")),
+                                 QStringLiteral("旅行 ") + Server.Url(QStringLiteral("/cat2.html"))}));
+    EXPECT_EQ(form.statusBar()->currentMessage(), QStringLiteral("ブログのカテゴリー 2 件のうち 1 件を追加しました。"));
+}
+
+// A full download that finds far fewer entries than the project holds asks first.
+TEST_F(Download, AShrinkingEntryListIsReplacedOnlyWhenTheUserSaysSo)
+{
+    TFormMain &form = Main();
+    form.EditEntryUrl->setText(Server.Url());
+    TLdbDb &db = *form.GetDb();
+    for (int n = 12; n >= 1; --n)
+        db.InsertEntry(Server.Url(QStringLiteral("/old%1.html").arg(n)), QStringLiteral("old"), 0, false);
+    const QString question = QStringLiteral("取得したエントリーは 3 件で、これまでの 12 件より少なくなります。一覧を置き換えますか？");
+
+    RunToEnd<TFormDownloadEntry>(form.ActionDownloadEntry); // unanswered: kept
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList{question});
+    EXPECT_EQ(db.GetEntryCount(false), 12);
+    TMessageBox::SetNextAnswer(QMessageBox::Apply);
+    RunToEnd<TFormDownloadEntry>(form.ActionDownloadEntry);
+    EXPECT_EQ(TMessageBox::TakeShownTexts(), QStringList{question});
+    EXPECT_EQ(db.GetEntryCount(false), 3);
 }
 
 // The bars say what they count; the entry bar moves while the end is unknown; the log

@@ -548,6 +548,77 @@ TEST_F(CliTest, TryReadsASavedListAndSaysWhatDoesNotFit)
     EXPECT_EQ(types.Out.count(QStringLiteral("スクリプトがありません")), 1);
 }
 
+// A full download that finds far fewer entries keeps the earlier list unless allowed.
+TEST_F(CliBlogTest, AShrinkingListIsKeptUnlessAllowed)
+{
+    QList<TFixtureBlog::TPage> pages;
+    for (int n = 12; n >= 1; --n)
+        pages.append({QStringLiteral("/entry/%1").arg(n), QStringLiteral("記事%1").arg(n), QStringLiteral("2024/05/%1").arg(n), {}});
+    Blog.SetEntries(pages);
+    NewProject(Blog.TopUrl());
+    ExpectOk(Cli({QStringLiteral("entries"), Project()}));
+    Blog.SetEntries(pages.mid(0, 3));
+    auto stored = [&] { return Cli({QStringLiteral("list"), Project()}).Out.count(QLatin1Char('\n')); };
+
+    const TRun kept = Cli({QStringLiteral("entries"), Project()});
+    EXPECT_EQ(kept.Status, 1);
+    EXPECT_TRUE(kept.Out.contains(QStringLiteral("取得したエントリーは 3 件で、これまでの 12 件より少ないため、"
+                                                 "以前のエントリー一覧をそのまま残しました。"))) << kept.Out.toStdString();
+    EXPECT_TRUE(kept.Err.contains(QStringLiteral("--allow-shrink"))) << kept.Err.toStdString();
+    EXPECT_EQ(stored(), 12);
+
+    ExpectOk(Cli({QStringLiteral("entries"), Project(), QStringLiteral("--latest-only")}));
+    EXPECT_EQ(stored(), 12);
+    ExpectOk(Cli({QStringLiteral("entries"), Project(), QStringLiteral("--allow-shrink")}));
+    EXPECT_EQ(stored(), 3);
+}
+
+// With the shipped blog types: detect names the service of a page, new takes the best
+// of them, and set reads the blog's categories into the project.
+TEST_F(CliTest, DetectNewAndSetReadTheBlogTypeAndCategoriesFromTheBlog)
+{
+    const QDir shipped(TestPaths::BinDir() + QStringLiteral("/blog"));
+    for (const QString &name : shipped.entryList(QDir::Files))
+        Link(shipped.filePath(name), BinPath(QStringLiteral("blog/") + name));
+    const QList<TBlogSite> sites = LoadBlogSites();
+    const auto site = std::find_if(sites.begin(), sites.end(),
+                                   [](const TBlogSite &s) { return s.name == QLatin1String("hatena"); });
+    ASSERT_NE(site, sites.end());
+    THttpTestServer server;
+    const QString base = server.Url(QStringLiteral("/")).chopped(1);
+    server.SetHandler(site->Handler(base));
+
+    const TRun detect = Cli({QStringLiteral("detect"), base + site->top});
+    ExpectOk(detect);
+    const QStringList lines = detect.Out.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), shipped.entryList({QStringLiteral("*.ini")}).size() + 1);
+    EXPECT_TRUE(lines.value(0).startsWith(QStringLiteral("はてなブログ\t"))) << detect.Out.toStdString();
+    WriteBytes(Path(QStringLiteral("plain.html")), "<html><body><p>plain</p></body></html>");
+    const TRun nothing = Cli({QStringLiteral("detect"), Path(QStringLiteral("plain.html"))});
+    EXPECT_EQ(nothing.Status, 1);
+
+    // A top page that cannot be fetched makes no project.
+    const TRun unreachable = Cli({QStringLiteral("new"), Project(), QStringLiteral("--url"), QStringLiteral("http://127.0.0.1:9/")});
+    EXPECT_EQ(unreachable.Status, 1);
+    EXPECT_FALSE(QFile::exists(Project()));
+    ExpectOk(Cli({QStringLiteral("new"), Project(), QStringLiteral("--url"), base + site->top}));
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--category"), QStringLiteral("自分の名前=") + base + site->categories[0].url}));
+    const TRun set = Cli({QStringLiteral("set"), Project(), QStringLiteral("--categories-from-blog")});
+    ExpectOk(set);
+    EXPECT_TRUE(set.Out.endsWith(QStringLiteral("ブログのカテゴリー 2 件のうち 1 件を追加しました。\n"))) << set.Out.toStdString();
+    TLdbDb db;
+    TProject project;
+    project.Load(Project(), db, false);
+    EXPECT_EQ(project.GetBlogTypeName(), QStringLiteral("はてなブログ"));
+    ASSERT_EQ(project.GetCategoryCount(), 2);
+    EXPECT_EQ(project.GetCategory(0).GetName(), QStringLiteral("自分の名前"));
+    EXPECT_EQ(project.GetCategory(1).GetName(), site->categories[1].name);
+    EXPECT_EQ(project.GetCategory(1).GetUrl(), base + site->categories[1].url);
+    const QString work = db.GetWorkFileName();
+    db.Close();
+    QFile::remove(work);
+}
+
 // A blog type's entry list, as the download would read it, shown page by page with
 // each entry's date as stored.
 TEST_F(CliTest, TryReadsTheEntryListPageByPage)
@@ -652,7 +723,7 @@ TEST_F(CliTest, BadArgumentsExitWithTwoAndLeaveTheProjectAlone)
     ExpectUsageError({QStringLiteral("show"), p, QStringLiteral("--bogus")});
     ExpectUsageError({QStringLiteral("show"), Path(QStringLiteral("work/none.FDB"))});
     ExpectUsageError({QStringLiteral("show"), BinPath(QStringLiteral("blog/fixture.ini"))});
-    ExpectUsageError({QStringLiteral("new"), Path(QStringLiteral("work/b.FDB")), QStringLiteral("--url"), QStringLiteral("http://x/")});
+    ExpectUsageError({QStringLiteral("new"), Path(QStringLiteral("work/b.FDB")), QStringLiteral("--blog-type"), QStringLiteral("テスト用")});
     ExpectUsageError({QStringLiteral("new"), Path(QStringLiteral("work/b.FDB")), QStringLiteral("--blog-type"),
                       QStringLiteral("なし"), QStringLiteral("--url"), QStringLiteral("http://x/")});
     ExpectUsageError({QStringLiteral("new"), Path(QStringLiteral("work/b.FDB")), QStringLiteral("--blog-type"),

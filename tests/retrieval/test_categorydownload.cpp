@@ -77,7 +77,10 @@ TEST_F(CategoryDownloadTest, WalksEveryPageOfEveryCategory)
                             QStringLiteral("OK: ") + blog.Url(QStringLiteral("/cat/diary")) + QStringLiteral(" 日記😀"),
                             QStringLiteral("OK: ") + blog.Url(QStringLiteral("/cat/diary?page=2")) + QStringLiteral(" 日記😀"),
                             QStringLiteral("OK: ") + blog.Url(QStringLiteral("/cat/diary?page=3")) + QStringLiteral(" 日記😀"),
+                            QStringLiteral("カテゴリ「日記😀」のエントリー: 3 件"),
+                            QStringLiteral("カテゴリ「空」のエントリー: 0 件"),
                             QStringLiteral("OK: ") + blog.Url(QStringLiteral("/cat/trip")) + QStringLiteral(" 旅行"),
+                            QStringLiteral("カテゴリ「旅行」のエントリー: 1 件"),
                             QStringLiteral("終了しました。")}));
     EXPECT_EQ(Links(), (QList<QPair<int, QString>>{{1, a}, {1, b}, {1, c}, {1, c}, {3, b}}));
     const TCategoryMap stored = FDb->LoadCategories();
@@ -105,7 +108,7 @@ TEST_F(CategoryDownloadTest, AnOldScriptWhoseFirstLineFailsStillReadsTheCategori
     TCategoryDownloadJob job(*FDb, blog.OldStyleBlogConfig(),
                              {Category(QStringLiteral("日記"), blog.Url(QStringLiteral("/cat/diary")))}, host);
     EXPECT_TRUE(job.RunDownload()) << host.Log.join(QLatin1Char('\n')).toStdString();
-    ASSERT_EQ(host.Log.size(), 3);
+    ASSERT_EQ(host.Log.size(), 4);
     EXPECT_TRUE(host.Log[0].startsWith(QStringLiteral("Warning: "))) << host.Log[0].toStdString();
     EXPECT_TRUE(host.Log[0].contains(QStringLiteral("ActiveXObject")));
     EXPECT_EQ(Links(), (QList<QPair<int, QString>>{{1, a}}));
@@ -117,7 +120,8 @@ TEST_F(CategoryDownloadTest, EmptyListLeavesOnlyThePlaceholder)
     TFixtureBlog blog;
     TRecordingHost host;
     EXPECT_TRUE(Run(blog, {}, host));
-    EXPECT_EQ(host.Log, QStringList{QStringLiteral("終了しました。")});
+    EXPECT_EQ(host.Log, (QStringList{QStringLiteral("カテゴリーがありません。「ブログから読み込む」でブログのカテゴリーを読み込めます。"),
+                                     QStringLiteral("終了しました。")}));
     EXPECT_EQ(FDb->LoadCategories().keys(), QList<int>{0});
     EXPECT_TRUE(Links().isEmpty());
 }
@@ -137,16 +141,16 @@ TEST_F(CategoryDownloadTest, CancelStopsAtTheNextFetchAndKeepsWhatWasStored)
     // Cancel is pressed while the second category's first page is being fetched.
     host.CancelWhen = [](const TRecordingHost &h) { return h.Urls.size() >= 3; };
     EXPECT_TRUE(Run(blog, categories, host));
-    EXPECT_EQ(host.Log.size(), 3);
+    EXPECT_EQ(host.Log.size(), 4); // two pages, the category's count, the end
     EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
     EXPECT_EQ(FDb->LoadCategories().keys(), (QList<int>{0, 1, 2}));
     EXPECT_EQ(Links().size(), 2);
 
     // Pressed between two categories, it keeps the rest from being written.
     TRecordingHost between;
-    between.CancelWhen = [](const TRecordingHost &h) { return h.Log.size() >= 4; };
+    between.CancelWhen = [](const TRecordingHost &h) { return h.Log.size() >= 6; };
     EXPECT_TRUE(Run(blog, categories, between));
-    EXPECT_EQ(between.Log.size(), 5);
+    EXPECT_EQ(between.Log.size(), 7);
     EXPECT_EQ(FDb->LoadCategories().keys(), (QList<int>{0, 1, 2}));
     EXPECT_EQ(Links().size(), 4);
 }

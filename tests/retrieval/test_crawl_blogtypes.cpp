@@ -7,10 +7,14 @@
 #include "blogtype/Tblogconfig.h"
 #include "platform/Tappconfig.h"
 #include "platform/Tdatetime.h"
+#include "retrieval/Tblogcategories.h"
+#include "retrieval/Tblogdetect.h"
 #include "retrieval/Tcategorydownload.h"
+#include "retrieval/Thttputility.h"
 #include "retrieval/Tentrydownload.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
@@ -169,10 +173,20 @@ TEST_P(CrawlTest, EntriesAndCategoriesOfTheWholeBlog)
         std::sort(ids.begin(), ids.end());
         EXPECT_EQ(ids, expectedIds.value(entry.GetUrl(), QList<int>{0}));
     }
+    // A line a page, and one a category with its count of entries.
+    QStringList counts;
+    for (qsizetype i = 0; i < Site().categories.size(); ++i) {
+        QSet<QString> entries;
+        for (const TBlogSite::TCategoryPage &page : Site().categories[i].pages)
+            entries.unite(QSet<QString>(page.entries.begin(), page.entries.end()));
+        counts << QStringLiteral("カテゴリ「%1」のエントリー: %2 件").arg(Site().categories[i].name).arg(entries.size());
+    }
     int pages = 0;
     for (const TBlogSite::TCategory &category : Site().categories)
         pages += int(category.pages.size());
-    EXPECT_EQ(categoryHost.Log.size(), pages + 1);
+    EXPECT_EQ(categoryHost.Log.size(), pages + counts.size() + 1);
+    for (const QString &line : counts)
+        EXPECT_TRUE(categoryHost.Log.contains(line)) << line.toStdString();
     ExpectOnlyKnownPagesFetched();
 
     // The URL on the top page is the one the walk stored: a latest-only run stops at once.
@@ -192,8 +206,11 @@ TEST_P(CrawlTest, BlogTypeOfAnotherServiceStopsWithItsUsualMessages)
 
     TRecordingHost host;
     EXPECT_FALSE(DownloadEntries(config, false, host));
+    // The log names the type the page looks like, in words a blogger knows.
     EXPECT_EQ(host.Log, (QStringList{QStringLiteral("Error: ") + Url(Site().top),
-                                     QStringLiteral("最新エントリーのURLの取得に失敗しました。")}));
+                                     QStringLiteral("最新エントリーのURLの取得に失敗しました。"),
+                                     QStringLiteral("このページは %1 のようです。ブログの種類を確かめてください。")
+                                         .arg(BlogType(Site().blogType).GetName())}));
     EXPECT_TRUE(FDb->LoadEntries().isEmpty());
 
     TRecordingHost categoryHost;
@@ -201,6 +218,43 @@ TEST_P(CrawlTest, BlogTypeOfAnotherServiceStopsWithItsUsualMessages)
     EXPECT_EQ(Count(QStringLiteral("select count(*) from categories_entry")), 0);
     EXPECT_EQ(categoryHost.Log.last(), QStringLiteral("終了しました。"));
     ExpectOnlyKnownPagesFetched();
+}
+
+// The shipped blog types tell the blog's service from its top page, and its type reads
+// the blog's own category list; the list merges into the user's by URL.
+TEST_P(CrawlTest, ItsBlogTypeIsDetectedAndReadsTheBlogsCategories)
+{
+    TBlogConfigManager manager(TestPaths::BinDir() + QStringLiteral("/blog"));
+    manager.Load();
+    TRecordingHost host;
+    const TFetchControl control = MakeFetchControl(host);
+    const QList<TBlogDetection> detections = FetchAndDetectBlogTypes(manager.GetBlogConfigs(), Url(Site().top), control);
+    ASSERT_GE(detections.size(), 2);
+    EXPECT_EQ(QFileInfo(detections[0].Config.GetIniPath()).fileName(), Site().blogType) << detections[0].Reason.toStdString();
+    EXPECT_GT(detections[0].Score, detections[1].Score);
+
+    auto lines = [](const QList<TCategoryData> &categories) {
+        QStringList result;
+        for (const TCategoryData &category : categories)
+            result << category.GetName() + QLatin1Char('\t') + category.GetUrl();
+        return result;
+    };
+    QList<TCategoryData> expected;
+    for (const auto &[name, url] : Site().blogCategories)
+        expected.append({name.toUtf8(), Url(url).toUtf8()});
+    const QList<TCategoryData> found = ReadBlogCategories(BlogType(Site().blogType), Url(Site().top), control);
+    EXPECT_EQ(lines(found), lines(expected));
+    if (found.isEmpty())
+        return;
+
+    // The user's name of a category the blog lists stays, and so does the user's own.
+    QList<TCategoryData> merged = {{QByteArrayLiteral("自分の名前"), found[0].url}, {QByteArrayLiteral("手作業"), QByteArrayLiteral("http://127.0.0.1:9/mine")}};
+    EXPECT_EQ(MergeCategories(merged, found), found.size() - 1);
+    QList<TCategoryData> want = {merged[0], merged[1]};
+    want += found.mid(1);
+    EXPECT_EQ(lines(merged), lines(want));
+    EXPECT_EQ(merged[0].GetName(), QStringLiteral("自分の名前"));
+    EXPECT_EQ(MergeCategories(merged, found), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Blogs, CrawlTest, ::testing::ValuesIn(LoadBlogSites()), SiteName);

@@ -130,6 +130,55 @@ TEST_F(EntryDownloadTest, FullWalkReplacesWhatWasStored)
     EXPECT_EQ(StoredUrls(), QStringList{blog.Url(QStringLiteral("/entry/3"))});
 }
 
+TEST_F(EntryDownloadTest, AFullWalkThatFindsFarFewerEntriesReplacesThemOnlyWithTheUsersWord)
+{
+    struct TCase
+    {
+        int held;
+        bool latestOnly;
+        bool answer;
+        bool asked;
+        int stored;
+    };
+    // The blog now shows three entries, none of them held.
+    const TCase cases[] = {
+        {12, false, false, true, 12}, {12, false, true, true, 3}, {9, false, false, false, 3},
+        {6, false, false, false, 3},  {12, true, false, false, 15},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.held << (c.latestOnly ? " latest-only" : "") << " answer " << c.answer);
+        FDb->DeleteEntries(false);
+        for (int i = c.held; i > 0; --i)
+            FDb->InsertEntry(QStringLiteral("http://old/%1").arg(i), QStringLiteral("old"), 0, false);
+        // The type of the last download, which the question names since it changed.
+        FDb->SetConfig(QStringLiteral("entry_blog_type"), QStringLiteral("はてなブログ"));
+        TFixtureBlog blog;
+        blog.SetEntries(ThreeEntries);
+        TRecordingHost host;
+        host.ReplaceAnswer = c.answer;
+        EXPECT_EQ(Run(blog, c.latestOnly, host), !c.asked || c.answer);
+        EXPECT_EQ(host.Questions.size(), c.asked ? 1 : 0);
+        if (c.asked) {
+            EXPECT_TRUE(host.Questions.value(0).contains(QStringLiteral("前回の取得時の「はてなブログ」から「")));
+        }
+        EXPECT_EQ(FDb->GetEntryCount(false), c.stored);
+        EXPECT_EQ(FDb->GetEntryCount(true), 0);
+        if (c.asked && !c.answer) {
+            EXPECT_EQ(host.Log.last(), QStringLiteral("取得したエントリーは 3 件で、これまでの 12 件より少ないため、"
+                                                      "以前のエントリー一覧をそのまま残しました。"));
+        }
+    }
+
+    const QString type = QStringLiteral("汎用");
+    EXPECT_EQ(TEntryDownloadJob::ShrinkQuestion(1, 10, QString(), type),
+              QStringLiteral("取得したエントリーは 1 件で、これまでの 10 件より少なくなります。一覧を置き換えますか？"));
+    EXPECT_EQ(TEntryDownloadJob::ShrinkQuestion(4, 10, type, type).isEmpty(), false);
+    EXPECT_EQ(TEntryDownloadJob::ShrinkQuestion(5, 10, QString(), type), QString());
+    EXPECT_EQ(TEntryDownloadJob::ShrinkQuestion(1, 10, QStringLiteral("はてなブログ"), type),
+              QStringLiteral("取得したエントリーは 1 件で、これまでの 10 件より少なくなります。"
+                             "ブログの種類が前回の取得時の「はてなブログ」から「汎用」に変わっています。一覧を置き換えますか？"));
+}
+
 TEST_F(EntryDownloadTest, PagesInEveryJapaneseEncodingReadTheSame)
 {
     const QList<QPair<QString, QByteArray>> encodings = {

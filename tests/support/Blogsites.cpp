@@ -58,6 +58,12 @@ TBlogSite ReadSite(const QString &name)
                                object[QLatin1String("next")].toString()});
         }
         site.categories.append(item);
+        site.blogCategories.append({item.name, item.url});
+    }
+    if (json.contains(QLatin1String("blogCategories"))) {
+        site.blogCategories.clear();
+        for (const QJsonValue &value : json[QLatin1String("blogCategories")].toArray())
+            site.blogCategories.append({value[0].toString(), value[1].toString()});
     }
     return site;
 }

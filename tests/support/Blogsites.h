@@ -44,6 +44,9 @@ struct TBlogSite
     QMap<QString, QString> routes; // request target -> file
     QList<TEntry> entries;         // newest first
     QList<TCategory> categories;
+    // The blog's own category list as its blog type reads it (name, URL), in the blog's
+    // order: "blogCategories" where it differs from the categories.
+    QList<QPair<QString, QString>> blogCategories;
 
     // The bytes of the page served for target, with base ("http://host:port") put in.
     QByteArray Page(const QString &target, const QString &base) const;

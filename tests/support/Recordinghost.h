@@ -22,7 +22,15 @@ public:
         CategoryProgress << qMakePair(position, maximum);
     }
 
+    bool ConfirmReplaceEntries(const QString &question) override
+    {
+        Questions << question;
+        return ReplaceAnswer;
+    }
+
     QStringList Log;
+    QStringList Questions;
+    bool ReplaceAnswer = false;
     QStringList Urls;
     QList<int> Waits;
     QList<QPair<int, int>> CategoryProgress;
