@@ -525,6 +525,30 @@ TEST_F(CliTest, TryReadsTheEntryListPageByPage)
     EXPECT_EQ(run.Out.count(QStringLiteral("\n    http")), 150);
 }
 
+// A WordPress list that breaks off (200 with no posts) or repeats its first page fails
+// the download: exit 1, and the entries and comments stored before stay as they were.
+TEST_F(CliTest, AListThatBreaksOffOrRepeatsExitsWithOneAndKeepsTheEntries)
+{
+    for (const QString &name : {QStringLiteral("common.js"), QStringLiteral("services.js"), QStringLiteral("wordpress.ini"),
+                                QStringLiteral("wordpress.js")})
+        Link(TestPaths::BinDir() + QStringLiteral("/blog/") + name, BinPath(QStringLiteral("blog/") + name));
+    TServiceBlog blog(TServiceBlog::TService::WordPress, 250);
+    ExpectOk(Cli({QStringLiteral("new"), Project(), QStringLiteral("--blog-type"), QStringLiteral("WordPress"),
+                  QStringLiteral("--url"), blog.TopUrl()}));
+    ExpectOk(Cli({QStringLiteral("entries"), Project()}));
+    ExpectOk(Cli({QStringLiteral("comment"), Project(), blog.EntryUrl(1), QStringLiteral("大事なメモ")}));
+    const QString before = Cli({QStringLiteral("list"), Project()}).Out;
+    ASSERT_EQ(before.count(u'\n'), 250);
+    ASSERT_TRUE(before.contains(QStringLiteral("\t大事なメモ\n")));
+    for (const auto mode : {TServiceBlog::TListMode::EmptyLater, TServiceBlog::TListMode::Repeats}) {
+        SCOPED_TRACE(int(mode));
+        blog.ListMode = mode;
+        const TRun run = Cli({QStringLiteral("entries"), Project()});
+        EXPECT_EQ(run.Status, 1) << run.Out.toStdString();
+        EXPECT_EQ(Cli({QStringLiteral("list"), Project()}).Out, before);
+    }
+}
+
 TEST_F(CliBlogTest, TryStopsWhereTheWalkTurnsBack)
 {
     const QString page = QStringLiteral("<h1>%1</h1><span class=\"date\">2024/01/01</span><a class=\"prev\" href=\"%2\">p</a>");
