@@ -774,30 +774,76 @@ TEST_F(CliTest, AnOrdinaryUserMakesAndSavesAProjectWithAnInstalledTree)
     EXPECT_EQ(QDir(Path(QStringLiteral("tmp/varnoki-65534"))).entryList(QDir::Files), QStringList());
 }
 
+// A template program runs in a process group of its own: SIGTERM, the timeout, and its
+// own end while children it started still run all end the whole group.
 TEST_F(CliTest, MakeWaitEndedBySigtermEndsTheProgramAndLeavesNothing)
 {
+    struct TCase
+    {
+        const char *what;
+        QByteArray script;
+        QStringList options;
+        bool sigterm;
+        int status;
+        QString message;
+    };
+    const QList<TCase> cases = {
+        {"SIGTERM", "sleep 60 &\necho \"started $$ $!\"\nwait\n", {}, true, 130, QStringLiteral("キャンセルしました")},
+        {"timeout", "sleep 60 &\necho \"started $$ $!\"\nwait\n", {QStringLiteral("--timeout"), QStringLiteral("1")}, false, 1,
+         QStringLiteral("1 秒以内に終わらなかった")},
+        {"left a child", "sleep 60 &\necho \"started $$ $!\"\n", {}, false, 1, QStringLiteral("子プロセスを残していた")}};
     WriteBytes(BinPath(QStringLiteral("template/zz-hang.ini")),
                "[TEMPLATE]\nname=止まらない\nexe=tools/hang.sh\n[CONFIG]\n1=タイトル\n");
-    WriteBytes(BinPath(QStringLiteral("template/tools/hang.sh")), "#!/bin/sh\necho \"started $$\"\nexec sleep 60\n");
-    QFile::setPermissions(BinPath(QStringLiteral("template/tools/hang.sh")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     NewProject(QStringLiteral("http://example.com/"));
     ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("止まらない")}));
-    QProcess make;
-    Start(make, {QStringLiteral("make"), Project(), QStringLiteral("x.html"), QStringLiteral("--wait")});
-    QByteArray out;
-    while (!out.contains('\n') && make.waitForReadyRead(60000))
-        out += make.readAllStandardOutput();
-    ASSERT_TRUE(out.startsWith("started ")) << out.toStdString();
-    const pid_t program = pid_t(out.mid(8).trimmed().toInt());
-    ::kill(pid_t(make.processId()), SIGTERM);
-    ASSERT_TRUE(make.waitForFinished(60000));
-    EXPECT_EQ(make.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(make.exitCode(), 130);
-    // The program went with it (a zombie counts as gone: it is not ours to reap).
-    const QByteArray state = ReadAll(QStringLiteral("/proc/%1/stat").arg(program));
-    EXPECT_TRUE(state.isEmpty() || state.contains(") Z ")) << state.toStdString();
-    ExpectNoWorkingCopies();
+    for (const TCase &test : cases) {
+        SCOPED_TRACE(test.what);
+        WriteBytes(BinPath(QStringLiteral("template/tools/hang.sh")), "#!/bin/sh\n" + test.script);
+        QFile::setPermissions(BinPath(QStringLiteral("template/tools/hang.sh")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcess make;
+        Start(make, QStringList{QStringLiteral("make"), Project(), QStringLiteral("x.html"), QStringLiteral("--wait")} + test.options);
+        QByteArray out;
+        while (!out.contains('\n') && make.waitForReadyRead(60000))
+            out += make.readAllStandardOutput();
+        ASSERT_TRUE(out.startsWith("started ")) << out.toStdString();
+        const QList<QByteArray> pids = out.mid(8).trimmed().split(' ');
+        ASSERT_EQ(pids.size(), 2);
+        if (test.sigterm)
+            ::kill(pid_t(make.processId()), SIGTERM);
+        ASSERT_TRUE(make.waitForFinished(60000));
+        EXPECT_EQ(make.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(make.exitCode(), test.status);
+        EXPECT_TRUE(QString::fromUtf8(make.readAllStandardError()).contains(test.message));
+        // The program and its child went with it (a zombie counts as gone: it is not
+        // ours to reap).
+        for (const QByteArray &pid : pids) {
+            const QByteArray state = ReadAll(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
+            EXPECT_TRUE(state.isEmpty() || state.contains(") Z ")) << state.toStdString();
+        }
+        ExpectNoWorkingCopies();
+    }
+}
+
+// A template runs only a program of its own folder or of the shipped programs: not one
+// that "../" or a link leads out to.
+TEST_F(CliTest, MakeRefusesAProgramOutsideTheTemplateFolders)
+{
+    WriteBytes(Path(QStringLiteral("outside.sh")), "#!/bin/sh\ntouch \"$2.ran\"\n");
+    QFile::setPermissions(Path(QStringLiteral("outside.sh")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Link(Path(QStringLiteral("outside.sh")), BinPath(QStringLiteral("template/tools/out-link.sh")));
+    NewProject(QStringLiteral("http://example.com/"));
+    for (const QString &exe : {QStringLiteral("../../outside.sh"), QStringLiteral("tools/out-link.sh")}) {
+        SCOPED_TRACE(exe.toStdString());
+        WriteBytes(BinPath(QStringLiteral("template/zz-out.ini")),
+                   "[TEMPLATE]\nname=外\nexe=" + exe.toUtf8() + "\n[CONFIG]\n1=タイトル\n");
+        ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("外")}));
+        const TRun run = Cli({QStringLiteral("make"), Project(), QStringLiteral("x.html"), QStringLiteral("--wait")});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_TRUE(run.Err.contains(QStringLiteral("テンプレートのフォルダーの外"))) << run.Err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("work/x.html.ran"))));
+        ExpectNoWorkingCopies();
+    }
 }
 
 TEST_F(CliTest, MakeWaitPassesArgumentsAndExitStatusOn)
