@@ -5,6 +5,7 @@
 #include "Testpaths.h"
 #include "cli/Tclicommands.h"
 #include "platform/Tappdirs.h"
+#include "retrieval/Thttputility.h"
 #include "store/Tcommatext.h"
 #include "store/Tldbdb.h"
 #include "store/Tproject.h"
@@ -24,6 +25,7 @@
 #include <optional>
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -471,6 +473,31 @@ TEST_F(CliBlogTest, TryShowsWhatTheScriptReadsAndWalksOlderEntries)
                            Blog.Url(QStringLiteral("/gone"))});
     EXPECT_EQ(gone.Status, 1);
     EXPECT_TRUE(gone.Out.contains(QStringLiteral("HTTP エラー: HTTP/1.1 404 Not Found")));
+}
+
+// A page file that is a device, a named pipe or a folder is refused at once, and one
+// larger than a fetch takes is not read whole.
+TEST_F(CliTest, TryRefusesWhatIsNoPlainFileOfAPageSize)
+{
+    const QString fifo = Path(QStringLiteral("work/pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString big = Path(QStringLiteral("work/big.html"));
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(TFetchControl().MaxBodyBytes + 1));
+    }
+    const QList<QPair<QString, QString>> cases = {
+        {QStringLiteral("/dev/zero"), QStringLiteral("ふつうのファイルではありません")},
+        {fifo, QStringLiteral("ふつうのファイルではありません")},
+        {Path(QStringLiteral("work")), QStringLiteral("ふつうのファイルではありません")},
+        {big, QStringLiteral("大きすぎます")}};
+    for (const auto &[file, message] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        const TRun run = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("テスト用"), file});
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_TRUE(run.Err.contains(message)) << run.Err.toStdString();
+    }
 }
 
 // A shipped blog type tried on a copy of its service's pages: the walk from the top
