@@ -355,21 +355,21 @@ TEST_F(CliBlogTest, AMaintenancePageMidWalkKeepsTheEarlierEntriesAndExitsWithOne
 
 TEST_F(CliBlogTest, ControlCharactersOfAHostileBlogReachTheTerminalEscaped)
 {
-    Blog.SetEntries({{QStringLiteral("/entry/1"), QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J"), QStringLiteral("2024/05/01"), {}}});
+    Blog.SetEntries({{QStringLiteral("/entry/1"), QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J\u202e逆\u2069"), QStringLiteral("2024/05/01"), {}}});
     NewProject(Blog.TopUrl());
     const TRun entries = Cli({QStringLiteral("entries"), Project()});
     ExpectOk(entries);
-    EXPECT_TRUE(entries.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J"))) << entries.Out.toStdString();
+    EXPECT_TRUE(entries.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J\\u202E逆\\u2069"))) << entries.Out.toStdString();
     const TRun tsv = Cli({QStringLiteral("list"), Project()});
-    EXPECT_TRUE(tsv.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J"))) << tsv.Out.toStdString();
+    EXPECT_TRUE(tsv.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J\\u202E逆\\u2069"))) << tsv.Out.toStdString();
     const TRun json = Cli({QStringLiteral("list"), Project(), QStringLiteral("--format"), QStringLiteral("json")});
     for (const QString &out : {entries.Out, tsv.Out, json.Out}) {
-        EXPECT_FALSE(out.contains(QChar(0x1b)) || out.contains(QChar(0x07)) || out.contains(QChar(0x9b)))
+        EXPECT_FALSE(out.contains(QChar(0x1b)) || out.contains(QChar(0x07)) || out.contains(QChar(0x9b)) || out.contains(QChar(0x202e)))
             << out.toStdString();
     }
     // JSON readers still get the title as it was.
     EXPECT_EQ(QJsonDocument::fromJson(json.Out.toUtf8()).array().at(0).toObject().value(QStringLiteral("title")).toString(),
-              QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J"));
+              QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J\u202e逆\u2069"));
 }
 
 TEST_F(CliBlogTest, ASecondWriterIsRefusedWhileACrawlHoldsTheProject)
