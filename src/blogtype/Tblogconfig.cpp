@@ -103,7 +103,7 @@ QString ReadScriptFile(const QString &path)
 QString ReadBlogTypeScript(const TBlogConfig &config)
 {
     const QString path = config.GetScriptPath();
-    if (QFileInfo::exists(path) && !ResolvesInside(path, DefinitionFolders(config.GetIniPath())))
+    if (QFileInfo(path).isFile() && !ResolvesInside(path, DefinitionFolders(config.GetIniPath())))
         throw EVarnokiError(QStringLiteral("ブログの種類のスクリプトがブログの種類のフォルダーの外にあるため、読み込みません: ")
                             + QDir::toNativeSeparators(path));
     return ReadScriptFile(path);

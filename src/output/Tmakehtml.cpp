@@ -57,7 +57,7 @@ QString CannotStart(const QString &program)
 QString ProgramOf(const THtmlTemplate &htmlTemplate)
 {
     const QString program = htmlTemplate.GetExePath();
-    if (QFileInfo::exists(program)
+    if (QFileInfo(program).isFile()
         && !ResolvesInside(program, DefinitionFolders(htmlTemplate.GetPath()) << GetTemplateProgramDir()))
         throw EVarnokiError(QStringLiteral("テンプレートのプログラムがテンプレートのフォルダーの外にあるため、起動しません: %1")
                                 .arg(QDir::toNativeSeparators(program)));
