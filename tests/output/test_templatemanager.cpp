@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace {
 class TemplateManagerTest : public ::testing::Test
 {
@@ -308,10 +310,10 @@ TEST_F(TemplateManagerTest, AHundredThousandChoicesLoadWellUnderASecond)
     for (int i = 0; i < 100000; ++i)
         ini += "\nKeys=k" + QByteArray::number(i);
     Write(QStringLiteral("c.ini"), ini + "\n");
-    QElapsedTimer timer;
-    timer.start();
+    // Processor time, which a busy machine does not stretch as it does the wall clock.
+    const std::clock_t start = std::clock();
     const THtmlTemplateList templates = Load();
-    const qint64 elapsed = timer.elapsed();
+    const qint64 elapsed = qint64(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
     ASSERT_EQ(templates.size(), 1);
     const QStringList many = templates.at(0).GetChoices(QStringLiteral("Many"));
     ASSERT_EQ(many.size(), 100000);
