@@ -100,6 +100,15 @@ QString ReadScriptFile(const QString &path)
     return lines.join(QStringLiteral("\r\n"));
 }
 
+QString ReadBlogTypeScript(const TBlogConfig &config)
+{
+    const QString path = config.GetScriptPath();
+    if (QFileInfo(path).isFile() && !ResolvesInside(path, DefinitionFolders(config.GetIniPath())))
+        throw EVarnokiError(QStringLiteral("ブログの種類のスクリプトがブログの種類のフォルダーの外にあるため、読み込みません: ")
+                            + QDir::toNativeSeparators(path));
+    return ReadScriptFile(path);
+}
+
 QList<TScriptSource> ReadHelperScripts(const TBlogConfig &config)
 {
     const QStringList folders = {GetUserBlogDir(), QFileInfo(config.GetScriptPath()).absolutePath() + QLatin1Char('/'),

@@ -56,6 +56,9 @@ private:
 
 // A blog type's script as text: decoded like the INI files, lines joined with CR LF.
 QString ReadScriptFile(const QString &path);
+// The blog type's own script (ReadScriptFile); raises when it lies outside the blog
+// type's folder.
+QString ReadBlogTypeScript(const TBlogConfig &config);
 
 // The helper scripts every blog type gets ahead of its own (common.js, then the
 // service registry services.js), each taken from the user's blog folder, else the

@@ -39,7 +39,7 @@ void TCategoryParser::Initialize(const QString &language, const QString &script,
 
 void TCategoryParser::Initialize(const TBlogConfig &config)
 {
-    Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()), ReadHelperScripts(config));
+    Initialize(config.GetLanguage(), ReadBlogTypeScript(config), ReadHelperScripts(config));
 }
 
 QString TCategoryParser::GetLoadWarning() const

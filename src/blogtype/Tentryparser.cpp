@@ -45,7 +45,7 @@ void TEntryParser::Initialize(const QString &language, const QString &script, co
 
 void TEntryParser::Initialize(const TBlogConfig &config)
 {
-    Initialize(config.GetLanguage(), ReadScriptFile(config.GetScriptPath()), ReadHelperScripts(config));
+    Initialize(config.GetLanguage(), ReadBlogTypeScript(config), ReadHelperScripts(config));
 }
 
 QString TEntryParser::GetLoadWarning() const

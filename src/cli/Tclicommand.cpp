@@ -33,14 +33,20 @@ TStdioSink StdioSink;
 TCliSink *CurrentSink = &StdioSink;
 
 // Control characters that a terminal would act on: C0 other than tab and line breaks,
-// DEL and C1 (a blog's titles could otherwise move the cursor, recolour or retitle it).
+// DEL and C1 (a blog's titles could otherwise move the cursor, recolour or retitle it),
+// and the bidirectional embeddings, overrides and isolates, which would show a line's
+// text in another order than it has.
 bool IsTerminalControl(char16_t c)
 {
-    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0x7F && c <= 0x9F);
+    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0x7F && c <= 0x9F)
+           || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 QString ControlEscape(char16_t c, const char *form)
 {
+    // Past two digits "\xHH" would not say where the number ends.
+    if (c > 0xFF && qstrcmp(form, "\\x%02X") == 0)
+        return QString::asprintf("\\u%04X", unsigned(c));
     return QString::asprintf(form, unsigned(c));
 }
 

@@ -18,6 +18,10 @@
 
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 // A page for "try": fetched as the entry download fetches, or read from a file.
 QString TryPage(const QString &source, TCodePageId codePage, const TFetchControl &control, QString *problem)
@@ -28,10 +32,28 @@ QString TryPage(const QString &source, TCodePageId codePage, const TFetchControl
         *problem = outcome.Problem();
         return page;
     }
-    QFile file(source);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024)
-        throw EUsageError(QStringLiteral("ページのファイルを読めません: ") + QDir::toNativeSeparators(source));
-    return DecodePage(file.readAll(), codePage);
+    // Opened without waiting (a named pipe would block the open), read only when it is a
+    // plain file (a device or a pipe may never end), and only up to what a fetch takes.
+    const QString shown = QDir::toNativeSeparators(source);
+    const int fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw EUsageError(QStringLiteral("ページのファイルを読めません: ") + shown);
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw EUsageError(QStringLiteral("ページのファイルがふつうのファイルではありません: ") + shown);
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw EUsageError(QStringLiteral("ページのファイルを読めません: ") + shown);
+    }
+    const QByteArray bytes = file.read(control.MaxBodyBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw EUsageError(QStringLiteral("ページのファイルを読めません: ") + shown);
+    if (bytes.size() > control.MaxBodyBytes)
+        throw EUsageError(QStringLiteral("ページのファイルが大きすぎます: ") + shown);
+    return DecodePage(bytes, codePage);
 }
 
 // The character set a page names for itself: its byte order mark, else its <meta>

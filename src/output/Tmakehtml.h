@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 #include <functional>
 #include <memory>
 
@@ -42,6 +44,9 @@ public:
 
 private:
     void Finish();
+    // Ends the program's process group: SIGTERM, then SIGKILL to what is left after a
+    // few seconds.
+    void EndGroup();
 
     QString FProgram;
     QString FOutputDbPath;
@@ -49,6 +54,10 @@ private:
     std::unique_ptr<QProcess> FProcess;
     bool FFinished = false;
     bool FCrashed = false;
+    // The program's process group (its own process ID) while it may have members.
+    pid_t FGroup = 0;
+    bool FEnding = false;
+    bool FLeftChildren = false;
     int FExitCode = -1;
     QByteArray FErrors;
 };

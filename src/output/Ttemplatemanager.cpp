@@ -38,10 +38,14 @@ THtmlTemplate::THtmlTemplate(const QString &iniPath)
         if (!items.contains(item))
             continue;
         QStringList values;
+        // A set beside the list: a file of many values must not take time by their square.
+        QSet<QString> known;
         for (const QString &part : ini.ReadString(choices, key, QString()).split(QLatin1Char('|'))) {
             const QString value = part.trimmed();
-            if (!value.isEmpty() && !values.contains(value))
+            if (!value.isEmpty() && !known.contains(value)) {
+                known.insert(value);
                 values.append(value);
+            }
         }
         if (!values.isEmpty())
             FChoices.insert(item, values);

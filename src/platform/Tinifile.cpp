@@ -322,6 +322,23 @@ QString IniRelativePath(const QString &directory, const QString &relative)
     return path + tail;
 }
 
+bool ResolvesInside(const QString &path, const QStringList &folders)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty())
+        return false;
+    return std::any_of(folders.cbegin(), folders.cend(), [&real](const QString &folder) {
+        const QString realFolder = QFileInfo(folder).canonicalFilePath();
+        return !realFolder.isEmpty() && real.startsWith(realFolder + (realFolder.endsWith(u'/') ? QString() : QStringLiteral("/")));
+    });
+}
+
+QStringList DefinitionFolders(const QString &iniPath)
+{
+    const QFileInfo info(iniPath);
+    return {info.absolutePath(), QFileInfo(info.canonicalFilePath()).absolutePath()};
+}
+
 QStringList ListFilesByName(const QString &folder, bool includeHidden)
 {
     QDir::Filters filters = QDir::Files | QDir::NoDotAndDotDot;

@@ -84,6 +84,14 @@ private:
 // end with one (nor is empty). Backslashes in relative (files made on Windows) become separators.
 QString IniRelativePath(const QString &directory, const QString &relative);
 
+// Whether the file, its links followed, lies within one of the folders (theirs followed
+// too): a definition file's "../" or a link out of its folder must not name just any file.
+bool ResolvesInside(const QString &path, const QStringList &folders);
+
+// The folders a file named in the definition file iniPath may lie in: the file's folder,
+// and where a link to the definition file leads, that folder.
+QStringList DefinitionFolders(const QString &iniPath);
+
 // The full paths of the regular files directly in folder, sorted by file name without
 // regard to case (then with it). Names starting with "." are left out unless
 // includeHidden. A missing folder yields an empty list.

@@ -85,7 +85,7 @@ QList<TBlogDetection> FetchAndDetectBlogTypes(const TBlogConfigList &configs, co
     const QString page = DecodePage(fetch.Finish(&outcome), NoCodePage);
     if (!outcome.Problem().isEmpty())
         throw EVarnokiError(QStringLiteral("トップページを取得できませんでした: ") + outcome.Problem());
-    return detector.Detect(page, url, outcome.Headers);
+    return detector.Detect(page, url, QString::fromLatin1(outcome.Headers.join('\n')));
 }
 
 const TBlogDetection *BestDetection(const QList<TBlogDetection> &detections)

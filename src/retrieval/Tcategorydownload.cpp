@@ -4,6 +4,7 @@
 #include "platform/Tappconfig.h"
 #include "retrieval/Tdownloadhost.h"
 #include "retrieval/Thttputility.h"
+#include "retrieval/Tlistwalk.h"
 #include "store/Tldbdb.h"
 
 #include <QFileInfo>
@@ -189,19 +190,13 @@ std::optional<QStringList> TCategoryDownloadJob::ReadCategoryList(
                  + QStringLiteral(" から読みます。"));
 
     QStringList found;
-    // A list that leads back would be read for ever; an entry posted meanwhile moves
-    // older ones onto the next page, where they show twice.
-    QSet<QString> visited;
-    QSet<QString> seen;
+    // As in the entry download: a list ends only where it says so (TListWalk).
+    TListWalk walk;
     bool first = true;
     while (!listUrl.isEmpty()) {
         if (FHost.IsCancelled())
             throw EFetchCancelled();
-        if (visited.contains(listUrl)) {
-            FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + listUrl);
-            break;
-        }
-        visited.insert(listUrl);
+        walk.Visit(listUrl);
         FHost.ShowUrl(listUrl);
         FHost.ProcessMessages();
         TFetchOutcome outcome;
@@ -234,17 +229,15 @@ std::optional<QStringList> TCategoryDownloadJob::ReadCategoryList(
             return std::nullopt;
         }
         first = false;
-        for (const QString &entryUrl : urls) {
-            if (!seen.contains(entryUrl)) {
-                seen.insert(entryUrl);
-                found.append(entryUrl);
-            }
-        }
+        bool ended = false;
+        found += walk.Take(urls, outcome, listPage, endAnswer, next, ended);
         FHost.SetEntryProgress(int(found.size()), int(found.size()));
         FHost.AddLog(QStringLiteral("OK: ") + listUrl + QLatin1Char(' ') + name);
-        if (urls.isEmpty())
+        if (ended)
             break;
         listUrl = next;
     }
+    if (const QString line = walk.TotalLine(); !line.isEmpty())
+        FHost.AddLog(QStringLiteral("カテゴリ「") + name + QStringLiteral("」: ") + line);
     return found;
 }

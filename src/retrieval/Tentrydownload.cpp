@@ -6,6 +6,7 @@
 #include "retrieval/Tdateparser.h"
 #include "retrieval/Tdownloadhost.h"
 #include "retrieval/Thttputility.h"
+#include "retrieval/Tlistwalk.h"
 #include "store/Tldbdb.h"
 
 #include <QElapsedTimer>
@@ -283,20 +284,15 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
     // The wait after the top page.
     wait();
 
-    // A list that leads back to a page already read would be read for ever; an entry
-    // published during the walk moves older ones onto the next page, where they show twice.
-    QSet<QString> visited;
-    QSet<QString> seen;
+    // An entry published during the walk moves older ones onto the next page, where
+    // they show twice; a list that only repeats itself is an error (TListWalk).
+    TListWalk walk;
     bool first = true;
     while (!listUrl.isEmpty()) {
         if (FHost.IsCancelled())
             return TListOutcome::Read;
-        if (visited.contains(listUrl)) {
-            FHost.AddLog(QStringLiteral("同じページに戻ったため巡回を終えます: ") + listUrl);
-            break;
-        }
-        visited.insert(listUrl);
         currentUrl = listUrl;
+        walk.Visit(listUrl);
         FHost.ShowUrl(listUrl);
         FHost.ProcessMessages();
         TFetchOutcome outcome;
@@ -336,21 +332,27 @@ TEntryDownloadJob::TListOutcome TEntryDownloadJob::ReadEntryList(
             return TListOutcome::FellBack;
         }
         first = false;
-        if (entries.isEmpty())
-            break;
+        QStringList urls;
+        for (const TParsedEntry &entry : entries)
+            urls.append(entry.url);
+        bool ended = false;
+        const QStringList taken = walk.Take(urls, outcome, page, endAnswer, next, ended);
+        QSet<QString> fresh(taken.cbegin(), taken.cend());
         for (const TParsedEntry &entry : entries) {
-            const QString &url = entry.url;
-            if (seen.contains(url))
+            if (!fresh.remove(entry.url))
                 continue;
-            if (FNewEntryOnly && FDb.ExistsEntry(url)) {
+            if (FNewEntryOnly && FDb.ExistsEntry(entry.url)) {
                 currentUrl.clear();
                 return TListOutcome::Read;
             }
-            seen.insert(url);
-            store(url, entry);
+            store(entry.url, entry);
         }
+        if (ended)
+            break;
         listUrl = next;
     }
+    if (const QString line = walk.TotalLine(); !line.isEmpty())
+        FHost.AddLog(line);
     currentUrl.clear();
     return TListOutcome::Read;
 }

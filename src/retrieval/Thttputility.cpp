@@ -74,6 +74,16 @@ struct TDirectState
     }
 };
 
+QByteArray HeaderValue(const QList<QByteArray> &headers, const QByteArray &name)
+{
+    for (const QByteArray &line : headers) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
 // What one transfer brought back.
 struct TTransfer
 {
@@ -92,15 +102,7 @@ struct TTransfer
     QElapsedTimer Clock;
     qint64 LastActivityMs = 0;
 
-    QByteArray Header(const QByteArray &name) const
-    {
-        for (const QByteArray &line : Headers) {
-            const qsizetype colon = line.indexOf(':');
-            if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-                return line.mid(colon + 1).trimmed();
-        }
-        return {};
-    }
+    QByteArray Header(const QByteArray &name) const { return HeaderValue(Headers, name); }
     bool Failed() const { return Stalled || TimedOut || TooLarge || Result != CURLE_OK; }
 };
 
@@ -551,7 +553,7 @@ QByteArray TDirectFetch::Finish(TFetchOutcome *outcome)
         outcome->NetworkError = transfer.Failed() ? NetworkErrorMessage(transfer, control) : QString();
         outcome->Status = transfer.Status;
         outcome->HttpError = IsSuccess(transfer.Status) ? QString() : HttpStatusMessage(transfer);
-        outcome->Headers = QString::fromLatin1(transfer.Headers.join('\n'));
+        outcome->Headers = transfer.Headers;
     }
     return transfer.Body;
 }
@@ -571,6 +573,11 @@ QString FetchPageDirect(const QString &url, TCodePageId codePage, const TFetchCo
 QString TFetchOutcome::Problem() const
 {
     return NetworkError.isEmpty() ? HttpError : NetworkError;
+}
+
+QByteArray TFetchOutcome::Header(const QByteArray &name) const
+{
+    return HeaderValue(Headers, name);
 }
 
 QString FetchPage(THttpClient &client, const QString &url, TCodePageId codePage,

@@ -48,8 +48,11 @@ struct TFetchOutcome
     // naming its status line when that is not 2xx.
     long Status = 0;
     QString HttpError;
-    // The final answer's header lines ("Name: value"), one a line.
-    QString Headers;
+    // The final answer's header lines ("Name: value").
+    QList<QByteArray> Headers;
+
+    // The value of the named header (case ignored), or empty.
+    QByteArray Header(const QByteArray &name) const;
 
     // Why the body is not a page of the blog: the network error, or the status when it
     // is not 2xx; empty for a good page.

@@ -94,7 +94,7 @@ void TLdbDb::SetSaved(const QString &fileName)
 
 std::unique_ptr<TProjectLock> TLdbDb::LockFor(const QString &fileName)
 {
-    if (FLock && FLock->GetFileName() == QFileInfo(fileName).absoluteFilePath())
+    if (FLock && FLock->Holds(fileName))
         return nullptr; // held already
     auto lock = std::make_unique<TProjectLock>();
     lock->Acquire(fileName);

@@ -1,5 +1,7 @@
 #include "blogtype/Tblogconfig.h"
+#include "blogtype/Tentryparser.h"
 #include "platform/Tappdirs.h"
+#include "platform/Varnokierror.h"
 
 #include "Definitionfiles.h"
 
@@ -229,6 +231,37 @@ TEST_F(BlogConfigTest, HostileFilesAreSkippedAndTheRestListed)
     });
     EXPECT_EQ(result, 1);
     EXPECT_LT(timer.elapsed(), 10000);
+}
+
+// A blog type runs only a script of its own folder: not one that "../" or a link leads
+// out to, though a blog type linked in as a whole keeps its folder.
+TEST_F(BlogConfigTest, AScriptOutsideTheBlogTypesFolderIsRefused)
+{
+    const QByteArray script = "function GetDate(page) { return ''; }\n";
+    ASSERT_TRUE(WriteBytes(FDir.filePath(QStringLiteral("outside.js")), script));
+    Write(QStringLiteral("own.js"), script);
+    ASSERT_TRUE(QFile::link(FDir.filePath(QStringLiteral("outside.js")), Path(QStringLiteral("link.js"))));
+    ASSERT_TRUE(QDir().mkpath(FDir.filePath(QStringLiteral("elsewhere"))));
+    ASSERT_TRUE(WriteBytes(FDir.filePath(QStringLiteral("elsewhere/w.ini")), "[CONFIG]\nname=w\n[SCRIPT]\nfile=w.js\n"));
+    ASSERT_TRUE(WriteBytes(FDir.filePath(QStringLiteral("elsewhere/w.js")), script));
+    for (const QString &name : {QStringLiteral("w.ini"), QStringLiteral("w.js")})
+        ASSERT_TRUE(QFile::link(FDir.filePath(QStringLiteral("elsewhere/") + name), Path(name)));
+    const QList<QPair<QString, bool>> cases = {{QStringLiteral("file=own.js"), true},
+                                               {QStringLiteral("file=../outside.js"), false},
+                                               {QStringLiteral("file=") + FDir.filePath(QStringLiteral("outside.js")), false},
+                                               {QStringLiteral("file=link.js"), false}};
+    for (const auto &[line, allowed] : cases) {
+        SCOPED_TRACE(line.toStdString());
+        Write(QStringLiteral("t.ini"), "[CONFIG]\nname=t\n[SCRIPT]\n" + line.toUtf8() + "\n");
+        TEntryParser parser;
+        if (allowed) {
+            EXPECT_NO_THROW(parser.Initialize(TBlogConfig(Path(QStringLiteral("t.ini")))));
+        } else {
+            EXPECT_THROW(parser.Initialize(TBlogConfig(Path(QStringLiteral("t.ini")))), EVarnokiError);
+        }
+    }
+    TEntryParser linked;
+    EXPECT_NO_THROW(linked.Initialize(TBlogConfig(Path(QStringLiteral("w.ini")))));
 }
 
 TEST_F(BlogConfigTest, TheDefaultFolderIsBlogBesideTheProgram)

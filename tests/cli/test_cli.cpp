@@ -5,6 +5,7 @@
 #include "Testpaths.h"
 #include "cli/Tclicommands.h"
 #include "platform/Tappdirs.h"
+#include "retrieval/Thttputility.h"
 #include "store/Tcommatext.h"
 #include "store/Tldbdb.h"
 #include "store/Tproject.h"
@@ -24,6 +25,7 @@
 #include <optional>
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -353,21 +355,21 @@ TEST_F(CliBlogTest, AMaintenancePageMidWalkKeepsTheEarlierEntriesAndExitsWithOne
 
 TEST_F(CliBlogTest, ControlCharactersOfAHostileBlogReachTheTerminalEscaped)
 {
-    Blog.SetEntries({{QStringLiteral("/entry/1"), QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J"), QStringLiteral("2024/05/01"), {}}});
+    Blog.SetEntries({{QStringLiteral("/entry/1"), QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J\u202e逆\u2069"), QStringLiteral("2024/05/01"), {}}});
     NewProject(Blog.TopUrl());
     const TRun entries = Cli({QStringLiteral("entries"), Project()});
     ExpectOk(entries);
-    EXPECT_TRUE(entries.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J"))) << entries.Out.toStdString();
+    EXPECT_TRUE(entries.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J\\u202E逆\\u2069"))) << entries.Out.toStdString();
     const TRun tsv = Cli({QStringLiteral("list"), Project()});
-    EXPECT_TRUE(tsv.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J"))) << tsv.Out.toStdString();
+    EXPECT_TRUE(tsv.Out.contains(QStringLiteral("赤\\x1B[31m鐘\\x07終\\x9B2J\\u202E逆\\u2069"))) << tsv.Out.toStdString();
     const TRun json = Cli({QStringLiteral("list"), Project(), QStringLiteral("--format"), QStringLiteral("json")});
     for (const QString &out : {entries.Out, tsv.Out, json.Out}) {
-        EXPECT_FALSE(out.contains(QChar(0x1b)) || out.contains(QChar(0x07)) || out.contains(QChar(0x9b)))
+        EXPECT_FALSE(out.contains(QChar(0x1b)) || out.contains(QChar(0x07)) || out.contains(QChar(0x9b)) || out.contains(QChar(0x202e)))
             << out.toStdString();
     }
     // JSON readers still get the title as it was.
     EXPECT_EQ(QJsonDocument::fromJson(json.Out.toUtf8()).array().at(0).toObject().value(QStringLiteral("title")).toString(),
-              QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J"));
+              QStringLiteral("赤\x1b[31m鐘\x07終\u009b2J\u202e逆\u2069"));
 }
 
 TEST_F(CliBlogTest, ASecondWriterIsRefusedWhileACrawlHoldsTheProject)
@@ -471,6 +473,31 @@ TEST_F(CliBlogTest, TryShowsWhatTheScriptReadsAndWalksOlderEntries)
                            Blog.Url(QStringLiteral("/gone"))});
     EXPECT_EQ(gone.Status, 1);
     EXPECT_TRUE(gone.Out.contains(QStringLiteral("HTTP エラー: HTTP/1.1 404 Not Found")));
+}
+
+// A page file that is a device, a named pipe or a folder is refused at once, and one
+// larger than a fetch takes is not read whole.
+TEST_F(CliTest, TryRefusesWhatIsNoPlainFileOfAPageSize)
+{
+    const QString fifo = Path(QStringLiteral("work/pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString big = Path(QStringLiteral("work/big.html"));
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(TFetchControl().MaxBodyBytes + 1));
+    }
+    const QList<QPair<QString, QString>> cases = {
+        {QStringLiteral("/dev/zero"), QStringLiteral("ふつうのファイルではありません")},
+        {fifo, QStringLiteral("ふつうのファイルではありません")},
+        {Path(QStringLiteral("work")), QStringLiteral("ふつうのファイルではありません")},
+        {big, QStringLiteral("大きすぎます")}};
+    for (const auto &[file, message] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        const TRun run = Cli({QStringLiteral("try"), QStringLiteral("--blog-type"), QStringLiteral("テスト用"), file});
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_TRUE(run.Err.contains(message)) << run.Err.toStdString();
+    }
 }
 
 // A shipped blog type tried on a copy of its service's pages: the walk from the top
@@ -638,6 +665,30 @@ TEST_F(CliTest, TryReadsTheEntryListPageByPage)
     EXPECT_TRUE(run.Out.contains(QStringLiteral("    %1\t%2\t").arg(blog.EntryUrl(150), TServiceBlog::Title(150))));
     EXPECT_TRUE(run.Out.contains(QStringLiteral(" → ") + TServiceBlog::LocalTime(1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
     EXPECT_EQ(run.Out.count(QStringLiteral("\n    http")), 150);
+}
+
+// A WordPress list that breaks off (200 with no posts) or repeats its first page fails
+// the download: exit 1, and the entries and comments stored before stay as they were.
+TEST_F(CliTest, AListThatBreaksOffOrRepeatsExitsWithOneAndKeepsTheEntries)
+{
+    for (const QString &name : {QStringLiteral("common.js"), QStringLiteral("services.js"), QStringLiteral("wordpress.ini"),
+                                QStringLiteral("wordpress.js")})
+        Link(TestPaths::BinDir() + QStringLiteral("/blog/") + name, BinPath(QStringLiteral("blog/") + name));
+    TServiceBlog blog(TServiceBlog::TService::WordPress, 250);
+    ExpectOk(Cli({QStringLiteral("new"), Project(), QStringLiteral("--blog-type"), QStringLiteral("WordPress"),
+                  QStringLiteral("--url"), blog.TopUrl()}));
+    ExpectOk(Cli({QStringLiteral("entries"), Project()}));
+    ExpectOk(Cli({QStringLiteral("comment"), Project(), blog.EntryUrl(1), QStringLiteral("大事なメモ")}));
+    const QString before = Cli({QStringLiteral("list"), Project()}).Out;
+    ASSERT_EQ(before.count(u'\n'), 250);
+    ASSERT_TRUE(before.contains(QStringLiteral("\t大事なメモ\n")));
+    for (const auto mode : {TServiceBlog::TListMode::EmptyLater, TServiceBlog::TListMode::Repeats}) {
+        SCOPED_TRACE(int(mode));
+        blog.ListMode = mode;
+        const TRun run = Cli({QStringLiteral("entries"), Project()});
+        EXPECT_EQ(run.Status, 1) << run.Out.toStdString();
+        EXPECT_EQ(Cli({QStringLiteral("list"), Project()}).Out, before);
+    }
 }
 
 TEST_F(CliBlogTest, TryStopsWhereTheWalkTurnsBack)
@@ -870,30 +921,76 @@ TEST_F(CliTest, AnOrdinaryUserMakesAndSavesAProjectWithAnInstalledTree)
     EXPECT_EQ(QDir(Path(QStringLiteral("tmp/varnoki-65534"))).entryList(QDir::Files), QStringList());
 }
 
+// A template program runs in a process group of its own: SIGTERM, the timeout, and its
+// own end while children it started still run all end the whole group.
 TEST_F(CliTest, MakeWaitEndedBySigtermEndsTheProgramAndLeavesNothing)
 {
+    struct TCase
+    {
+        const char *what;
+        QByteArray script;
+        QStringList options;
+        bool sigterm;
+        int status;
+        QString message;
+    };
+    const QList<TCase> cases = {
+        {"SIGTERM", "sleep 60 &\necho \"started $$ $!\"\nwait\n", {}, true, 130, QStringLiteral("キャンセルしました")},
+        {"timeout", "sleep 60 &\necho \"started $$ $!\"\nwait\n", {QStringLiteral("--timeout"), QStringLiteral("1")}, false, 1,
+         QStringLiteral("1 秒以内に終わらなかった")},
+        {"left a child", "sleep 60 &\necho \"started $$ $!\"\n", {}, false, 1, QStringLiteral("子プロセスを残していた")}};
     WriteBytes(BinPath(QStringLiteral("template/zz-hang.ini")),
                "[TEMPLATE]\nname=止まらない\nexe=tools/hang.sh\n[CONFIG]\n1=タイトル\n");
-    WriteBytes(BinPath(QStringLiteral("template/tools/hang.sh")), "#!/bin/sh\necho \"started $$\"\nexec sleep 60\n");
-    QFile::setPermissions(BinPath(QStringLiteral("template/tools/hang.sh")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     NewProject(QStringLiteral("http://example.com/"));
     ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("止まらない")}));
-    QProcess make;
-    Start(make, {QStringLiteral("make"), Project(), QStringLiteral("x.html"), QStringLiteral("--wait")});
-    QByteArray out;
-    while (!out.contains('\n') && make.waitForReadyRead(60000))
-        out += make.readAllStandardOutput();
-    ASSERT_TRUE(out.startsWith("started ")) << out.toStdString();
-    const pid_t program = pid_t(out.mid(8).trimmed().toInt());
-    ::kill(pid_t(make.processId()), SIGTERM);
-    ASSERT_TRUE(make.waitForFinished(60000));
-    EXPECT_EQ(make.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(make.exitCode(), 130);
-    // The program went with it (a zombie counts as gone: it is not ours to reap).
-    const QByteArray state = ReadAll(QStringLiteral("/proc/%1/stat").arg(program));
-    EXPECT_TRUE(state.isEmpty() || state.contains(") Z ")) << state.toStdString();
-    ExpectNoWorkingCopies();
+    for (const TCase &test : cases) {
+        SCOPED_TRACE(test.what);
+        WriteBytes(BinPath(QStringLiteral("template/tools/hang.sh")), "#!/bin/sh\n" + test.script);
+        QFile::setPermissions(BinPath(QStringLiteral("template/tools/hang.sh")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcess make;
+        Start(make, QStringList{QStringLiteral("make"), Project(), QStringLiteral("x.html"), QStringLiteral("--wait")} + test.options);
+        QByteArray out;
+        while (!out.contains('\n') && make.waitForReadyRead(60000))
+            out += make.readAllStandardOutput();
+        ASSERT_TRUE(out.startsWith("started ")) << out.toStdString();
+        const QList<QByteArray> pids = out.mid(8).trimmed().split(' ');
+        ASSERT_EQ(pids.size(), 2);
+        if (test.sigterm)
+            ::kill(pid_t(make.processId()), SIGTERM);
+        ASSERT_TRUE(make.waitForFinished(60000));
+        EXPECT_EQ(make.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(make.exitCode(), test.status);
+        EXPECT_TRUE(QString::fromUtf8(make.readAllStandardError()).contains(test.message));
+        // The program and its child went with it (a zombie counts as gone: it is not
+        // ours to reap).
+        for (const QByteArray &pid : pids) {
+            const QByteArray state = ReadAll(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
+            EXPECT_TRUE(state.isEmpty() || state.contains(") Z ")) << state.toStdString();
+        }
+        ExpectNoWorkingCopies();
+    }
+}
+
+// A template runs only a program of its own folder or of the shipped programs: not one
+// that "../" or a link leads out to.
+TEST_F(CliTest, MakeRefusesAProgramOutsideTheTemplateFolders)
+{
+    WriteBytes(Path(QStringLiteral("outside.sh")), "#!/bin/sh\ntouch \"$2.ran\"\n");
+    QFile::setPermissions(Path(QStringLiteral("outside.sh")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Link(Path(QStringLiteral("outside.sh")), BinPath(QStringLiteral("template/tools/out-link.sh")));
+    NewProject(QStringLiteral("http://example.com/"));
+    for (const QString &exe : {QStringLiteral("../../outside.sh"), QStringLiteral("tools/out-link.sh")}) {
+        SCOPED_TRACE(exe.toStdString());
+        WriteBytes(BinPath(QStringLiteral("template/zz-out.ini")),
+                   "[TEMPLATE]\nname=外\nexe=" + exe.toUtf8() + "\n[CONFIG]\n1=タイトル\n");
+        ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("外")}));
+        const TRun run = Cli({QStringLiteral("make"), Project(), QStringLiteral("x.html"), QStringLiteral("--wait")});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_TRUE(run.Err.contains(QStringLiteral("テンプレートのフォルダーの外"))) << run.Err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("work/x.html.ran"))));
+        ExpectNoWorkingCopies();
+    }
 }
 
 TEST_F(CliTest, MakeWaitPassesArgumentsAndExitStatusOn)

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace {
 class TemplateManagerTest : public ::testing::Test
 {
@@ -296,6 +298,29 @@ TEST_F(TemplateManagerTest, ChoicesAreReadBesideTheItems)
     EXPECT_TRUE(t.GetChoices(QString()).isEmpty());
     // The section does not add items.
     EXPECT_EQ(t.GetConfigNames().size(), 5);
+}
+
+// A file of many choices takes time by its size, not by its square: every "make" and
+// "set --template" reads it.
+TEST_F(TemplateManagerTest, AHundredThousandChoicesLoadWellUnderASecond)
+{
+    QByteArray ini = "[TEMPLATE]\nname=C\n[CONFIG]\n1=Many\n2=Keys\n[CHOICES]\nMany=";
+    for (int i = 0; i < 100000; ++i)
+        ini += "v" + QByteArray::number(i) + "|v0|";
+    for (int i = 0; i < 100000; ++i)
+        ini += "\nKeys=k" + QByteArray::number(i);
+    Write(QStringLiteral("c.ini"), ini + "\n");
+    // Processor time, which a busy machine does not stretch as it does the wall clock.
+    const std::clock_t start = std::clock();
+    const THtmlTemplateList templates = Load();
+    const qint64 elapsed = qint64(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
+    ASSERT_EQ(templates.size(), 1);
+    const QStringList many = templates.at(0).GetChoices(QStringLiteral("Many"));
+    ASSERT_EQ(many.size(), 100000);
+    EXPECT_EQ(many.last(), QStringLiteral("v99999"));
+    EXPECT_EQ(templates.at(0).GetChoices(QStringLiteral("Keys")), QStringList{QStringLiteral("k99999")});
+    RecordProperty("load_ms", int(elapsed));
+    EXPECT_LT(elapsed, 1000);
 }
 
 TEST_F(TemplateManagerTest, TheShippedTemplatesOfferTheWordsTheirProgramsTake)

@@ -396,4 +396,32 @@ TEST_F(TemplatePrograms, TheMarkdownShowsEveryTitleAsItIs)
     }
 }
 
+// Pasted into an editor's Markdown mode, the fragment stays the HTML it is: no blank
+// line ends it early, and no title, category name or comment starts Markdown.
+TEST_F(TemplatePrograms, TheFragmentStaysInertInAMarkdownEditor)
+{
+    const QString marks = QStringLiteral("![画像](http://127.0.0.1:9/pixel.png) *星* _下線_ `コード` [リンク](http://127.0.0.1:9/) ~~線~~");
+    Project.Db->SetConfig(QStringLiteral("entry_url"), QStringLiteral("https://blog.example/"));
+    Project.AddEntry(QStringLiteral("https://blog.example/1"), QStringLiteral("題\n\n") + marks, EncodeDateTime(2024, 5, 1),
+                     QStringLiteral("感想\r\n\r\n\n") + marks);
+    Project.Db->InsertCategory(0, QStringLiteral(" "), QString());
+    Project.Db->InsertCategory(1, QStringLiteral("旅\n\n") + marks, QStringLiteral("https://blog.example/c/1"));
+    Project.Db->InsertCategoryEntries(1, {QStringLiteral("https://blog.example/1")});
+    const QString fragment = MakeText(QStringLiteral("fragment"), {QStringLiteral("まとめ方=カテゴリー別")});
+    EXPECT_FALSE(fragment.contains(QStringLiteral("\n\n"))) << fragment.toStdString();
+    for (const QString &mark : {QStringLiteral("!["), QStringLiteral("*星"), QStringLiteral("_下"), QStringLiteral("`"),
+                                QStringLiteral("[リ"), QStringLiteral("~~")})
+        EXPECT_FALSE(fragment.contains(mark)) << mark.toStdString() << "\n" << fragment.toStdString();
+    // Read as HTML, every text is as it was, folded.
+    const TFragment html = ParseFragment(fragment);
+    EXPECT_TRUE(html.links.contains({QStringLiteral("https://blog.example/1"), QStringLiteral("題 ") + marks}));
+    EXPECT_TRUE(html.links.contains({QStringLiteral("https://blog.example/c/1"), QStringLiteral("旅 ") + marks}));
+    EXPECT_TRUE(html.text.contains(QStringLiteral("感想") + marks)) << html.text.toStdString();
+    // Read as Markdown, it makes no image, emphasis, code or link of its own.
+    const QString rendered = RenderMarkdown(fragment);
+    for (const QString &element : {QStringLiteral("<img"), QStringLiteral("<em>"), QStringLiteral("<code>"),
+                                   QStringLiteral("<a "), QStringLiteral("<del>")})
+        EXPECT_FALSE(rendered.contains(element)) << element.toStdString() << "\n" << rendered.toStdString();
+}
+
 } // namespace

@@ -207,6 +207,33 @@ TEST_P(EntryListTest, EveryFetchedPageIsFollowedByTheWait)
     EXPECT_EQ(host.Waits, QList<int>(blog.PageRequests() + blog.ListRequests(), 250));
 }
 
+// A list page without entries while more were promised (a maintenance page answered
+// 200), or one that brings back what was read (a cache that ignores the page asked
+// for), is not the list's end: the full run fails and the list stays as it was.
+TEST_P(EntryListTest, AListThatBreaksOffOrRepeatsKeepsTheEarlierList)
+{
+    TServiceBlog blog(Service(), 305);
+    {
+        TRecordingHost host;
+        ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    }
+    const QList<TRow> before = Rows();
+    ASSERT_EQ(before.size(), 305);
+    const QList<QPair<TListMode, QString>> modes = {
+        {TListMode::EmptyLater, QStringLiteral("一覧のページ 2 にエントリーがありません")},
+        {TListMode::Repeats, QStringLiteral("一覧が同じエントリーをくり返しています")}};
+    for (const auto &[mode, line] : modes) {
+        SCOPED_TRACE(line.toStdString());
+        blog.ListMode = mode;
+        TRecordingHost host;
+        EXPECT_FALSE(Run(blog, false, host));
+        EXPECT_EQ(Rows(), before);
+        EXPECT_TRUE(host.Log.contains(line)) << Log(host).toStdString();
+        EXPECT_TRUE(host.Log.contains(KeptLine));
+        EXPECT_LE(blog.ListRequests(), 2);
+    }
+}
+
 // A list whose titles are not the pages' (a feed that appends the blog's name, a
 // plugin's titles) would change every row: the newest entry's page tells, and the
 // pages are walked.
@@ -336,6 +363,27 @@ TEST_F(EntryListTest, WordPressAnswering400PastTheLastPageEndsTheList)
     EXPECT_EQ(host.Log.last(), QStringLiteral("終了しました。"));
 }
 
+// A list whose last page is full pages on to an empty one; the total it announced
+// says the list has ended there, and where that total differs from what was read, the
+// log says so.
+TEST_F(EntryListTest, AnEmptyPageEndsTheListOnceItsAnnouncedTotalWasRead)
+{
+    TServiceBlog blog(TService::Blogger, 300);
+    TRecordingHost host;
+    ASSERT_TRUE(Run(blog, false, host)) << Log(host).toStdString();
+    EXPECT_EQ(Rows().size(), 300);
+    EXPECT_EQ(blog.ListRequests(), 3);
+    EXPECT_TRUE(host.Log.filter(QStringLiteral("一覧はエントリーを")).isEmpty()) << Log(host).toStdString();
+
+    TServiceBlog wordpress(TService::WordPress, 250);
+    wordpress.AnnouncedTotal = 260;
+    TRecordingHost wpHost;
+    ASSERT_TRUE(Run(wordpress, false, wpHost)) << Log(wpHost).toStdString();
+    EXPECT_EQ(Rows().size(), 250);
+    EXPECT_TRUE(wpHost.Log.contains(QStringLiteral("一覧はエントリーを 260 件としていますが、読んだのは 250 件です。")))
+        << Log(wpHost).toStdString();
+}
+
 // Blogger's labels by their feeds: the links of the label pages, 150 a request in
 // place of 20, or the label pages where the feed does not give them.
 class CategoryListTest : public ProjectTest
@@ -403,6 +451,23 @@ TEST_F(CategoryListTest, AFeedThatGivesNothingOrOtherLinksLeavesTheLabelToItsPag
         EXPECT_EQ(host.Log.filter(QStringLiteral("カテゴリの一覧を読めないため、カテゴリのページを順にたどります（")).size(), 2)
             << host.Log.join(u'\n').toStdString();
         EXPECT_EQ(blog.ListRequests(), 2);
+    }
+}
+
+// A label feed that breaks off or repeats itself is no end of the label either.
+TEST_F(CategoryListTest, AFeedThatBreaksOffOrRepeatsKeepsTheLabelsEarlierLinks)
+{
+    TServiceBlog blog(TService::Blogger, 305);
+    const QMap<int, QStringList> walked = PageWalk(blog);
+    for (const TListMode mode : {TListMode::EmptyLater, TListMode::Repeats}) {
+        SCOPED_TRACE(int(mode));
+        blog.ListMode = mode;
+        TRecordingHost host;
+        EXPECT_FALSE(Run(blog, host));
+        EXPECT_EQ(FDb->LoadCategoryEntries(), walked);
+        EXPECT_TRUE(host.Log.contains(mode == TListMode::EmptyLater ? QStringLiteral("一覧のページ 2 にエントリーがありません")
+                                                                      : QStringLiteral("一覧が同じエントリーをくり返しています")))
+            << host.Log.join(u'\n').toStdString();
     }
 }
 

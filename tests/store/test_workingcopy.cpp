@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -79,6 +81,60 @@ TEST_F(WorkingCopyTest, ALockLeftByAnEndedProcessDoesNotBlock)
     ASSERT_EQ(status, 0);
     ASSERT_TRUE(QFileInfo::exists(TProjectLock::LockFileName(file)));
     FDb->Open(file);
+}
+
+// A lock file planted as a link, a folder or a second name of another file is refused
+// and the file behind it stays as it was; every name of a project (a link, a second
+// hard link, a path through "..") meets one lock.
+TEST_F(WorkingCopyTest, TheLockFileIsNeverFollowedAndEveryNameMeetsOneLock)
+{
+    const QString file = Path(QStringLiteral("blog.FDB"));
+    FDb->CopyTo(file);
+    FDb->CreateFromEmpty(TestPaths::EmptyProjectDb());
+    const QString lockFile = TProjectLock::LockFileName(file);
+    const QString decoy = Path(QStringLiteral("decoy.txt"));
+    const QString missing = Path(QStringLiteral("missing.txt"));
+    {
+        QFile f(decoy);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("keep me\n");
+    }
+    const QList<QPair<const char *, std::function<bool()>>> plants = {
+        {"link", [&] { return QFile::link(decoy, lockFile); }},
+        {"dangling link", [&] { return QFile::link(missing, lockFile); }},
+        {"folder", [&] { return QDir().mkdir(lockFile); }},
+        {"second name", [&] { return ::link(QFile::encodeName(decoy).constData(), QFile::encodeName(lockFile).constData()) == 0; }}};
+    for (const auto &[what, plant] : plants) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(plant());
+        TLdbDb other;
+        try {
+            other.Open(file);
+            ADD_FAILURE() << "opened with a planted lock file";
+        } catch (const EProjectBusy &) {
+            ADD_FAILURE() << "taken for a busy project";
+        } catch (const EVarnokiError &error) {
+            EXPECT_TRUE(error.Message().contains(lockFile)) << error.Message().toStdString();
+        }
+        QFile f(decoy);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "keep me\n");
+        EXPECT_FALSE(QFileInfo::exists(missing));
+        ASSERT_TRUE(QFile::remove(lockFile) || QDir().rmdir(lockFile));
+    }
+
+    FDb->Open(file);
+    ASSERT_TRUE(QFile::link(file, Path(QStringLiteral("alias.FDB"))));
+    ASSERT_TRUE(QDir().mkdir(Path(QStringLiteral("x"))));
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(Path(QStringLiteral("x/hard.FDB"))).constData()), 0);
+    for (const QString &alias : {Path(QStringLiteral("alias.FDB")), Path(QStringLiteral("x/../blog.FDB")),
+                                 Path(QStringLiteral("x/hard.FDB"))}) {
+        SCOPED_TRACE(alias.toStdString());
+        TLdbDb other;
+        EXPECT_THROW(other.Open(alias), EProjectBusy);
+        // The holder itself takes it by any name.
+        FDb->Open(alias);
+    }
 }
 
 TEST_F(WorkingCopyTest, WorkingCopiesArePrivate)

@@ -191,43 +191,58 @@ std::optional<THttpTestResponse> TServiceBlog::Answer(const THttpTestRequest &re
     case TListMode::NotJson:
         return THttpTestResponse::Html("<html><body><p>Log in</p></body></html>");
     case TListMode::Empty:
-        if (FService == TService::WordPress)
-            return JsonResponse(200, "[]");
-        if (FService == TService::Blogger)
-            return JsonResponse(200, R"({"version":"1.0","feed":{"openSearch$totalResults":{"$t":"0"}}})");
-        if (FService == TService::Ameba)
-            return THttpTestResponse::Html("<html><head><link rel=\"stylesheet\" href=\"https://stat100.ameba.jp/a.css\"></head>"
-                                           "<body><div class=\"skin-blogMain\"><p>記事がありません</p></div></body></html>");
-        return THttpTestResponse::Html(R"(<?xml version="1.0" encoding="utf-8"?><feed xmlns="http://www.w3.org/2005/Atom"><title>ブログ</title></feed>)",
-                                       "application/atom+xml; charset=utf-8");
+        return EmptyList();
     case TListMode::FailsLater:
         if (!first)
             return THttpTestResponse::WithStatus(500, "<html><body>Internal Server Error</body></html>");
+        break;
+    case TListMode::EmptyLater:
+        if (!first)
+            return EmptyList();
         break;
     case TListMode::Served:
     case TListMode::Retitled:
     case TListMode::OtherUrls:
     case TListMode::EditedFirst:
     case TListMode::NewestOnly:
+    case TListMode::Repeats:
         break;
     }
+    // A cache that ignores the query: the first page's entries, with links onward.
+    const bool repeats = ListMode == TListMode::Repeats;
     if (FService == TService::WordPress && target.startsWith(u"/wp-json/wp/v2/posts?"))
-        return WordPressList(page, query.queryItemValue(QStringLiteral("per_page")).toInt());
+        return WordPressList(repeats ? 1 : page, query.queryItemValue(QStringLiteral("per_page")).toInt());
     static const QRegularExpression LabelFeed(QStringLiteral("^/feeds/posts/default/-/([^/?]+)\\?"));
     const QRegularExpressionMatch labelFeed = LabelFeed.match(target);
     if (FService == TService::Blogger && (target.startsWith(u"/feeds/posts/default?") || labelFeed.hasMatch()))
-        return BloggerFeed(start, query.queryItemValue(QStringLiteral("max-results")).toInt(),
+        return BloggerFeed(repeats ? 1 : start, query.queryItemValue(QStringLiteral("max-results")).toInt(),
                            query.queryItemValue(QStringLiteral("orderby")) == u"published"
                                && ListMode != TListMode::EditedFirst,
                            QUrl::fromPercentEncoding(labelFeed.captured(1).toUtf8()));
     if (FService == TService::Hatena)
-        return HatenaFeed(page);
+        return HatenaFeed(repeats ? 0 : page);
     if (FService == TService::Generic)
-        return GenericFeed(qMax(page, 1));
+        return GenericFeed(qMax(page, 1), repeats ? 1 : qMax(page, 1));
     static const QRegularExpression AmebaPage(QStringLiteral("^/umiko/entrylist(?:-(\\d+))?\\.html$"));
-    if (const QRegularExpressionMatch match = AmebaPage.match(target); FService == TService::Ameba && match.hasMatch())
-        return AmebaList(match.captured(1).isEmpty() ? 1 : match.captured(1).toInt());
+    if (const QRegularExpressionMatch match = AmebaPage.match(target); FService == TService::Ameba && match.hasMatch()) {
+        const int number = match.captured(1).isEmpty() ? 1 : match.captured(1).toInt();
+        return AmebaList(number, repeats ? 1 : number);
+    }
     return THttpTestResponse::WithStatus(404);
+}
+
+// A list page of the service without entries, answered 200.
+THttpTestResponse TServiceBlog::EmptyList() const
+{
+    if (FService == TService::WordPress)
+        return JsonResponse(200, "[]");
+    if (FService == TService::Blogger)
+        return JsonResponse(200, R"({"version":"1.0","feed":{"openSearch$totalResults":{"$t":"0"}}})");
+    if (FService == TService::Ameba)
+        return THttpTestResponse::Html("<html><head><link rel=\"stylesheet\" href=\"https://stat100.ameba.jp/a.css\"></head>"
+                                       "<body><div class=\"skin-blogMain\"><p>記事がありません</p></div></body></html>");
+    return THttpTestResponse::Html(R"(<?xml version="1.0" encoding="utf-8"?><feed xmlns="http://www.w3.org/2005/Atom"><title>ブログ</title></feed>)",
+                                   "application/atom+xml; charset=utf-8");
 }
 
 QString TServiceBlog::ListEntryUrl(int n) const
@@ -390,7 +405,7 @@ THttpTestResponse TServiceBlog::HatenaFeed(qint64 before) const
 // An RSS 2.0 feed of 50 items a page, paged by atom:link rel="next" / "previous"
 // (RFC 5005), titles in CDATA and dates in RFC 822; NewestOnly serves the newest 20
 // and no further page.
-THttpTestResponse TServiceBlog::GenericFeed(int page) const
+THttpTestResponse TServiceBlog::GenericFeed(int page, int entriesOf) const
 {
     const bool newestOnly = ListMode == TListMode::NewestOnly;
     const int pageSize = newestOnly ? 20 : 50;
@@ -398,8 +413,8 @@ THttpTestResponse TServiceBlog::GenericFeed(int page) const
                                  "<channel><title>ブログ</title><link>%1</link><description>日々</description>"
                                  "<atom:link rel=\"self\" type=\"application/rss+xml\" href=\"%2\"/>")
                       .arg(TopUrl(), Server.Url(QStringLiteral("/feed.xml?page=%1").arg(page)));
-    const int newest = FCount - (page - 1) * pageSize;
-    if (!newestOnly && newest - pageSize > 0)
+    const int newest = FCount - (entriesOf - 1) * pageSize;
+    if (!newestOnly && FCount - page * pageSize > 0)
         xml += QStringLiteral("<atom:link rel=\"next\" href=\"%1\"/>").arg(Server.Url(QStringLiteral("/feed.xml?page=%1").arg(page + 1)));
     if (!newestOnly && page > 1)
         xml += QStringLiteral("<atom:link rel=\"previous\" href=\"%1\"/>").arg(Server.Url(QStringLiteral("/feed.xml?page=%1").arg(page - 1)));
@@ -431,7 +446,7 @@ THttpTestResponse TServiceBlog::WordPressList(int page, int perPage) const
                 ListMode == TListMode::Retitled ? TitleHtml(n) + QStringLiteral(" | ブログ") : TitleHtml(n)}}}});
     }
     THttpTestResponse response = JsonResponse(200, Json(posts));
-    response.Header("X-WP-Total", QByteArray::number(FCount));
+    response.Header("X-WP-Total", QByteArray::number(AnnouncedTotal ? AnnouncedTotal.load() : FCount.load()));
     response.Header("X-WP-TotalPages", QByteArray::number(pages));
     return response;
 }
@@ -531,10 +546,10 @@ THttpTestResponse TServiceBlog::BloggerFeed(int start, int max, bool byPublished
 
 // As Ameba answers /ID/entrylist.html and entrylist-N.html: 20 entries a page, the
 // paging button to the next (older) page while there is one.
-THttpTestResponse TServiceBlog::AmebaList(int page) const
+THttpTestResponse TServiceBlog::AmebaList(int page, int entriesOf) const
 {
     constexpr int PageSize = 20;
-    const int newest = FCount - (page - 1) * PageSize;
+    const int newest = FCount - (entriesOf - 1) * PageSize;
     if (page < 1 || newest < 1)
         return THttpTestResponse::WithStatus(404, "<html><body>ページが見つかりません</body></html>");
     QString html = AmebaHead(Server.Url(page == 1 ? QStringLiteral("/umiko/entrylist.html")
@@ -551,7 +566,7 @@ THttpTestResponse TServiceBlog::AmebaList(int page) const
     if (page > 1)
         html += QStringLiteral("<a class=\"skin-pagingPrev\" href=\"/umiko/entrylist%1.html\">前へ</a>")
                     .arg(page == 2 ? QString() : QStringLiteral("-%1").arg(page - 1));
-    if (newest - PageSize > 0)
+    if (FCount - page * PageSize > 0)
         html += QStringLiteral("<a class=\"skin-pagingNext\" href=\"/umiko/entrylist-%1.html\">次へ</a>").arg(page + 1);
     html += QStringLiteral("</div></div></body></html>");
     return THttpTestResponse::Html(html.toUtf8(), "text/html; charset=UTF-8");

@@ -29,6 +29,8 @@ public:
         OtherUrls,    // entry URLs with a query that the pages' links do not carry
         EditedFirst,  // posts edited last first, whatever is asked (Blogger)
         NewestOnly,   // a feed of the newest entries that pages no further (Hatena, Generic)
+        EmptyLater,   // 200 without entries from the second page on (a maintenance page)
+        Repeats,      // the first page's entries at every page, as a cache that ignores the query
     };
 
     // count entries; number 1 is the oldest.
@@ -42,6 +44,8 @@ public:
     std::atomic<bool> OlderLinks{true};
     // Whether entry pages show their title (WordPress).
     std::atomic<bool> TitledPages{true};
+    // The number of posts WordPress's list announces (X-WP-Total) when not 0.
+    std::atomic<int> AnnouncedTotal{0};
 
     QString TopUrl() const { return Server.Url(QStringLiteral("/")); }
     TBlogConfig BlogConfig() const;
@@ -64,11 +68,12 @@ private:
     THttpTestResponse TopPage() const;
     THttpTestResponse EntryPage(int n) const;
     THttpTestResponse WordPressList(int page, int perPage) const;
+    THttpTestResponse EmptyList() const;
     THttpTestResponse BloggerFeed(int start, int max, bool byPublished, const QString &label) const;
     THttpTestResponse LabelPage(const QString &label, int start) const;
     THttpTestResponse HatenaFeed(qint64 before) const;
-    THttpTestResponse GenericFeed(int page) const;
-    THttpTestResponse AmebaList(int page) const;
+    THttpTestResponse GenericFeed(int page, int entriesOf) const;
+    THttpTestResponse AmebaList(int page, int entriesOf) const;
     static QString AmebaArticle(int n, const QString &url, const QString &title);
     int EntryNumber(const QString &target) const;
     QString ListTitle(int n) const;
