@@ -41,7 +41,8 @@ void TProjectLock::Acquire(const QString &fileName)
             ::close(fd);
             const QString who = QString::fromUtf8(holder, got > 0 ? got : 0).trimmed();
             throw EProjectBusy(
-                QStringLiteral("このプロジェクトファイルは別のプログラムが変更のために開いています: %1%2")
+                // The path on a line of its own, so that no wrapping breaks it.
+                QStringLiteral("このプロジェクトファイルは別のプログラムが変更のために開いています:\n%1%2")
                     .arg(QDir::toNativeSeparators(canonical),
                          who.isEmpty() ? QString() : QStringLiteral("\n（%1）").arg(who)));
         }
