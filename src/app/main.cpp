@@ -1,5 +1,6 @@
 #include "app/Tguiutility.h"
 #include "app/Tmessagebox.h"
+#include "app/Tsingleinstance.h"
 #include "app/UnitFormMain.h"
 #include "platform/Tapptitle.h"
 
@@ -77,6 +78,12 @@ int main(int argc, char **argv)
         QApplication::installTranslator(&qtTranslator);
     QuitOnTerminationSignals();
 
+    // A project that a running window of this user has open is shown there.
+    const QStringList startArguments = QApplication::arguments().mid(1);
+    if (!startArguments.isEmpty() && !startArguments.first().startsWith(QLatin1Char('-'))
+        && TSingleInstance::ShowInRunningWindow(startArguments.first()))
+        return 0;
+
     std::unique_ptr<TFormMain> form;
     if (!RunGuarded(nullptr, [&form] { form = std::make_unique<TFormMain>(); }))
         return 1;
@@ -96,6 +103,11 @@ int main(int argc, char **argv)
             form->KeepWorkAndQuit();
         }, Qt::QueuedConnection);
     }
+    TSingleInstance instance(
+        [&form](const QString &fileName) {
+            return form->GetDb() && SameProjectFile(fileName, form->GetProject().GetFileName());
+        },
+        [&form] { form->BringToFront(); });
     form->show();
     int result = 1;
     RunGuarded(nullptr, [&result] { result = QApplication::exec(); });
