@@ -72,7 +72,10 @@ void TAppConfig::Save(const QString &fileName) const
     if (ini.LoadFromFile(fileName, &why) == TIniFile::TLoadResult::Unreadable)
         throw fail(why);
     ini.WriteBool(Section, KeyUseProxy, FUseProxy);
-    ini.WriteBool(Section, KeyUseSystemProxy, !FUseProxy && FUseSystemProxy);
+    // Written only once chosen, so that a file of someone who never did stays as it was.
+    const bool system = !FUseProxy && FUseSystemProxy;
+    if (system || !ini.ReadString(Section, KeyUseSystemProxy, QString()).isEmpty())
+        ini.WriteBool(Section, KeyUseSystemProxy, system);
     ini.WriteString(Section, KeyProxyServer, FProxyServer);
     ini.WriteInteger(Section, KeyProxyPort, FProxyPort);
     ini.WriteInteger(Section, KeySleepTime, FSleepTime);

@@ -118,7 +118,15 @@ void TProject::Write(TLdbDb &db)
     THtmlValuesByTemplate others = FOtherHtmlValues;
     // The current template's values are those of the html table.
     others.remove(FHtmlTemplateName);
-    db.SetConfig(OtherHtmlValuesKey, others.isEmpty() ? QString() : OtherHtmlValuesText(others));
+    if (!others.isEmpty()) {
+        db.SetConfig(OtherHtmlValuesKey, OtherHtmlValuesText(others));
+    } else {
+        // No row at all when there is nothing to keep, as in the files before it.
+        db.Prepare(QStringLiteral("delete from config where name = :KEY"));
+        db.BindText(QStringLiteral(":KEY"), OtherHtmlValuesKey);
+        db.Exec();
+        db.FQuery().finish();
+    }
 
     db.DeleteCategories();
     db.InsertCategory(0, QStringLiteral(" "), QString());
