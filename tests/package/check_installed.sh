@@ -42,7 +42,7 @@ expect "<html" "$(cat "$home/work/toc.html")" "the made page"
 
 # A project file is of the program's own type, which the desktop entry opens.
 if command -v update-mime-database >/dev/null && command -v xdg-mime >/dev/null; then
-  update-mime-database "$prefix/share/mime"
+  update-mime-database "$prefix/share/mime" >/dev/null
   type="$(env -u XDG_CURRENT_DESKTOP XDG_DATA_HOME="$home/data" XDG_DATA_DIRS="$prefix/share:/usr/share" \
     xdg-mime query filetype "$home/work/blog.FDB")"
   [ "$type" = application/x-varnoki-project ] || { echo "FAIL: xdg-mime says blog.FDB is \"$type\""; fail=1; }
