@@ -827,7 +827,7 @@ void TFormMain::RestoreWindowState()
     if (widths.size() != 4) {
         // The designed widths, widened where the font would cut off a header or a date.
         // The URL is narrow (elided in the middle, whole in its tool tip).
-        widths = {110, 70, 200, 80};
+        widths = {110, 70, 180, 80};
         const QFontMetrics header = GridComment->horizontalHeader()->fontMetrics();
         for (int column = 0; column < 4; ++column) {
             const QString title = FCommentModel->headerData(column, Qt::Horizontal).toString();
@@ -1136,16 +1136,24 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 
 void TFormMain::FitCommentColumns()
 {
-    // The comment, the point of the page, keeps at least two fifths of the width:
-    // the other columns give way in proportion, none below a readable minimum.
+    // The comment, the point of the page, keeps at least two fifths of the width: the
+    // URL (elided, whole in its tool tip) and the title give way, the date and the
+    // categories keep what their text needs.
     const int available = GridComment->viewport()->width() * 3 / 5;
     int used = 0;
     for (int column = 0; column < TCommentGridModel::ColumnComment; ++column)
         used += GridComment->columnWidth(column);
-    if (used <= available || used <= 0)
-        return;
-    for (int column = 0; column < TCommentGridModel::ColumnComment; ++column)
-        GridComment->setColumnWidth(column, qMax(40, GridComment->columnWidth(column) * available / used));
+    int excess = used - available;
+    for (const int column : {int(TCommentGridModel::ColumnUrl), int(TCommentGridModel::ColumnTitle)}) {
+        if (excess <= 0)
+            return;
+        const int minimum = column == TCommentGridModel::ColumnUrl ? 60 : 100;
+        const int give = qMin(excess, GridComment->columnWidth(column) - minimum);
+        if (give > 0) {
+            GridComment->setColumnWidth(column, GridComment->columnWidth(column) - give);
+            excess -= give;
+        }
+    }
 }
 
 void TFormMain::ActionCommentOpenUrlExecute()
