@@ -36,6 +36,11 @@ install(FILES ${CMAKE_BINARY_DIR}/desktop/${VARNOKI_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_BINARY_DIR}/desktop/${VARNOKI_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The project file type; the package's trigger of shared-mime-info updates the database.
+configure_file(${CMAKE_SOURCE_DIR}/data/desktop/varnoki-mime.xml
+  ${CMAKE_BINARY_DIR}/desktop/mime/${VARNOKI_APP_ID}.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/desktop/mime/${VARNOKI_APP_ID}.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 
 execute_process(COMMAND date -u -R -d "${VARNOKI_RELEASE_DATE} 00:00:00"
   OUTPUT_VARIABLE VARNOKI_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE
@@ -80,7 +85,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libqt6svg6 too: the linker drops it as unused, but its plugins draw the SVG icons.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "firebird3.0-server-core, libib-util, libqt6sql6-ibase, libqt6sql6-sqlite, libqt6svg6, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n, xdg-utils, shared-mime-info")
 # CPack puts the summary first and indents every line itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Varnoki (ブログ目次作成ソフト) walks a weblog from its newest entry back
 to the oldest, records every entry's address, title and date, collects which

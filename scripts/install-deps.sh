@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   sqlite3 python3 cmark-gfm fonts-noto-cjk qt6-translations-l10n
   librsvg2-bin desktop-file-utils appstream lintian dpkg-dev
+  shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
 
 missing=()

@@ -86,16 +86,18 @@ QVariant TCommentGridModel::data(const QModelIndex &index, int role) const
         QString text = CellText(index.row(), index.column());
         if (text.isEmpty())
             return QVariant();
-        // Only the comment column breaks lines; the others show one line as it is.
-        if (role == Qt::DisplayRole && index.column() != ColumnComment) {
+        // Rows are one line high: a comment's line breaks show as a mark, the other
+        // texts' as spaces. The tool tip shows the text as it is.
+        if (role == Qt::DisplayRole) {
+            const QString lineBreak = index.column() == ColumnComment ? QStringLiteral(" ↵ ") : QStringLiteral(" ");
             text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-            text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            text.replace(QLatin1Char('\n'), lineBreak);
         }
         return text;
     }
+    case Qt::EditRole:
+        return CellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
-        if (index.column() == ColumnComment)
-            return int(Qt::AlignLeft | Qt::AlignTop);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     default: return QVariant();
     }
@@ -119,14 +121,34 @@ QVariant TCommentGridModel::headerData(int section, Qt::Orientation orientation,
     }
 }
 
+Qt::ItemFlags TCommentGridModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == ColumnComment && index.row() < FEntries.size())
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+bool TCommentGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != ColumnComment
+        || index.row() >= FEntries.size())
+        return false;
+    const QString comment = value.toString();
+    if (comment == CellText(index.row(), ColumnComment))
+        return false;
+    // The database first: the grid must not show a comment that was not stored.
+    if (!OnCommentEdited || !OnCommentEdited(index.row(), comment))
+        return false;
+    SetComment(index.row(), comment);
+    return true;
+}
+
 void TCommentGridDelegate::initStyleOption(QStyleOptionViewItem *option,
                                            const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
-    if (index.column() == TCommentGridModel::ColumnComment)
-        option->features |= QStyleOptionViewItem::WrapText;
-    else
-        option->features &= ~QStyleOptionViewItem::WrapText;
+    option->features &= ~QStyleOptionViewItem::WrapText;
     option->textElideMode = index.column() == TCommentGridModel::ColumnUrl ? Qt::ElideMiddle : Qt::ElideRight;
 }
 

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QStyledItemDelegate>
 
+#include <functional>
+
 // "yyyy/MM/dd"; the date-time 0 shows as 1899/12/30.
 QString EntryDateText(TDateTime value);
 
@@ -37,6 +39,13 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    // The comment cell is edited in place; the other cells are read only.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // Stores an entry's new comment (the entry index and the text); false when it
+    // could not, so the cell keeps the comment that is stored.
+    std::function<bool(int, const QString &)> OnCommentEdited;
 
     QString CellText(int row, int column) const;
     // The entry's title, URL, categories and comment, folded for the filter.
@@ -77,8 +86,8 @@ private:
     QStringList FWords;
 };
 
-// Word-wraps the comment column; the other columns stay on one line with an ellipsis,
-// the URL's in the middle so that both its site and its last part show.
+// Every cell on one line with an ellipsis, the URL's in the middle so that both its
+// site and its last part show.
 class TCommentGridDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -10,6 +10,8 @@ struct TTestNames
     bool On = false;
     QQueue<QString> Names;
     QString LastDirectory;
+    QString LastFilter;
+    QString LastFileName;
 };
 
 TTestNames &Test()
@@ -19,9 +21,11 @@ TTestNames &Test()
 }
 
 QString Run(QWidget *parent, QFileDialog::AcceptMode mode, const QString &directory,
-            const QString &filter, const QString &defaultSuffix)
+            const QString &filter, const QString &defaultSuffix, const QString &fileName)
 {
     Test().LastDirectory = directory;
+    Test().LastFilter = filter;
+    Test().LastFileName = fileName;
     if (Test().On) {
         if (Test().Names.isEmpty())
             return QString();
@@ -35,6 +39,8 @@ QString Run(QWidget *parent, QFileDialog::AcceptMode mode, const QString &direct
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
@@ -44,13 +50,14 @@ QString Run(QWidget *parent, QFileDialog::AcceptMode mode, const QString &direct
 QString TFileDialog::GetOpenFileName(QWidget *parent, const QString &directory,
                                      const QString &filter)
 {
-    return Run(parent, QFileDialog::AcceptOpen, directory, filter, QString());
+    return Run(parent, QFileDialog::AcceptOpen, directory, filter, QString(), QString());
 }
 
 QString TFileDialog::GetSaveFileName(QWidget *parent, const QString &directory,
-                                     const QString &filter, const QString &defaultSuffix)
+                                     const QString &filter, const QString &defaultSuffix,
+                                     const QString &fileName)
 {
-    return Run(parent, QFileDialog::AcceptSave, directory, filter, defaultSuffix);
+    return Run(parent, QFileDialog::AcceptSave, directory, filter, defaultSuffix, fileName);
 }
 
 void TFileDialog::SetTestMode(bool on)
@@ -67,4 +74,14 @@ void TFileDialog::SetNextFileName(const QString &fileName)
 QString TFileDialog::LastDirectory()
 {
     return Test().LastDirectory;
+}
+
+QString TFileDialog::LastFilter()
+{
+    return Test().LastFilter;
+}
+
+QString TFileDialog::LastFileName()
+{
+    return Test().LastFileName;
 }

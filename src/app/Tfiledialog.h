@@ -13,11 +13,16 @@ public:
     static QString GetOpenFileName(QWidget *parent, const QString &directory,
                                    const QString &filter);
     // Adds defaultSuffix to a name without one and asks before replacing a file.
+    // fileName: the name offered in the dialog's name box.
     static QString GetSaveFileName(QWidget *parent, const QString &directory,
-                                   const QString &filter, const QString &defaultSuffix);
+                                   const QString &filter, const QString &defaultSuffix,
+                                   const QString &fileName = QString());
 
     static void SetTestMode(bool on);
     static void SetNextFileName(const QString &fileName);
     // The folder the last dialog opened in.
     static QString LastDirectory();
+    // The filter and the offered file name of the last dialog.
+    static QString LastFilter();
+    static QString LastFileName();
 };

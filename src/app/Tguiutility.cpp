@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QUrl>
 
@@ -34,6 +36,56 @@ QIcon GetProgramIcon()
 void OpenUrlInBrowser(const QString &url)
 {
     StartWithSignalsOpen([&url] { QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode)); });
+}
+
+namespace {
+// The command line of the desktop entry that opens text/plain files, for fileName;
+// empty when the desktop names none.
+QStringList TextEditorCommand(const QString &fileName)
+{
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                             QStringLiteral("text/plain")});
+    if (!query.waitForFinished(3000) || query.exitCode() != 0)
+        return {};
+    const QString desktopId = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+    if (desktopId.isEmpty() || desktopId.contains(QLatin1Char('/')))
+        return {};
+    const QString entry = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId);
+    if (entry.isEmpty())
+        return {};
+    const QString exec = TIniFile(entry).ReadString(QStringLiteral("Desktop Entry"), QStringLiteral("Exec"), QString());
+    if (exec.isEmpty())
+        return {};
+    QStringList command;
+    bool fileGiven = false;
+    for (const QString &argument : QProcess::splitCommand(exec)) {
+        if (argument == QLatin1String("%f") || argument == QLatin1String("%F")
+            || argument == QLatin1String("%u") || argument == QLatin1String("%U")) {
+            command.append(fileName);
+            fileGiven = true;
+        } else if (argument.size() == 2 && argument.startsWith(QLatin1Char('%'))) {
+            continue; // the entry's other field codes have nothing to stand for here
+        } else {
+            command.append(QString(argument).replace(QStringLiteral("%%"), QStringLiteral("%")));
+        }
+    }
+    if (!fileGiven)
+        command.append(fileName);
+    return command;
+}
+} // namespace
+
+void OpenFileInTextEditor(const QString &fileName)
+{
+    const QStringList command = TextEditorCommand(fileName);
+    if (command.isEmpty() || !QProcess::startDetached(command.first(), command.mid(1)))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+}
+
+void OpenFolder(const QString &folder)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 QToolButton *MakeActionButton(QAction *action, QWidget *parent)

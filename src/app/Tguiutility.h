@@ -24,6 +24,14 @@ QIcon GetProgramIcon();
 // Hands the URL text, unchanged, to the user's web browser; the result is not looked at.
 void OpenUrlInBrowser(const QString &url);
 
+// Opens a text file in the desktop's text editor (the application for text/plain), so
+// that it shows as text even when its name ends in .html; without one, in the
+// application for the file's own type.
+void OpenFileInTextEditor(const QString &fileName);
+
+// Shows the folder in the file manager.
+void OpenFolder(const QString &folder);
+
 // A button showing the action's caption and glyph, in the keyboard's tab chain.
 QToolButton *MakeActionButton(QAction *action, QWidget *parent);
 

@@ -11,6 +11,7 @@ struct TTestAnswers
 {
     bool On = false;
     QQueue<QMessageBox::StandardButton> Answers;
+    QQueue<int> Choices;
     QStringList Shown;
 };
 
@@ -25,12 +26,40 @@ void TMessageBox::SetTestMode(bool on)
 {
     Test().On = on;
     Test().Answers.clear();
+    Test().Choices.clear();
     Test().Shown.clear();
 }
 
 void TMessageBox::SetNextAnswer(QMessageBox::StandardButton answer)
 {
     Test().Answers.enqueue(answer);
+}
+
+void TMessageBox::SetNextChoice(int index)
+{
+    Test().Choices.enqueue(index);
+}
+
+int TMessageBox::Choose(QWidget *parent, const QString &text, const QStringList &captions,
+                        int defaultIndex)
+{
+    if (Test().On) {
+        Test().Shown.append(text);
+        return Test().Choices.isEmpty() ? -1 : Test().Choices.dequeue();
+    }
+    QMessageBox box(QMessageBox::Information, GetApplicationTitle(), text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton *> buttons;
+    for (int i = 0; i < captions.size(); ++i) {
+        // The last caption closes the box, so Escape answers as it does.
+        const QMessageBox::ButtonRole role = i + 1 == captions.size() ? QMessageBox::RejectRole
+                                                                       : QMessageBox::ActionRole;
+        buttons.append(box.addButton(captions.at(i), role));
+    }
+    if (defaultIndex >= 0 && defaultIndex < buttons.size())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultIndex)));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
 }
 
 QStringList TMessageBox::TakeShownTexts()
@@ -60,7 +89,6 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, QMessageBox::Icon
         {QMessageBox::Cancel, u"キャンセル"},
         {QMessageBox::Yes, u"復元する(&R)"},
         {QMessageBox::No, u"破棄する(&D)"},
-        {QMessageBox::Open, u"ブラウザで開く(&O)"},
         {QMessageBox::Close, u"閉じる"},
         {QMessageBox::Apply, u"置き換える(&R)"},
     };
@@ -84,11 +112,6 @@ QMessageBox::StandardButton TMessageBox::AskReplace(QWidget *parent, const QStri
                 QMessageBox::Apply | QMessageBox::Cancel, QMessageBox::Cancel);
 }
 
-QMessageBox::StandardButton TMessageBox::AskOpenHtml(QWidget *parent, const QString &text)
-{
-    return Show(parent, QMessageBox::Information, GetApplicationTitle(), text,
-                QMessageBox::Open | QMessageBox::Close, QMessageBox::Close);
-}
 
 QMessageBox::StandardButton TMessageBox::AskRestore(QWidget *parent, const QString &text)
 {

@@ -19,13 +19,19 @@ public:
     static QMessageBox::StandardButton AskSaveChanges(QWidget *parent);
     // Apply (replace) or Cancel (keep what there is), Cancel the default.
     static QMessageBox::StandardButton AskReplace(QWidget *parent, const QString &text);
-    // Open (in the browser) or Close, for the page just made.
-    static QMessageBox::StandardButton AskOpenHtml(QWidget *parent, const QString &text);
     // Yes (restore), No (discard) or Cancel (decide at the next start) for work a
     // process left unsaved.
     static QMessageBox::StandardButton AskRestore(QWidget *parent, const QString &text);
 
+    // One of several buttons with the program's own captions: the index of the
+    // caption chosen. The last caption closes the box, so Escape chooses it.
+    // defaultIndex takes Enter.
+    static int Choose(QWidget *parent, const QString &text, const QStringList &captions,
+                      int defaultIndex);
+
     static void SetTestMode(bool on);
+    // The answer of the next Choose (a caption's index).
+    static void SetNextChoice(int index);
     static void SetNextAnswer(QMessageBox::StandardButton answer);
     // The texts of the boxes shown (or answered) since the last call, oldest first.
     static QStringList TakeShownTexts();

@@ -1,6 +1,10 @@
 #include "app/Tvaluelisteditor.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 
@@ -18,8 +22,12 @@ public:
                           const QModelIndex &index) const override
     {
         const QStringList choices = index.data(TValueListEditor::ChoicesRole).toStringList();
-        if (choices.isEmpty())
-            return QStyledItemDelegate::createEditor(parent, option, index);
+        if (choices.isEmpty()) {
+            QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+            if (auto *line = qobject_cast<QLineEdit *>(editor))
+                line->setPlaceholderText(index.data(TValueListEditor::DefaultRole).toString());
+            return editor;
+        }
         auto *combo = new QComboBox(parent);
         combo->setEditable(false);
         combo->setObjectName(QStringLiteral("ValueChoices"));
@@ -41,11 +49,39 @@ public:
         }
         const QString value = index.data(Qt::EditRole).toString();
         QStringList items = index.data(TValueListEditor::ChoicesRole).toStringList();
-        if (!items.contains(value))
+        // An empty value opens on what it stands for; a blank line is offered only
+        // where the choices allow empty.
+        QString current = value;
+        if (value.isEmpty() && !items.contains(value)) {
+            current = index.data(TValueListEditor::DefaultRole).toString();
+            if (!items.contains(current))
+                current = items.value(0);
+        } else if (!items.contains(value)) {
             items.prepend(value);
+        }
         combo->clear();
         combo->addItems(items);
-        combo->setCurrentIndex(int(items.indexOf(value)));
+        combo->setCurrentIndex(int(items.indexOf(current)));
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const QString defaultValue = index.data(TValueListEditor::DefaultRole).toString();
+        if (defaultValue.isEmpty() || !index.data(Qt::DisplayRole).toString().isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        // An empty value shows greyed what the template will use for it.
+        QStyleOptionViewItem shown = option;
+        initStyleOption(&shown, index);
+        shown.text = defaultValue;
+        shown.palette.setColor(QPalette::Text, option.palette.color(QPalette::PlaceholderText));
+        shown.palette.setColor(QPalette::HighlightedText,
+                               option.palette.color(QPalette::Disabled, QPalette::HighlightedText));
+        const QWidget *widget = option.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &shown, painter, widget);
     }
 
     void setModelData(QWidget *editor, QAbstractItemModel *model,
@@ -76,7 +112,7 @@ TValueListEditor::TValueListEditor(QWidget *parent)
 }
 
 void TValueListEditor::AppendRow(const QString &name, const QString &value,
-                                 const QStringList &choices)
+                                 const QStringList &choices, const QString &defaultValue)
 {
     const int row = rowCount();
     insertRow(row);
@@ -86,6 +122,10 @@ void TValueListEditor::AppendRow(const QString &name, const QString &value,
     auto *valueItem = new QTableWidgetItem(value);
     if (!choices.isEmpty())
         valueItem->setData(ChoicesRole, choices);
+    if (!defaultValue.isEmpty()) {
+        valueItem->setData(DefaultRole, defaultValue);
+        valueItem->setToolTip(QStringLiteral("空のときは「%1」").arg(defaultValue));
+    }
     setItem(row, 1, valueItem);
 }
 

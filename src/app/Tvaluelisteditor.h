@@ -14,9 +14,12 @@ class TValueListEditor : public QTableWidget
 public:
     explicit TValueListEditor(QWidget *parent);
 
-    // choices: the values the drop-down offers; empty means free text.
+    // choices: the values the drop-down offers; empty means free text. An empty
+    // choice among them lets the value be empty. defaultValue: what an empty value
+    // stands for, shown greyed in its place.
     void AppendRow(const QString &name, const QString &value,
-                   const QStringList &choices = QStringList());
+                   const QStringList &choices = QStringList(),
+                   const QString &defaultValue = QString());
     QStringList GetChoices(int row) const;
     QString GetName(int row) const;
     QString GetValue(int row) const;
@@ -33,6 +36,8 @@ public:
 
     // The data role of a value cell that holds its choices.
     static constexpr int ChoicesRole = Qt::UserRole + 1;
+    // The data role of a value cell that holds its default.
+    static constexpr int DefaultRole = Qt::UserRole + 2;
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;

@@ -38,6 +38,15 @@ TFormConfigGeneral::TFormConfigGeneral(QWidget *parent, TAppConfig &config)
     RadioButtonUseProxy1->setObjectName(QStringLiteral("RadioButtonUseProxy1"));
     RadioButtonUseProxy2 = new QRadioButton(QStringLiteral("手動でプロキシを設定する(&M)"), page);
     RadioButtonUseProxy2->setObjectName(QStringLiteral("RadioButtonUseProxy2"));
+    RadioButtonSystemProxy = new QRadioButton(QStringLiteral("システムのプロキシ設定を使う(&S)"), page);
+    RadioButtonSystemProxy->setObjectName(QStringLiteral("RadioButtonSystemProxy"));
+    // What "the system's" means here: the variables every terminal program reads.
+    QStringList proxyVariables;
+    for (const char *name : {"http_proxy", "https_proxy", "no_proxy"}) {
+        const QString value = qEnvironmentVariable(name);
+        proxyVariables.append(QStringLiteral("%1=%2").arg(QLatin1String(name), value.isEmpty() ? QStringLiteral("（なし）") : value));
+    }
+    RadioButtonSystemProxy->setToolTip(proxyVariables.join(QLatin1Char('\n')));
     EditProxyServer = MakeEdit(page, QStringLiteral("EditProxyServer"));
     EditProxyPort = MakeEdit(page, QStringLiteral("EditProxyPort"));
     EditSleepTime = MakeEdit(page, QStringLiteral("EditSleepTime"));
@@ -48,18 +57,26 @@ TFormConfigGeneral::TFormConfigGeneral(QWidget *parent, TAppConfig &config)
     labelPort->setBuddy(EditProxyPort);
     auto *labelSleep = new QLabel(QStringLiteral("ページダウンロード後の待機時間"), page);
     labelSleep->setBuddy(EditSleepTime);
+    EditSleepTime->setPlaceholderText(QStringLiteral("1000"));
+    LabelSleepHint = new QLabel(QStringLiteral("推奨: ブログサービス（はてな・Ameba・FC2 など）では 1000 ms 以上。"
+                                               "短いと、サービスに負担をかけたり、アクセスを拒まれたりします。"), page);
+    LabelSleepHint->setObjectName(QStringLiteral("LabelSleepHint"));
+    LabelSleepHint->setWordWrap(true);
+    LabelSleepHint->setForegroundRole(QPalette::PlaceholderText);
 
     auto *grid = new QGridLayout(page);
     grid->addWidget(RadioButtonUseProxy1, 0, 0, 1, 3);
-    grid->addWidget(RadioButtonUseProxy2, 1, 0, 1, 3);
-    grid->addWidget(labelServer, 2, 0);
-    grid->addWidget(EditProxyServer, 2, 1, 1, 2);
-    grid->addWidget(labelPort, 3, 0);
-    grid->addWidget(EditProxyPort, 3, 1);
-    grid->addWidget(labelSleep, 4, 0);
-    grid->addWidget(EditSleepTime, 4, 1);
-    grid->addWidget(new QLabel(QStringLiteral("ms"), page), 4, 2);
-    grid->setRowStretch(5, 1);
+    grid->addWidget(RadioButtonSystemProxy, 1, 0, 1, 3);
+    grid->addWidget(RadioButtonUseProxy2, 2, 0, 1, 3);
+    grid->addWidget(labelServer, 3, 0);
+    grid->addWidget(EditProxyServer, 3, 1, 1, 2);
+    grid->addWidget(labelPort, 4, 0);
+    grid->addWidget(EditProxyPort, 4, 1);
+    grid->addWidget(labelSleep, 5, 0);
+    grid->addWidget(EditSleepTime, 5, 1);
+    grid->addWidget(new QLabel(QStringLiteral("ms"), page), 5, 2);
+    grid->addWidget(LabelSleepHint, 6, 0, 1, 3);
+    grid->setRowStretch(7, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(1, 200);
 
@@ -85,7 +102,8 @@ TFormConfigGeneral::TFormConfigGeneral(QWidget *parent, TAppConfig &config)
 
     connect(RadioButtonUseProxy1, &QRadioButton::toggled, this, &TFormConfigGeneral::RadioButtonUseProxyClick);
     connect(RadioButtonUseProxy2, &QRadioButton::toggled, this, &TFormConfigGeneral::RadioButtonUseProxyClick);
-    (FConfig.GetUseProxy() ? RadioButtonUseProxy2 : RadioButtonUseProxy1)->setChecked(true);
+    (FConfig.GetUseProxy() ? RadioButtonUseProxy2
+     : FConfig.GetUseSystemProxy() ? RadioButtonSystemProxy : RadioButtonUseProxy1)->setChecked(true);
     EditProxyServer->setText(FConfig.GetProxyServer());
     EditProxyPort->setText(QString::number(FConfig.GetProxyPort()));
     EditSleepTime->setText(QString::number(FConfig.GetSleepTime()));
@@ -103,6 +121,7 @@ void TFormConfigGeneral::BtnOKClick()
 {
     const bool manual = RadioButtonUseProxy2->isChecked();
     FConfig.SetUseProxy(manual);
+    FConfig.SetUseSystemProxy(RadioButtonSystemProxy->isChecked());
     if (manual) {
         FConfig.SetProxyServer(EditProxyServer->text());
         int port = 0;

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -20,6 +21,9 @@ public:
     QTabWidget *PageControl1;
     QRadioButton *RadioButtonUseProxy1;
     QRadioButton *RadioButtonUseProxy2;
+    // The environment's proxy, beside none and a given one.
+    QRadioButton *RadioButtonSystemProxy;
+    QLabel *LabelSleepHint;
     QLineEdit *EditProxyServer;
     QLineEdit *EditProxyPort;
     QLineEdit *EditSleepTime;

@@ -89,6 +89,17 @@ void TFormHelp::SetRows(const QList<QStringList> &rows, const QStringList &helpP
     }
 }
 
+void TFormHelp::SelectRow(int row)
+{
+    QTreeWidgetItem *item = ListViewBlog->topLevelItem(row);
+    if (!item)
+        return;
+    const QSignalBlocker blocker(ListViewBlog);
+    ListViewBlog->setCurrentItem(item);
+    ListViewBlog->scrollToItem(item);
+    ListViewBlogClick();
+}
+
 void TFormHelp::ListViewBlogClick()
 {
     const int index = ListViewBlog->indexOfTopLevelItem(ListViewBlog->currentItem());

@@ -25,6 +25,9 @@ public:
 
     // Shows the help document of the selected row.
     void ListViewBlogClick();
+    // Selects the row (the one in use in the main window) and shows its document; a
+    // row that is not there leaves the first selected.
+    void SelectRow(int row);
     // Shows the document at path, or says that it is missing.
     void ShowDocument(const QString &path);
 

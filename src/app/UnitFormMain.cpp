@@ -13,6 +13,7 @@
 #include "app/UnitFormConfigGeneral.h"
 #include "app/UnitFormDownloadCategory.h"
 #include "app/UnitFormDownloadEntry.h"
+#include "app/UnitFormGuide.h"
 #include "app/UnitFormHtmlTemplateHelp.h"
 #include "app/UnitFormMakingHtmlStatus.h"
 #include "output/Tmakehtml.h"
@@ -30,6 +31,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QRegularExpression>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -60,7 +63,31 @@
 
 namespace {
 const QString ProjectFilter = QStringLiteral("プロジェクトファイル(*.FDB);;すべてのファイル(*)");
-const QString HtmlFilter = QStringLiteral("HTMLファイル(*.htm*);;すべてのファイル(*)");
+
+// The template list's row: the name and what the template makes.
+QString TemplateListText(const THtmlTemplate &htmlTemplate)
+{
+    return htmlTemplate.GetName() + QStringLiteral(" — ") + TemplateKindText(htmlTemplate.GetKind());
+}
+
+QString HtmlSaveFilter(const THtmlTemplate &htmlTemplate)
+{
+    const QString ext = htmlTemplate.GetExt();
+    if (htmlTemplate.GetKind() == THtmlTemplate::TKind::Markdown)
+        return QStringLiteral("Markdownファイル(*.%1);;すべてのファイル(*)").arg(ext);
+    return QStringLiteral("HTMLファイル(*.%1 *.htm);;すべてのファイル(*)").arg(ext);
+}
+
+// A name fit for a file on any common file system.
+QString FileNameFromText(QString text)
+{
+    static const QRegularExpression unfit(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]+"));
+    text.replace(unfit, QStringLiteral(" "));
+    text = text.simplified();
+    while (text.startsWith(QLatin1Char('.')))
+        text.remove(0, 1);
+    return text.left(60).trimmed();
+}
 const QString GridColumnsKey = QStringLiteral("FormMain/GridCommentColumns");
 const QString GeometryKey = QStringLiteral("FormMain/Geometry");
 
@@ -100,6 +127,7 @@ TFormMain::TFormMain(QWidget *parent)
     menuFile->addAction(ActionFileClose);
     menuBar()->addMenu(QStringLiteral("設定(&O)"))->addAction(ActionConfigGeneral);
     QMenu *menuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    menuHelp->addAction(ActionHelpStart);
     menuHelp->addAction(ActionHelpContents);
     menuHelp->addAction(ActionHelpVersion);
 
@@ -170,6 +198,8 @@ void TFormMain::CreateActions()
     ActionHelpContents = MakeAction(this, QStringLiteral("ActionHelpContents"), QStringLiteral("ヘルプ"),
                                     QStringLiteral("このページのヘルプ(&H)"), QStringLiteral("help-browser"));
     ActionHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
+    ActionHelpStart = MakeAction(this, QStringLiteral("ActionHelpStart"), QStringLiteral("ヘルプ"),
+                                 QStringLiteral("はじめに(&S)"), QStringLiteral("help-browser"));
     ActionDownloadEntry = MakeAction(
         this, QStringLiteral("ActionDownloadEntry"), url, QStringLiteral("取得"),
         QStringLiteral("go-down"),
@@ -222,6 +252,7 @@ void TFormMain::CreateActions()
     Bind(ActionConfigGeneral, &TFormMain::ActionConfigGeneralExecute);
     Bind(ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
     Bind(ActionHelpContents, &TFormMain::ActionHelpContentsExecute);
+    Bind(ActionHelpStart, &TFormMain::ActionHelpStartExecute);
     Bind(ActionDownloadEntry, &TFormMain::ActionDownloadEntryExecute);
     Bind(ActionInsertCategory, &TFormMain::ActionInsertCategoryExecute);
     Bind(ActionUpdateCategory, &TFormMain::ActionUpdateCategoryExecute);
@@ -413,13 +444,19 @@ QWidget *TFormMain::CreatePageComment()
     GridComment->setItemDelegate(new TCommentGridDelegate(GridComment));
     GridComment->setSelectionBehavior(QAbstractItemView::SelectRows);
     GridComment->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Edits start only on the comment cell of the current row (EditCommentInPlace).
     GridComment->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    GridComment->setWordWrap(true);
+    GridComment->setWordWrap(false);
     GridComment->setTabKeyNavigation(false);
     GridComment->verticalHeader()->hide();
-    // Two lines, so that a comment of two lines shows whole.
-    GridComment->verticalHeader()->setDefaultSectionSize(GridComment->fontMetrics().lineSpacing() * 2 + 8);
+    // One line a row, so that a long blog fits many rows on the screen.
+    GridComment->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    GridComment->verticalHeader()->setDefaultSectionSize(GridComment->fontMetrics().height() + 8);
     GridComment->horizontalHeader()->setStretchLastSection(true);
+    GridComment->viewport()->installEventFilter(this);
+    FCommentModel->OnCommentEdited = [this](int row, const QString &comment) {
+        return RunGuarded(this, [this, row, &comment] { SaveEntryComment(row, comment); });
+    };
     GridComment->horizontalHeader()->setHighlightSections(false);
     GridComment->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -430,16 +467,20 @@ QWidget *TFormMain::CreatePageComment()
     connect(GridComment, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenuGridComment->popup(GridComment->viewport()->mapToGlobal(pos));
     });
-    // A double click on the URL opens it; elsewhere, as Enter does, it edits the comment.
+    // A double click on the URL opens it, on the comment edits it in place; elsewhere
+    // it opens the comment dialog. Enter and F2 edit the comment in place.
     connect(GridComment, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (index.column() == TCommentGridModel::ColumnUrl)
             ActionCommentOpenUrl->trigger();
+        else if (index.column() == TCommentGridModel::ColumnComment)
+            EditCommentInPlace();
         else
             ActionCommentEdit->trigger();
     });
-    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_Enter)}) {
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_Enter),
+                                      QKeyCombination(Qt::Key_F2)}) {
         auto *shortcut = new QShortcut(QKeySequence(key), GridComment, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, ActionCommentEdit, &QAction::trigger);
+        connect(shortcut, &QShortcut::activated, this, [this] { EditCommentInPlace(); });
     }
 
     QToolButton *speedButton6 = MakeActionButton(ActionCommentEdit, page);
@@ -475,6 +516,13 @@ QWidget *TFormMain::CreatePageHtml()
     label3->setBuddy(ComboBoxHtmlTemplate);
     QToolButton *speedButton11 = MakeActionButton(ActionHtmlHelp, page);
     speedButton11->setObjectName(QStringLiteral("SpeedButton11"));
+    LabelHtmlKind = new QLabel(QStringLiteral(
+        "はてなブログ・Ameba・FC2・livedoor・Seesaa・Blogger などのブログサービスでは、"
+        "記事に貼り付ける「HTML断片」か「Markdown」のテンプレートを選びます。"
+        "「HTMLページ」は自分のサイトに置くページです。"), page);
+    LabelHtmlKind->setObjectName(QStringLiteral("LabelHtmlKind"));
+    LabelHtmlKind->setWordWrap(true);
+    LabelHtmlKind->setForegroundRole(QPalette::PlaceholderText);
 
     EditHtmlConf = new TValueListEditor(page);
     EditHtmlConf->setObjectName(QStringLiteral("EditHtmlConf"));
@@ -487,10 +535,11 @@ QWidget *TFormMain::CreatePageHtml()
     grid->addWidget(label3, 0, 0);
     grid->addWidget(ComboBoxHtmlTemplate, 1, 0);
     grid->addWidget(speedButton11, 1, 1);
-    grid->addWidget(EditHtmlConf, 2, 0, 1, 2);
-    grid->addWidget(bitBtn1, 3, 0, 1, 2, Qt::AlignRight);
+    grid->addWidget(LabelHtmlKind, 2, 0, 1, 2);
+    grid->addWidget(EditHtmlConf, 3, 0, 1, 2);
+    grid->addWidget(bitBtn1, 4, 0, 1, 2, Qt::AlignRight);
     grid->setColumnStretch(0, 1);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(3, 1);
 
     QWidget::setTabOrder(ComboBoxHtmlTemplate, speedButton11);
     QWidget::setTabOrder(speedButton11, EditHtmlConf);
@@ -535,7 +584,7 @@ void TFormMain::InitializeOnIdle()
     FTemplateManager.Load();
     ComboBoxHtmlTemplate->clear();
     for (const THtmlTemplate &htmlTemplate : FTemplateManager.GetTemplates())
-        ComboBoxHtmlTemplate->addItem(htmlTemplate.GetName());
+        ComboBoxHtmlTemplate->addItem(TemplateListText(htmlTemplate));
     if (ComboBoxHtmlTemplate->count() > 0) {
         ComboBoxHtmlTemplate->setCurrentIndex(0);
         FillHtmlConf();
@@ -551,6 +600,13 @@ void TFormMain::InitializeOnIdle()
     // The blog's URL is what a new project needs first.
     PageControl1->setCurrentIndex(0);
     EditEntryUrl->setFocus();
+    // The first start shows how to go from a URL to a table of contents.
+    const QString guideShownKey = QStringLiteral("FormMain/StartGuideShown");
+    if (TWindowState::Read(guideShownKey).isEmpty()) {
+        TWindowState::Write(guideShownKey, QByteArrayLiteral("1"));
+        // Beside the window, which keeps the focus on the URL.
+        ShowGuide(QStringLiteral("はじめに"), QStringLiteral("qrc:/help/start.html"), false);
+    }
 }
 
 TProjectSession &TFormMain::Session()
@@ -634,6 +690,9 @@ void TFormMain::RememberRecentFile(const QString &fileName)
     files.removeAll(path);
     files.prepend(path);
     TWindowState::Write(RecentFilesKey, files.mid(0, MaxRecentFiles).join(QLatin1Char('\n')).toUtf8());
+    // A disabled submenu never asks to be filled, so it is filled here; later, as the
+    // file may have been opened from one of the menu's own items.
+    QTimer::singleShot(0, this, [this] { FillRecentFilesMenu(); });
 }
 
 void TFormMain::FillRecentFilesMenu()
@@ -678,8 +737,10 @@ void TFormMain::OpenProjectFile(const QString &fileName, bool askFirst)
     if (!QFileInfo(fileName).isFile()) {
         // A recent file that has gone leaves the list.
         QStringList files = RecentFiles();
-        if (files.removeAll(QFileInfo(fileName).absoluteFilePath()) > 0)
+        if (files.removeAll(QFileInfo(fileName).absoluteFilePath()) > 0) {
             TWindowState::Write(RecentFilesKey, files.join(QLatin1Char('\n')).toUtf8());
+            QTimer::singleShot(0, this, [this] { FillRecentFilesMenu(); });
+        }
         throw EVarnokiError(QStringLiteral("プロジェクトファイルが見つかりません: ") + QDir::toNativeSeparators(fileName));
     }
     const TWaitCursor wait;
@@ -720,6 +781,14 @@ void TFormMain::ActionFileSaveAsExecute()
     SetCaption(Session().Project().GetFileName());
     SetModified(false);
     RememberRecentFile(Session().Project().GetFileName());
+}
+
+void TFormMain::BringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
 }
 
 void TFormMain::ActionFileCloseExecute()
@@ -815,7 +884,8 @@ void TFormMain::RestoreWindowState()
     QList<int> widths = TWindowState::ReadIntegers(GridColumnsKey);
     if (widths.size() != 4) {
         // The designed widths, widened where the font would cut off a header or a date.
-        widths = {180, 70, 170, 70};
+        // The URL is narrow (elided in the middle, whole in its tool tip).
+        widths = {110, 70, 180, 80};
         const QFontMetrics header = GridComment->horizontalHeader()->fontMetrics();
         for (int column = 0; column < 4; ++column) {
             const QString title = FCommentModel->headerData(column, Qt::Horizontal).toString();
@@ -871,6 +941,7 @@ void TFormMain::ShowProject(const TProject &project)
             break;
         }
     }
+    FOtherHtmlValues = project.GetOtherHtmlValues();
     if (ComboBoxHtmlTemplate->count() > 0)
         FillHtmlConf();
     const THtmlValues values = project.GetHtmlValues();
@@ -891,13 +962,19 @@ void TFormMain::GatherProject(TProject &project)
     }
 
     EditHtmlConf->CommitEdit();
-    project.SetHtmlTemplateName(ComboBoxHtmlTemplate->currentText());
+    const int index = ComboBoxHtmlTemplate->currentIndex();
+    const THtmlTemplateList templates = FTemplateManager.GetTemplates();
+    const QString templateName = index >= 0 && index < templates.size() ? templates.at(index).GetName() : QString();
+    project.SetHtmlTemplateName(templateName);
     THtmlValues values;
     for (int row = 0; row < EditHtmlConf->rowCount(); ++row) {
         const QString name = EditHtmlConf->GetName(row);
         values.insert(name, EditHtmlConf->GetValue(name));
     }
     project.SetHtmlValues(values);
+    THtmlValuesByTemplate others = FOtherHtmlValues;
+    others.remove(templateName);
+    project.SetOtherHtmlValues(others);
 }
 
 void TFormMain::ComboBoxBlogTypeChange()
@@ -952,7 +1029,9 @@ void TFormMain::ActionDeleteCategoryExecute()
     QTreeWidgetItem *item = ListViewCategory->currentItem();
     if (!item || !item->isSelected())
         return;
-    if (TMessageBox::Confirm(this, QStringLiteral("選択されているカテゴリを削除します。\nよろしいですか？"))
+    // Which category goes is said below the question.
+    if (TMessageBox::Confirm(this, QStringLiteral("選択されているカテゴリを削除します。\nよろしいですか？")
+                                       + QStringLiteral("\n\n「%1」\n%2").arg(item->text(0), item->text(1)))
         != QMessageBox::Ok)
         return;
     delete item;
@@ -1093,17 +1172,40 @@ void TFormMain::ActionBlogTypeHelpExecute()
 {
     TFormBlogTypeHelp form(this);
     form.SetBlogConfigs(FBlogConfigManager.GetBlogConfigs());
+    form.SelectRow(ComboBoxBlogType->currentIndex());
     form.exec();
 }
 
-// The help of the page in front: the blog types' on the URL and comment pages, the
-// templates' on the HTML page.
+// The help of the page in front: the blog types' on the URL page, the comment page's
+// own, the templates' on the HTML page.
 void TFormMain::ActionHelpContentsExecute()
 {
     if (PageControl1->currentWidget() == TabSheet1)
         ActionHtmlHelp->trigger();
+    else if (PageControl1->currentWidget() == TabSheetComment)
+        ShowGuide(QStringLiteral("コメントの設定のヘルプ"), QStringLiteral("qrc:/help/comment.html"));
     else
         ActionBlogTypeHelp->trigger();
+}
+
+void TFormMain::ActionHelpStartExecute()
+{
+    ShowGuide(QStringLiteral("はじめに"), QStringLiteral("qrc:/help/start.html"));
+}
+
+void TFormMain::ShowGuide(const QString &caption, const QString &page, bool activate)
+{
+    for (TFormGuide *open : findChildren<TFormGuide *>()) {
+        if (open->GetPage() == QUrl(page)) {
+            open->show();
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
+    auto *guide = new TFormGuide(this, caption, QUrl(page));
+    guide->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    guide->show();
 }
 
 void TFormMain::PageControl1Change()
@@ -1134,17 +1236,9 @@ int TFormMain::CurrentCommentEntry() const
     return FCommentFilter->EntryIndex(GridComment->currentIndex());
 }
 
-void TFormMain::ActionCommentEditExecute()
+void TFormMain::SaveEntryComment(int row, const QString &comment)
 {
-    const int row = CurrentCommentEntry();
-    if (row < 0)
-        return;
     TEntry entry = FCommentModel->GetEntries().at(row);
-    TFormComment form(this);
-    form.SetEntry(entry.GetUrl(), entry.GetTitle(), entry.GetComment());
-    if (form.exec() != QDialog::Accepted)
-        return;
-    const QString comment = form.GetComment();
     if (comment == entry.GetComment())
         return;
     // The database first: the grid must not show a comment that was not stored.
@@ -1152,6 +1246,73 @@ void TFormMain::ActionCommentEditExecute()
     Db().SaveComment(entry);
     FCommentModel->SetComment(row, comment);
     SetModified(true);
+}
+
+void TFormMain::EditCommentInPlace()
+{
+    const int row = CurrentCommentEntry();
+    if (row < 0)
+        return;
+    // A comment of several lines would lose its breaks in a one-line editor.
+    if (FCommentModel->GetEntries().at(row).GetComment().contains(QLatin1Char('\n'))) {
+        ActionCommentEdit->trigger();
+        return;
+    }
+    const QModelIndex cell = GridComment->currentIndex().siblingAtColumn(TCommentGridModel::ColumnComment);
+    GridComment->setCurrentIndex(cell);
+    GridComment->edit(cell);
+}
+
+void TFormMain::ActionCommentEditExecute()
+{
+    TFormComment form(this);
+    for (;;) {
+        const int row = CurrentCommentEntry();
+        if (row < 0)
+            return;
+        const TEntry entry = FCommentModel->GetEntries().at(row);
+        const QModelIndex current = GridComment->currentIndex();
+        form.SetEntry(entry.GetUrl(), entry.GetTitle(), entry.GetComment());
+        form.SetNavigation(current.row() > 0, current.row() + 1 < FCommentFilter->rowCount());
+        const int result = form.exec();
+        if (result == QDialog::Rejected)
+            return;
+        SaveEntryComment(row, form.GetComment());
+        if (result == QDialog::Accepted)
+            return;
+        const int next = current.row() + (result == TFormComment::ResultNext ? 1 : -1);
+        GridComment->setCurrentIndex(current.siblingAtRow(next));
+        GridComment->scrollTo(GridComment->currentIndex());
+    }
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && watched == GridComment->viewport())
+        FitCommentColumns();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::FitCommentColumns()
+{
+    // The comment, the point of the page, keeps at least two fifths of the width: the
+    // URL (elided, whole in its tool tip) and the title give way, the date and the
+    // categories keep what their text needs.
+    const int available = GridComment->viewport()->width() * 3 / 5;
+    int used = 0;
+    for (int column = 0; column < TCommentGridModel::ColumnComment; ++column)
+        used += GridComment->columnWidth(column);
+    int excess = used - available;
+    for (const int column : {int(TCommentGridModel::ColumnUrl), int(TCommentGridModel::ColumnTitle)}) {
+        if (excess <= 0)
+            return;
+        const int minimum = column == TCommentGridModel::ColumnUrl ? 60 : 100;
+        const int give = qMin(excess, GridComment->columnWidth(column) - minimum);
+        if (give > 0) {
+            GridComment->setColumnWidth(column, GridComment->columnWidth(column) - give);
+            excess -= give;
+        }
+    }
 }
 
 void TFormMain::ActionCommentOpenUrlExecute()
@@ -1177,23 +1338,48 @@ void TFormMain::FillHtmlConf()
     TFillingScope filling(FFilling);
     EditHtmlConf->setRowCount(0);
     for (const QString &name : htmlTemplate.GetConfigNames())
-        EditHtmlConf->AppendRow(name, QString(), htmlTemplate.GetChoices(name));
+        EditHtmlConf->AppendRow(name, QString(), htmlTemplate.GetChoices(name), htmlTemplate.GetDefault(name));
     FTemplateIndex = ComboBoxHtmlTemplate->currentIndex();
+}
+
+void TFormMain::KeepHtmlValues()
+{
+    const THtmlTemplateList templates = FTemplateManager.GetTemplates();
+    if (FTemplateIndex < 0 || FTemplateIndex >= templates.size())
+        return;
+    EditHtmlConf->CommitEdit();
+    THtmlValues values;
+    for (int row = 0; row < EditHtmlConf->rowCount(); ++row) {
+        const QString name = EditHtmlConf->GetName(row);
+        values.insert(name, EditHtmlConf->GetValue(name));
+    }
+    FOtherHtmlValues.insert(templates.at(FTemplateIndex).GetName(), values);
 }
 
 void TFormMain::ComboBoxHtmlTemplateChange()
 {
     if (ComboBoxHtmlTemplate->currentIndex() == FTemplateIndex)
         return;
+    // What was typed for the template left comes back when it is chosen again.
+    KeepHtmlValues();
     FillHtmlConf();
+    const THtmlValues kept = FOtherHtmlValues.value(GetSelectedTemplate().GetName());
+    {
+        TFillingScope filling(FFilling);
+        for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+            if (!it.value().isEmpty())
+                EditHtmlConf->SetValue(it.key(), it.value());
+        }
+    }
     SetModified(true);
 }
 
 void TFormMain::ActionHtmlMakeExecute()
 {
     const THtmlTemplate htmlTemplate = GetSelectedTemplate();
-    const QString htmlPath = TFileDialog::GetSaveFileName(this, ProjectFolder(), HtmlFilter,
-                                                          QStringLiteral("html"));
+    const QString htmlPath = TFileDialog::GetSaveFileName(this, ProjectFolder(), HtmlSaveFilter(htmlTemplate),
+                                                          htmlTemplate.GetExt(),
+                                                          SuggestedHtmlFileName(htmlTemplate));
     if (htmlPath.isEmpty())
         return;
     EditHtmlConf->CommitEdit();
@@ -1208,13 +1394,29 @@ void TFormMain::ActionHtmlMakeExecute()
     // The program writes the page on its own; its end is reported when it comes.
     std::unique_ptr<TTemplateRun> run = form.TakeRun();
     TTemplateRun *started = run.get();
-    run->OnFinished = [this, started] {
-        QTimer::singleShot(0, this, [this, started] { TemplateRunFinished(started); });
+    const THtmlTemplate::TKind kind = htmlTemplate.GetKind();
+    run->OnFinished = [this, started, kind] {
+        QTimer::singleShot(0, this, [this, started, kind] {
+            RunGuarded(this, [this, started, kind] { TemplateRunFinished(started, kind); });
+        });
     };
     FTemplateRuns.push_back(std::move(run));
 }
 
-void TFormMain::TemplateRunFinished(TTemplateRun *run)
+QString TFormMain::SuggestedHtmlFileName(const THtmlTemplate &htmlTemplate)
+{
+    // The name the blog gave itself at the last download, else the project's, else
+    // the blog's host.
+    QString name = FileNameFromText(Db().GetConfig(QStringLiteral("blog_name")));
+    if (name.isEmpty())
+        name = FileNameFromText(QFileInfo(Session().Project().GetFileName()).completeBaseName());
+    if (name.isEmpty())
+        name = FileNameFromText(QUrl(EditEntryUrl->text().trimmed()).host());
+    name = name.isEmpty() ? QStringLiteral("目次") : name + QStringLiteral("の目次");
+    return name + QLatin1Char('.') + htmlTemplate.GetExt();
+}
+
+void TFormMain::TemplateRunFinished(TTemplateRun *run, THtmlTemplate::TKind kind)
 {
     const auto found = std::find_if(FTemplateRuns.begin(), FTemplateRuns.end(),
                                     [run](const auto &item) { return item.get() == run; });
@@ -1227,16 +1429,46 @@ void TFormMain::TemplateRunFinished(TTemplateRun *run)
         return;
     }
     const QString html = ended->GetHtmlPath();
-    if (TMessageBox::AskOpenHtml(this, QStringLiteral("HTMLファイルを作成しました。\n%1\n\nブラウザで開きますか？")
-                                           .arg(QDir::toNativeSeparators(html)))
-        == QMessageBox::Open)
-        OpenUrlInBrowser(QUrl::fromLocalFile(html).toString());
+    const QString folder = QFileInfo(html).absolutePath();
+    const QString shown = QDir::toNativeSeparators(html);
+    if (kind == THtmlTemplate::TKind::Page) {
+        // A page is looked at in the browser, or put on a server from its folder.
+        const int choice = TMessageBox::Choose(
+            this, QStringLiteral("HTMLファイルを作成しました。\n%1\n\nブラウザで開きますか？").arg(shown),
+            {QStringLiteral("ブラウザで開く(&O)"), QStringLiteral("フォルダーを開く(&F)"), QStringLiteral("閉じる")}, 0);
+        if (choice == 0)
+            OpenUrlInBrowser(QUrl::fromLocalFile(html).toString());
+        else if (choice == 1)
+            OpenFolder(folder);
+        return;
+    }
+    // A fragment or Markdown is pasted into a blog entry: its text is what counts.
+    const QString what = kind == THtmlTemplate::TKind::Markdown ? QStringLiteral("Markdownファイル")
+                                                                : QStringLiteral("HTML断片のファイル");
+    const int choice = TMessageBox::Choose(
+        this,
+        QStringLiteral("%1を作成しました。\n%2\n\n"
+                       "クリップボードにコピーして、ブログの記事の編集画面（HTML編集）に貼り付けてください。")
+            .arg(what, shown),
+        {QStringLiteral("クリップボードにコピー(&C)"), QStringLiteral("フォルダーを開く(&F)"),
+         QStringLiteral("テキストエディターで開く(&E)"), QStringLiteral("閉じる")}, 0);
+    if (choice == 0) {
+        QFile file(html);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EVarnokiError(QStringLiteral("作成したファイルを読み込めません: ") + shown);
+        QApplication::clipboard()->setText(QString::fromUtf8(file.readAll()));
+    } else if (choice == 1) {
+        OpenFolder(folder);
+    } else if (choice == 2) {
+        OpenFileInTextEditor(html);
+    }
 }
 
 void TFormMain::ActionHtmlHelpExecute()
 {
     TFormHtmlTemplateHelp form(this);
     form.SetTemplates(FTemplateManager.GetTemplates());
+    form.SelectRow(ComboBoxHtmlTemplate->currentIndex());
     form.exec();
 }
 

@@ -44,6 +44,8 @@ public:
     // Opens the project file, after the unsaved-changes question unless it was asked
     // already, and remembers it among the recent files.
     void OpenProjectFile(const QString &fileName, bool askFirst = true);
+    // Shows the window in front of the others, restored if it was minimised.
+    void BringToFront();
     // The recent project files, the latest first.
     static QStringList RecentFiles();
     // For a logout, kill or Ctrl+C: nothing is asked; unsaved work is kept as a
@@ -64,6 +66,7 @@ public:
     QAction *ActionConfigGeneral;
     QAction *ActionHelpVersion;
     QAction *ActionHelpContents;
+    QAction *ActionHelpStart;
     QMenu *MenuRecentFiles;
     QAction *ActionDownloadEntry;
     QAction *ActionInsertCategory;
@@ -96,6 +99,7 @@ public:
     QMenu *PopupMenuGridComment;
 
     QComboBox *ComboBoxHtmlTemplate;
+    QLabel *LabelHtmlKind;
     TValueListEditor *EditHtmlConf;
 
     void InitializeOnIdle();
@@ -143,6 +147,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -162,18 +167,34 @@ private:
     QString ProjectFolder() const;
     void AddCategoryRow(const QString &name, const QString &url);
     void FormClose();
-    // Tells how a template's program ended.
-    void TemplateRunFinished(TTemplateRun *run);
+    // Tells how a template's program ended, and offers what suits the file it made.
+    void TemplateRunFinished(TTemplateRun *run, THtmlTemplate::TKind kind);
+    // The table of contents' file name offered in the save dialog: the blog's name.
+    QString SuggestedHtmlFileName(const THtmlTemplate &htmlTemplate);
+    // The editor's values, kept under the name of the template they were typed for.
+    void KeepHtmlValues();
     // Offers to restore work that an earlier run left unsaved, or to discard it.
     void OfferRecovery();
     void RestoreWindowState();
     void RememberRecentFile(const QString &fileName);
     void FillRecentFilesMenu();
     void ActionHelpContentsExecute();
+    void ActionHelpStartExecute();
+    // Shows one of the program's own help pages beside the window (once: it is
+    // brought forward when already open).
+    // activate: false leaves the focus where it is (the guide shown at the first start).
+    void ShowGuide(const QString &caption, const QString &page, bool activate = true);
     // "120 / 2,000 件" under the filter, "2,000 件" without one.
     void ShowCommentCount();
     // The entry of the comment page's current row, or -1.
     int CurrentCommentEntry() const;
+    // Stores an entry's comment, then shows it; raises when the database fails.
+    void SaveEntryComment(int row, const QString &comment);
+    // Opens the editor on the current row's comment cell (the dialog for a comment of
+    // several lines).
+    void EditCommentInPlace();
+    // Narrows the other columns so that the comment keeps its share of the width.
+    void FitCommentColumns();
     void SaveWindowState();
 
     std::unique_ptr<TProjectSession> FSession;
@@ -184,6 +205,8 @@ private:
     TTemplateManager FTemplateManager;
     TBlogConfigManager FBlogConfigManager;
     int FTemplateIndex = -1;
+    // The values of the templates chosen before, by template name.
+    THtmlValuesByTemplate FOtherHtmlValues;
 
     QString FCaptionFileName;
     bool FModified = false;

@@ -1,6 +1,7 @@
 #include "app/Tguiutility.h"
 #include "app/Tmessagebox.h"
 #include "app/Tquitsignals.h"
+#include "app/Tsingleinstance.h"
 #include "app/UnitFormMain.h"
 #include "platform/Tapptitle.h"
 
@@ -37,14 +38,19 @@ int main(int argc, char **argv)
         QApplication::installTranslator(&qtTranslator);
     QuitOnTerminationSignals(nullptr);
 
+    // A project that a running window of this user has open is shown there.
+    const QStringList startArguments = QApplication::arguments().mid(1);
+    if (!startArguments.isEmpty() && !startArguments.first().startsWith(QLatin1Char('-'))
+        && TSingleInstance::ShowInRunningWindow(startArguments.first()))
+        return 0;
+
     std::unique_ptr<TFormMain> form;
     if (!RunGuarded(nullptr, [&form] { form = std::make_unique<TFormMain>(); }))
         return 1;
     QuitOnTerminationSignals(form.get());
     // "varnoki FILE.FDB" (as the desktop's file association calls it) opens that project.
-    const QStringList arguments = QApplication::arguments().mid(1);
-    if (!arguments.isEmpty() && !arguments.first().startsWith(QLatin1Char('-')))
-        form->SetStartFile(arguments.first());
+    if (!startArguments.isEmpty() && !startArguments.first().startsWith(QLatin1Char('-')))
+        form->SetStartFile(startArguments.first());
     // Lets the installed-tree test see that a started window found its blog types and
     // templates, then end it as a logout would.
     if (qEnvironmentVariableIsSet("VARNOKI_QUIT_WHEN_STARTED")) {
@@ -55,6 +61,11 @@ int main(int argc, char **argv)
             form->KeepWorkAndQuit();
         }, Qt::QueuedConnection);
     }
+    TSingleInstance instance(
+        [&form](const QString &fileName) {
+            return form->GetDb() && SameProjectFile(fileName, form->GetProject().GetFileName());
+        },
+        [&form] { form->BringToFront(); });
     form->show();
     int result = 1;
     RunGuarded(nullptr, [&result] { result = QApplication::exec(); });

@@ -25,6 +25,11 @@ int CommandMake(TCliContext &context)
     if (!QFileInfo(QFileInfo(htmlPath).absolutePath()).isDir())
         throw EUsageError(QStringLiteral("HTMLファイルのフォルダーがありません: ")
                           + QDir::toNativeSeparators(QFileInfo(htmlPath).absolutePath()));
+    // Made all the same: the name is the user's, but a browser would show a Markdown
+    // file named .html as a broken page.
+    const QString note = TemplateExtensionNote(htmlTemplate, htmlPath);
+    if (!note.isEmpty())
+        PrintErr(note);
     const QString emptyDb = GetDbDir() + QStringLiteral("html.mdb");
     const QStringList lines = TemplateConfigLines(htmlTemplate, model.GetHtmlValues());
 

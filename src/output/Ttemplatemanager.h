@@ -22,9 +22,22 @@ public:
     // The non-empty values of [CONFIG], in the order their keys stand in the file.
     const QStringList &GetConfigNames() const { return FConfigNames; }
     // The values an item takes, from [CHOICES] (item name = values separated by "|"),
-    // in file order, trimmed, empty and repeated ones left out; empty when the item
-    // has none. Names of no [CONFIG] item are ignored, letter case is not.
+    // in file order, trimmed, empty and repeated ones left out; an empty first part
+    // makes the empty text the first choice. Empty when the item has none. Names of no [CONFIG] item
+    // are ignored, letter case is not.
     QStringList GetChoices(const QString &itemName) const;
+    // The value a template program takes for an item left empty, from [DEFAULTS]
+    // (item name = value, letter case of the name ignored); empty when not given.
+    QString GetDefault(const QString &itemName) const;
+
+    // What the program writes: a whole page, a piece of HTML to paste into a blog
+    // entry, or Markdown. [TEMPLATE] kind= page|fragment|markdown; a page when absent
+    // or unknown, as templates without the key always were.
+    enum class TKind { Page, Fragment, Markdown };
+    TKind GetKind() const { return FKind; }
+    // The extension of the file it writes, without the dot: [TEMPLATE] ext=, else
+    // "md" for Markdown and "html" for the rest.
+    QString GetExt() const { return FExt; }
 
 private:
     QString FPath;
@@ -34,7 +47,19 @@ private:
     QString FHelp;
     QStringList FConfigNames;
     QHash<QString, QStringList> FChoices; // folded item name -> values
+    QHash<QString, QString> FDefaults;    // folded item name -> value
+    TKind FKind = TKind::Page;
+    QString FExt = QStringLiteral("html");
 };
+
+// "HTMLページ", "HTML断片", "Markdown": the kind as the windows name it.
+QString TemplateKindText(THtmlTemplate::TKind kind);
+// Whether a file name's extension suits what the template writes (.html or .htm for
+// HTML, .md or .markdown for Markdown, letter case ignored).
+bool ExtensionFitsTemplate(const THtmlTemplate &htmlTemplate, const QString &fileName);
+// What to tell the user when a file name's extension does not fit what the template
+// writes (a Markdown file named .html opens as a broken page); empty when it fits.
+QString TemplateExtensionNote(const THtmlTemplate &htmlTemplate, const QString &fileName);
 
 using THtmlTemplateList = QList<THtmlTemplate>;
 

@@ -13,6 +13,7 @@ const QString KeyUseProxy = QStringLiteral("UseProxy");
 const QString KeyProxyServer = QStringLiteral("ProxyServer");
 const QString KeyProxyPort = QStringLiteral("ProxyPort");
 const QString KeySleepTime = QStringLiteral("SleepTime");
+const QString KeyUseSystemProxy = QStringLiteral("UseSystemProxy");
 
 constexpr bool DefaultUseProxy = false;
 const QString DefaultProxyServer = QStringLiteral("127.0.0.1");
@@ -34,6 +35,7 @@ TAppConfig &TAppConfig::GetInstance()
 void TAppConfig::SetDefaults()
 {
     FUseProxy = DefaultUseProxy;
+    FUseSystemProxy = false;
     FProxyServer = DefaultProxyServer;
     FProxyPort = DefaultProxyPort;
     FSleepTime = DefaultSleepTime;
@@ -53,6 +55,7 @@ void TAppConfig::Load(const QString &fileName)
 {
     const TIniFile ini(fileName);
     FUseProxy = ini.ReadBool(Section, KeyUseProxy, DefaultUseProxy);
+    FUseSystemProxy = !FUseProxy && ini.ReadBool(Section, KeyUseSystemProxy, false);
     FProxyServer = ini.ReadString(Section, KeyProxyServer, DefaultProxyServer);
     FProxyPort = ini.ReadInteger(Section, KeyProxyPort, DefaultProxyPort);
     FSleepTime = ini.ReadInteger(Section, KeySleepTime, DefaultSleepTime);
@@ -69,6 +72,10 @@ void TAppConfig::Save(const QString &fileName) const
     if (ini.LoadFromFile(fileName, &why) == TIniFile::TLoadResult::Unreadable)
         throw fail(why);
     ini.WriteBool(Section, KeyUseProxy, FUseProxy);
+    // Written only once chosen, so that a file of someone who never did stays as it was.
+    const bool system = !FUseProxy && FUseSystemProxy;
+    if (system || !ini.ReadString(Section, KeyUseSystemProxy, QString()).isEmpty())
+        ini.WriteBool(Section, KeyUseSystemProxy, system);
     ini.WriteString(Section, KeyProxyServer, FProxyServer);
     ini.WriteInteger(Section, KeyProxyPort, FProxyPort);
     ini.WriteInteger(Section, KeySleepTime, FSleepTime);

@@ -17,11 +17,15 @@ public:
 
     // A missing or unreadable file, and values that do not parse, give the defaults.
     void Load(const QString &fileName);
-    // Rewrites the four keys and keeps everything else in the file; the file is
+    // Rewrites its keys and keeps everything else in the file; the file is
     // replaced atomically. Throws EVarnokiError when it cannot be written, or when a
     // file is there that cannot be read (it would otherwise lose its other content).
     void Save(const QString &fileName) const;
 
+    // The proxy of the environment (http_proxy, https_proxy, no_proxy) when no proxy
+    // is given; older versions, which do not know the key, connect directly then.
+    bool GetUseSystemProxy() const { return FUseSystemProxy; }
+    void SetUseSystemProxy(bool value) { FUseSystemProxy = value; }
     bool GetUseProxy() const { return FUseProxy; }
     void SetUseProxy(bool value) { FUseProxy = value; }
     QString GetProxyServer() const { return FProxyServer; }
@@ -35,6 +39,7 @@ private:
     TAppConfig() { SetDefaults(); }
 
     bool FUseProxy = false;
+    bool FUseSystemProxy = false;
     QString FProxyServer;
     int FProxyPort = 8080;
     int FSleepTime = 0;

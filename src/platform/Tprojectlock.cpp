@@ -94,7 +94,8 @@ int TakeLockFile(const QString &lockName, const QString &shownName)
             ::close(fd);
             const QString who = QString::fromUtf8(holder, got > 0 ? got : 0).trimmed();
             throw EProjectBusy(
-                QStringLiteral("このプロジェクトファイルは別のプログラムが変更のために開いています: %1%2")
+                // The path on a line of its own, so that no wrapping breaks it.
+                QStringLiteral("このプロジェクトファイルは別のプログラムが変更のために開いています:\n%1%2")
                     .arg(QDir::toNativeSeparators(shownName),
                          who.isEmpty() ? QString() : QStringLiteral("\n（%1）").arg(who)));
         }

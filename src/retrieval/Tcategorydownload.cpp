@@ -28,7 +28,7 @@ bool TCategoryDownloadJob::RunDownload()
 
     const TFetchControl control = MakeFetchControl(FHost);
     THttpClient client;
-    client.SetProxy(control.ProxyServer, control.ProxyPort);
+    client.SetProxy(control.ProxyServer, control.ProxyPort, control.SystemProxy);
     const int sleepTime = TAppConfig::GetInstance().GetSleepTime();
     QString currentUrl;
 

@@ -20,6 +20,7 @@ TFetchControl MakeFetchControl(TDownloadHost &host)
         control.ProxyServer = config.GetProxyServer();
         control.ProxyPort = config.GetProxyPort();
     }
+    control.SystemProxy = config.GetUseSystemProxy();
     return control;
 }
 

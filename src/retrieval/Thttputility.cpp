@@ -173,9 +173,14 @@ void SetCommonOptions(CURL *easy, TTransfer &transfer, char *errorBuffer,
 }
 
 // A plain HTTP proxy, or none for an empty server. Set either way, so that curl never
-// takes one from the *_proxy environment variables.
-void SetProxyOptions(CURL *easy, const QString &server, int port)
+// takes one from the *_proxy environment variables, unless the user chose those.
+void SetProxyOptions(CURL *easy, const QString &server, int port, bool systemProxy)
 {
+    if (server.isEmpty() && systemProxy) {
+        curl_easy_setopt(easy, CURLOPT_PROXY, nullptr); // back to curl's own reading of them
+        curl_easy_setopt(easy, CURLOPT_NOPROXY, nullptr);
+        return;
+    }
     curl_easy_setopt(easy, CURLOPT_PROXY, server.toUtf8().constData()); // libcurl keeps a copy
     curl_easy_setopt(easy, CURLOPT_PROXYPORT, long(port));
     curl_easy_setopt(easy, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
@@ -301,7 +306,7 @@ CURL *NewDirectHandle(const TFetchControl &control)
         throw EVarnokiError(QStringLiteral("通信ライブラリを初期化できません。"));
     curl_easy_setopt(easy, CURLOPT_SHARE, state.Share);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, UserAgent);
-    SetProxyOptions(easy, control.ProxyServer, control.ProxyPort);
+    SetProxyOptions(easy, control.ProxyServer, control.ProxyPort, control.SystemProxy);
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
     return easy;
@@ -503,9 +508,9 @@ THttpClient::~THttpClient()
     curl_slist_free_all(FImpl->RequestHeaders);
 }
 
-void THttpClient::SetProxy(const QString &server, int port)
+void THttpClient::SetProxy(const QString &server, int port, bool systemProxy)
 {
-    SetProxyOptions(FImpl->Easy, server, port);
+    SetProxyOptions(FImpl->Easy, server, port, systemProxy);
 }
 
 QByteArray THttpClient::Get(const QString &url, const TFetchControl &control)

@@ -34,6 +34,9 @@ struct TFetchControl
     // (THttpClient is given its own once per run.)
     QString ProxyServer;
     int ProxyPort = 0;
+    // Without a server: the proxy of the environment (http_proxy, https_proxy,
+    // no_proxy), as the desktop's programs use it, instead of none.
+    bool SystemProxy = false;
     // A body larger than this, counted after content decoding, fails the transfer: a
     // small compressed answer must not grow into gigabytes.
     qint64 MaxBodyBytes = 32 * 1024 * 1024;
@@ -77,7 +80,8 @@ public:
     THttpClient &operator=(const THttpClient &) = delete;
 
     // An empty server means a direct connection (the default).
-    void SetProxy(const QString &server, int port);
+    // systemProxy: with no server, the environment's proxy instead of none.
+    void SetProxy(const QString &server, int port, bool systemProxy = false);
 
     // One GET. Non-2xx answers (redirects included) and network failures raise
     // EVarnokiError naming the status line or the network error.

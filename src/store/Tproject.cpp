@@ -3,7 +3,43 @@
 #include "platform/Varnokierror.h"
 #include "store/Tldbdb.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlQuery>
+
+namespace {
+// The other templates' values live in one config row, as a JSON object of objects:
+// older versions of the program read only the rows they know, so their files open
+// as before, and they keep the row when they save.
+const QString OtherHtmlValuesKey = QStringLiteral("html_template_values");
+
+THtmlValuesByTemplate ParseOtherHtmlValues(const QString &text)
+{
+    THtmlValuesByTemplate result;
+    const QJsonObject templates = QJsonDocument::fromJson(text.toUtf8()).object();
+    for (auto it = templates.begin(); it != templates.end(); ++it) {
+        THtmlValues values;
+        const QJsonObject items = it.value().toObject();
+        for (auto item = items.begin(); item != items.end(); ++item)
+            values.insert(item.key(), item.value().toString());
+        if (!it.key().isEmpty())
+            result.insert(it.key(), values);
+    }
+    return result;
+}
+
+QString OtherHtmlValuesText(const THtmlValuesByTemplate &values)
+{
+    QJsonObject templates;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        QJsonObject items;
+        for (auto item = it.value().cbegin(); item != it.value().cend(); ++item)
+            items.insert(item.key(), item.value());
+        templates.insert(it.key(), items);
+    }
+    return QString::fromUtf8(QJsonDocument(templates).toJson(QJsonDocument::Compact));
+}
+} // namespace
 
 TCategoryData TProject::GetCategory(int index) const
 {
@@ -26,6 +62,7 @@ void TProject::Load(const QString &fileName, TLdbDb &db, bool forChanges)
 void TProject::Read(TLdbDb &db)
 {
     FEntryUrl.clear();
+    FOtherHtmlValues.clear();
 
     db.Prepare(QStringLiteral("select * from config"));
     db.Exec();
@@ -39,6 +76,8 @@ void TProject::Read(TLdbDb &db)
             FHtmlTemplateName = data;
         else if (name == QLatin1String("blog_type_name"))
             FBlogTypeName = data;
+        else if (name == OtherHtmlValuesKey)
+            FOtherHtmlValues = ParseOtherHtmlValues(data);
     }
 
     ClearCategories();
@@ -76,6 +115,18 @@ void TProject::Write(TLdbDb &db)
     db.SetConfig(QStringLiteral("entry_url"), FEntryUrl);
     db.SetConfig(QStringLiteral("html_template_name"), FHtmlTemplateName);
     db.SetConfig(QStringLiteral("blog_type_name"), FBlogTypeName);
+    THtmlValuesByTemplate others = FOtherHtmlValues;
+    // The current template's values are those of the html table.
+    others.remove(FHtmlTemplateName);
+    if (!others.isEmpty()) {
+        db.SetConfig(OtherHtmlValuesKey, OtherHtmlValuesText(others));
+    } else {
+        // No row at all when there is nothing to keep, as in the files before it.
+        db.Prepare(QStringLiteral("delete from config where name = :KEY"));
+        db.BindText(QStringLiteral(":KEY"), OtherHtmlValuesKey);
+        db.Exec();
+        db.FQuery().finish();
+    }
 
     db.DeleteCategories();
     db.InsertCategory(0, QStringLiteral(" "), QString());

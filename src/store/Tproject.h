@@ -19,6 +19,8 @@ struct TCategoryData
 };
 
 using THtmlValues = QMap<QString, QString>;
+// Template name -> the values typed for that template.
+using THtmlValuesByTemplate = QMap<QString, THtmlValues>;
 
 // A project's settings: where it is saved, the blog, its categories and the chosen
 // template with its values. Entries, comments and links stay in the database.
@@ -40,6 +42,10 @@ public:
 
     THtmlValues GetHtmlValues() const { return FHtmlValues; }
     void SetHtmlValues(const THtmlValues &values) { FHtmlValues = values; }
+    // The values of the templates used before the current one, so that choosing one
+    // again brings them back. The current template's values are GetHtmlValues.
+    THtmlValuesByTemplate GetOtherHtmlValues() const { return FOtherHtmlValues; }
+    void SetOtherHtmlValues(const THtmlValuesByTemplate &values) { FOtherHtmlValues = values; }
 
     // Opens fileName into db's working copy (for changes: with its lock) and reads it.
     void Load(const QString &fileName, TLdbDb &db, bool forChanges = true);
@@ -56,5 +62,6 @@ private:
     QList<TCategoryData> FCategories;
     QString FHtmlTemplateName;
     THtmlValues FHtmlValues;
+    THtmlValuesByTemplate FOtherHtmlValues;
     QString FBlogTypeName;
 };

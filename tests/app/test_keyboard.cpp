@@ -78,7 +78,8 @@ TEST_F(Keyboard, EnterChangesTheSelectedCategoryAndDeleteDeletesIt)
     form.ListViewCategory->setFocus();
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
     QTest::keyClick(form.ListViewCategory, Qt::Key_Delete);
-    EXPECT_EQ(TMessageBox::TakeShownTexts(),
-              QStringList{QStringLiteral("選択されているカテゴリを削除します。\nよろしいですか？")});
+    const QStringList asked = TMessageBox::TakeShownTexts();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked.first().startsWith(QStringLiteral("選択されているカテゴリを削除します。\nよろしいですか？")));
     EXPECT_EQ(form.ListViewCategory->topLevelItemCount(), 0);
 }

@@ -83,13 +83,14 @@ TEST_F(ValueEditorWindow, AnItemWithChoicesOffersThemInADropDown)
     QComboBox *combo = OpenCombo();
     ASSERT_NE(combo, nullptr);
     EXPECT_FALSE(combo->isEditable());
-    // The empty value is kept, as any value not among the choices.
+    // No blank line for the empty value: the choices only, the first one current.
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
-    EXPECT_EQ(items, (QStringList{QString(), QStringLiteral("新しい順"), QStringLiteral("古い順")}));
-    combo->setCurrentIndex(2);
-    Q_EMIT combo->activated(2);
+    EXPECT_EQ(items, (QStringList{QStringLiteral("新しい順"), QStringLiteral("古い順")}));
+    EXPECT_EQ(combo->currentIndex(), 0);
+    combo->setCurrentIndex(1);
+    Q_EMIT combo->activated(1);
     EXPECT_EQ(Editor->GetValue(1), QStringLiteral("古い順"));
     EXPECT_EQ(OpenCombo(), nullptr) << "a pick ends the edit";
 }

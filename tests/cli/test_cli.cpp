@@ -305,6 +305,13 @@ TEST_F(CliBlogTest, ProjectGoesFromNewToHtmlAndStaysReadableByTheCore)
     EXPECT_TRUE(html.contains(QStringLiteral("目次=テスト")));
     EXPECT_TRUE(html.contains(QStringLiteral("三番目")));
     EXPECT_TRUE(html.contains(EntryUrl(1)));
+    EXPECT_FALSE(make.Err.contains(QStringLiteral("拡張子"))) << make.Err.toStdString();
+    // Markdown named .html is made all the same, with a word on the name.
+    ExpectOk(Cli({QStringLiteral("set"), Project(), QStringLiteral("--template"), QStringLiteral("Markdown の目次")}));
+    const TRun markdown = Cli({QStringLiteral("make"), Project(), QStringLiteral("toc.html"), QStringLiteral("--wait")});
+    EXPECT_EQ(markdown.Status, 0);
+    EXPECT_TRUE(markdown.Err.contains(QStringLiteral("拡張子は .md にしてください: toc.html"))) << markdown.Err.toStdString();
+    EXPECT_TRUE(ReadAll(Path(QStringLiteral("work/toc.html"))).contains("三番目"));
     ExpectNoWorkingCopies();
 }
 

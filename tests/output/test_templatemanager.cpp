@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -323,6 +324,39 @@ TEST_F(TemplateManagerTest, AHundredThousandChoicesLoadWellUnderASecond)
     EXPECT_LT(elapsed, 1000);
 }
 
+TEST_F(TemplateManagerTest, KindExtensionAndDefaultsSayWhatATemplateMakes)
+{
+    using K = THtmlTemplate::TKind;
+    struct Case { const char *ini; K kind; const char *ext; const char *fits; const char *doesNot; };
+    const Case cases[] = {
+        {"", K::Page, "html", "a.HTM", "a.md"}, // templates older than the keys
+        {"kind=Fragment\n", K::Fragment, "html", "a.html", "a.txt"},
+        {"kind=markdown\n", K::Markdown, "md", "a.markdown", "a.html"},
+        {"kind=markdown\next=.txt\n", K::Markdown, "txt", "a.TXT", "a.html"},
+        {"kind=odd\next=../x\n", K::Page, "html", "a.html", "a"}, // unknown kind, unfit extension
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ini);
+        Write(QStringLiteral("k.ini"), QByteArray("[TEMPLATE]\nname=K\n") + c.ini
+                                           + "[CONFIG]\n1=Title\n2=Order\n"
+                                             "[DEFAULTS]\norder = new\nTitle=\nUnknown=x\n");
+        const THtmlTemplate t = Load().at(0);
+        EXPECT_EQ(t.GetKind(), c.kind);
+        EXPECT_EQ(t.GetExt(), QLatin1String(c.ext));
+        EXPECT_TRUE(ExtensionFitsTemplate(t, QLatin1String(c.fits)));
+        EXPECT_FALSE(ExtensionFitsTemplate(t, QLatin1String(c.doesNot)));
+        EXPECT_TRUE(TemplateExtensionNote(t, QLatin1String(c.fits)).isEmpty());
+        EXPECT_TRUE(TemplateExtensionNote(t, QLatin1String(c.doesNot)).contains(QLatin1Char('.') + t.GetExt()));
+        EXPECT_EQ(t.GetDefault(QStringLiteral("ORDER")), QStringLiteral("new"));
+        EXPECT_EQ(t.GetDefault(QStringLiteral("Title")), QString());
+        EXPECT_EQ(t.GetDefault(QStringLiteral("Unknown")), QString()) << "not an item";
+        EXPECT_EQ(t.GetConfigNames().size(), 2) << "the keys add no items";
+    }
+    // An empty first part lets the value be empty.
+    Write(QStringLiteral("k.ini"), "[TEMPLATE]\nname=K\n[CONFIG]\n1=Order\n[CHOICES]\nOrder=|new|old\n");
+    EXPECT_EQ(Load().at(0).GetChoices(QStringLiteral("Order")), (QStringList{QString(), QStringLiteral("new"), QStringLiteral("old")}));
+}
+
 TEST_F(TemplateManagerTest, TheShippedTemplatesOfferTheWordsTheirProgramsTake)
 {
     TTemplateManager manager(TestPaths::BinDir() + QStringLiteral("/template"));
@@ -338,5 +372,17 @@ TEST_F(TemplateManagerTest, TheShippedTemplatesOfferTheWordsTheirProgramsTake)
         expectChoices(QStringLiteral("並び順"), {QStringLiteral("新しい順"), QStringLiteral("古い順")});
         expectChoices(QStringLiteral("コメントを表示"), {QStringLiteral("はい"), QStringLiteral("いいえ")});
         expectChoices(QStringLiteral("まとめ方"), {QStringLiteral("カテゴリー別"), QStringLiteral("月別")});
+        // Each says what it makes, and every default is one of the choices offered.
+        const QString exe = QFileInfo(t.GetExePath()).fileName();
+        const THtmlTemplate::TKind kind = exe.endsWith(QStringLiteral("fragment")) ? THtmlTemplate::TKind::Fragment
+                                          : exe.endsWith(QStringLiteral("markdown")) ? THtmlTemplate::TKind::Markdown
+                                                                                     : THtmlTemplate::TKind::Page;
+        EXPECT_EQ(t.GetKind(), kind);
+        EXPECT_EQ(t.GetExt(), kind == THtmlTemplate::TKind::Markdown ? QStringLiteral("md") : QStringLiteral("html"));
+        for (const QString &name : t.GetConfigNames()) {
+            if (!t.GetChoices(name).isEmpty()) {
+                EXPECT_TRUE(t.GetChoices(name).contains(t.GetDefault(name))) << name.toStdString();
+            }
+        }
     }
 }

@@ -33,7 +33,7 @@ done
 
 # Files only (directories end with /), as absolute paths.
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\.||' | sort >"$tmp/files"
-allowed='^/usr/(bin/varnoki(-cli)?|libexec/varnoki/[^/]+|share/varnoki/(blog|template|db)/[^/]+|share/applications/'"$id"'\.desktop|share/metainfo/'"$id"'\.metainfo\.xml|share/icons/hicolor/(scalable|[0-9]+x[0-9]+)/apps/'"$id"'\.(svg|png)|share/doc/varnoki/[^/]+|share/lintian/overrides/varnoki|share/man/man1/varnoki(-cli)?\.1\.gz)$'
+allowed='^/usr/(bin/varnoki(-cli)?|libexec/varnoki/[^/]+|share/varnoki/(blog|template|db)/[^/]+|share/applications/'"$id"'\.desktop|share/metainfo/'"$id"'\.metainfo\.xml|share/mime/packages/'"$id"'\.xml|share/icons/hicolor/(scalable|[0-9]+x[0-9]+)/apps/'"$id"'\.(svg|png)|share/doc/varnoki/[^/]+|share/lintian/overrides/varnoki|share/man/man1/varnoki(-cli)?\.1\.gz)$'
 if grep -Ev "$allowed" "$tmp/files" >"$tmp/stray"; then
   problem "files outside the standard layout:"; cat "$tmp/stray"
 fi
@@ -43,7 +43,7 @@ expected=(
   /usr/share/varnoki/db/VARNOKI.FDB /usr/share/varnoki/db/html.mdb
   /usr/share/varnoki/blog/common.js /usr/share/varnoki/blog/wordpress.ini /usr/share/varnoki/blog/guide.html
   /usr/share/varnoki/template/list.ini /usr/share/varnoki/template/list.html
-  "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml"
+  "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml" "/usr/share/mime/packages/$id.xml"
   "/usr/share/icons/hicolor/scalable/apps/$id.svg"
   /usr/share/doc/varnoki/copyright /usr/share/doc/varnoki/changelog.gz
   /usr/share/man/man1/varnoki.1.gz /usr/share/man/man1/varnoki-cli.1.gz

@@ -40,6 +40,18 @@ run "$cli" make blog.FDB toc.html --wait --timeout 60
 expect "<html" "$(cat "$home/work/toc.html")" "the made page"
 [ "$(stat -c %U "$home/work/toc.html")" = "$(stat -c %U "$home")" ] || { echo "FAIL: toc.html not the user's"; fail=1; }
 
+# A project file is of the program's own type, which the desktop entry opens.
+if command -v update-mime-database >/dev/null && command -v xdg-mime >/dev/null; then
+  update-mime-database "$prefix/share/mime" >/dev/null
+  type="$(env -u XDG_CURRENT_DESKTOP XDG_DATA_HOME="$home/data" XDG_DATA_DIRS="$prefix/share:/usr/share" \
+    xdg-mime query filetype "$home/work/blog.FDB")"
+  [ "$type" = application/x-varnoki-project ] || { echo "FAIL: xdg-mime says blog.FDB is \"$type\""; fail=1; }
+  grep -qx 'MimeType=application/x-varnoki-project;' "$prefix/share/applications/"*.desktop \
+    || { echo "FAIL: the desktop entry does not open project files"; fail=1; }
+else
+  echo "note: no xdg-mime or update-mime-database, the project file type is not checked"
+fi
+
 # The window program, started and ended by its start-up hook.
 started="$(VARNOKI_QUIT_WHEN_STARTED=1 run "$prefix/bin/varnoki" 2>"$tmp/window.err")" \
   || { echo "FAIL: the window program ended with $?"; cat "$tmp/window.err"; fail=1; }

@@ -7,6 +7,7 @@
 #include "app/UnitFormBlogTypeHelp.h"
 #include "app/UnitFormCategory.h"
 #include "app/UnitFormComment.h"
+#include "app/UnitFormGuide.h"
 #include "app/UnitFormConfigGeneral.h"
 #include "app/UnitFormDownloadCategory.h"
 #include "app/UnitFormDownloadEntry.h"
@@ -134,6 +135,21 @@ int main(int argc, char **argv)
         form.EditCommentFilter->clear();
         form.PageControl1->setCurrentIndex(2);
         Save(&form, QStringLiteral("main-3-html"));
+
+        // The program's own help pages: getting started (shown at the first start) and
+        // the comment page's.
+        const auto saveGuide = [&form](const QString &name) {
+            QCoreApplication::processEvents();
+            if (TFormGuide *guide = form.findChild<TFormGuide *>())
+                Save(guide, name);
+            for (TFormGuide *guide : form.findChildren<TFormGuide *>())
+                guide->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        saveGuide(QStringLiteral("help-start"));
+        form.PageControl1->setCurrentIndex(1);
+        form.ActionHelpContents->trigger();
+        saveGuide(QStringLiteral("help-comment"));
         form.PageControl1->setCurrentIndex(0);
 
         const QList<QMenu *> menus = form.menuBar()->findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly);
