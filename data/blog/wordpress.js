@@ -153,7 +153,9 @@ BlogType({
 // posts a request, newest first by date, instead of one entry page a request.
 var WpListSize = 100;
 
-function GetEntryListUrl(page, url) {
+// The address of a route of the REST API that a WordPress top page announces, with the
+// query; empty where the page announces none.
+function WpRestUrl(page, url, route, query) {
   var doc = HtmlDoc(page);
   if (!IsServicePage(doc, "wordpress"))
     return "";
@@ -161,11 +163,14 @@ function GetEntryListUrl(page, url) {
   if (!api)
     return "";
   api = NormalizeUrl(ResolveUrl(url || PageUrl(doc), api));
-  var query = "per_page=" + WpListSize + "&page=1&_fields=link,title,date";
   // Sites without pretty permalinks announce "index.php?rest_route=/".
   if (/[?&]rest_route=/.test(api))
-    return api.replace(/([?&])rest_route=[^&]*/, "$1rest_route=/wp/v2/posts") + "&" + query;
-  return api.replace(/\/?$/, "/") + "wp/v2/posts?" + query;
+    return api.replace(/([?&])rest_route=[^&]*/, "$1rest_route=/" + route) + "&" + query;
+  return api.replace(/\/?$/, "/") + route + "?" + query;
+}
+
+function GetEntryListUrl(page, url) {
+  return WpRestUrl(page, url, "wp/v2/posts", "per_page=" + WpListSize + "&page=1&_fields=link,title,date");
 }
 
 // Past the last page WordPress answers 400 with this code: the list has ended.
@@ -203,17 +208,7 @@ function GetNextEntryListUrl(page, url) {
 // The blog's categories from the REST API, where the top page announces it: every
 // category with its archive URL, a child after its parent; else the categories widget.
 function GetCategoryListSource(page, url) {
-  var doc = HtmlDoc(page);
-  if (!IsServicePage(doc, "wordpress"))
-    return "";
-  var api = AttrOf(doc, ["link[rel=\"https://api.w.org/\"]"], "href");
-  if (!api)
-    return "";
-  api = NormalizeUrl(ResolveUrl(url || PageUrl(doc), api));
-  var query = "per_page=100&orderby=name&hide_empty=true&_fields=id,name,link,parent";
-  if (/[?&]rest_route=/.test(api))
-    return api.replace(/([?&])rest_route=[^&]*/, "$1rest_route=/wp/v2/categories") + "&" + query;
-  return api.replace(/\/?$/, "/") + "wp/v2/categories?" + query;
+  return WpRestUrl(page, url, "wp/v2/categories", "per_page=100&orderby=name&hide_empty=true&_fields=id,name,link,parent");
 }
 
 function GetCategoryList(page, url) {

@@ -1,6 +1,7 @@
 #include "app/Tquitsignals.h"
 
 #include "app/UnitFormMain.h"
+#include "platform/Tstopsignals.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -18,14 +19,6 @@ int SignalFd = -1;
 int SignalPair[2] = {-1, -1};
 QPointer<TFormMain> MainForm;
 
-sigset_t StopSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaddset(&set, signal);
-    return set;
-}
 
 void OnSignalWhileOpen(int)
 {
@@ -68,7 +61,7 @@ void QuitOnTerminationSignals(TFormMain *form)
     action.sa_handler = OnSignalWhileOpen;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
     auto *held = new QSocketNotifier(SignalFd, QSocketNotifier::Read, qApp);
     QObject::connect(held, &QSocketNotifier::activated, qApp, [] { Quit(SignalFd, sizeof(signalfd_siginfo)); });

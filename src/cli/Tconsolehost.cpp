@@ -1,6 +1,7 @@
 #include "cli/Tconsolehost.h"
 
 #include "cli/Tclicommand.h"
+#include "platform/Tstopsignals.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -9,18 +10,6 @@
 #include <csignal>
 #include <thread>
 
-namespace {
-sigset_t StopSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    // A closed terminal stops a download the same way: what came is saved.
-    sigaddset(&set, SIGHUP);
-    return set;
-}
-} // namespace
 
 void HoldStopSignals()
 {

@@ -4,6 +4,7 @@
 #include "output/Ttemplatemanager.h"
 #include "platform/Tappdirs.h"
 #include "platform/Tinifile.h"
+#include "platform/Tstopsignals.h"
 #include "platform/Varnokierror.h"
 #include "store/Tworkingcopy.h"
 
@@ -85,10 +86,7 @@ TTemplateRun::TTemplateRun(const QString &program, const QString &outputDbPath,
         ::setpgid(0, 0);
         // The window and varnoki-cli hold these signals for themselves; the program
         // must be free to end on them.
-        sigset_t set;
-        sigemptyset(&set);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-            sigaddset(&set, signal);
+        const sigset_t set = StopSignals();
         ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
     });
     QObject::connect(FProcess.get(), &QProcess::finished, [this](int exitCode, QProcess::ExitStatus status) {
@@ -221,10 +219,8 @@ void MakeHtmlDetached(TLdbDb &db, const QString &emptyDbPath, const QStringList 
     qint64 pid = 0;
     // The signals the caller holds are let through while the program starts, so that it
     // does not inherit them held (a detached start takes no child modifier).
-    sigset_t set, old;
-    sigemptyset(&set);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&set, signal);
+    const sigset_t set = StopSignals();
+    sigset_t old;
     pthread_sigmask(SIG_UNBLOCK, &set, &old);
     const bool started = QFileInfo(program).isFile()
                          && QProcess::startDetached(program, {outputDbPath, htmlPath, program},

@@ -11,6 +11,7 @@
 #include "platform/Tappdirs.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,6 +21,19 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+// Lets events run until a message box was shown (the end of a template's program is
+// told by one), and returns the texts shown.
+inline QStringList ShownOnceTheProgramEnds()
+{
+    QStringList shown;
+    const QDeadlineTimer deadline(60000);
+    while (shown.isEmpty() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        shown = TMessageBox::TakeShownTexts();
+    }
+    return shown;
+}
 
 class AppTest : public ::testing::Test
 {

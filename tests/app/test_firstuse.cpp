@@ -77,17 +77,6 @@ QString ReadText(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// Lets events run until the end of the template's program was told.
-QStringList TextsOnceMade()
-{
-    QStringList shown;
-    const QDeadlineTimer deadline(60000);
-    while (shown.isEmpty() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-        shown = TMessageBox::TakeShownTexts();
-    }
-    return shown;
-}
 } // namespace
 
 TEST_F(FirstUse, EachKindOfTableOfContentsIsNamedSavedAndHandedOnAsItsUserNeeds)
@@ -122,7 +111,7 @@ TEST_F(FirstUse, EachKindOfTableOfContentsIsNamedSavedAndHandedOnAsItsUserNeeds)
         form.ActionHtmlMake->trigger();
         EXPECT_TRUE(TFileDialog::LastFilter().startsWith(QString::fromUtf8(c.filter))) << TFileDialog::LastFilter().toStdString();
         EXPECT_EQ(TFileDialog::LastFileName(), QString::fromUtf8(c.offered));
-        const QStringList shown = TextsOnceMade();
+        const QStringList shown = ShownOnceTheProgramEnds();
         ASSERT_EQ(shown.size(), 1);
         EXPECT_TRUE(shown.first().startsWith(QString::fromUtf8(c.message) + QLatin1Char('\n') + folder + QString::fromUtf8(c.made)))
             << shown.first().toStdString();

@@ -68,18 +68,6 @@ QStringList CategoryRows(const TFormMain &form)
 
 using MainWindow = AppTest;
 
-// Lets events run until a message box was shown (the template program's end is told
-// by one), and returns the texts shown.
-QStringList ShownOnceTheProgramEnds()
-{
-    QStringList shown;
-    const QDeadlineTimer deadline(60000);
-    while (shown.isEmpty() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-        shown = TMessageBox::TakeShownTexts();
-    }
-    return shown;
-}
 } // namespace
 
 TEST_F(MainWindow, StartsWithTheFirstBlogTypeAndTemplateAndAnEmptyUnsavedProject)
