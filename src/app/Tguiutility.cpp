@@ -79,13 +79,15 @@ QStringList TextEditorCommand(const QString &fileName)
 void OpenFileInTextEditor(const QString &fileName)
 {
     const QStringList command = TextEditorCommand(fileName);
-    if (command.isEmpty() || !QProcess::startDetached(command.first(), command.mid(1)))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+    StartWithSignalsOpen([&command, &fileName] {
+        if (command.isEmpty() || !QProcess::startDetached(command.first(), command.mid(1)))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+    });
 }
 
 void OpenFolder(const QString &folder)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    StartWithSignalsOpen([&folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
 }
 
 QToolButton *MakeActionButton(QAction *action, QWidget *parent)

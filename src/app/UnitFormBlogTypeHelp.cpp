@@ -1,15 +1,13 @@
 #include "app/UnitFormBlogTypeHelp.h"
 
-#include "app/Tquitsignals.h"
+#include "app/Tguiutility.h"
 #include "platform/Tappdirs.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,10 +47,7 @@ TFormBlogTypeHelp::TFormBlogTypeHelp(QWidget *parent)
         ListViewBlog->clearSelection();
         ShowDocument(GetBlogDir() + QStringLiteral("guide.html"));
     });
-    connect(ButtonOpenFolder, &QPushButton::clicked, this,
-            [userFolder] {
-                StartWithSignalsOpen([&userFolder] { QDesktopServices::openUrl(QUrl::fromLocalFile(userFolder)); });
-            });
+    connect(ButtonOpenFolder, &QPushButton::clicked, this, [userFolder] { OpenFolder(userFolder); });
 }
 
 void TFormBlogTypeHelp::SetBlogConfigs(const TBlogConfigList &blogConfigs)
