@@ -1,7 +1,7 @@
 #include "app/Tguiutility.h"
 
-#include "app/Tquitsignals.h"
 #include "platform/Tinifile.h"
+#include "platform/Tstopsignals.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,7 +35,7 @@ QIcon GetProgramIcon()
 
 void OpenUrlInBrowser(const QString &url)
 {
-    StartWithSignalsOpen([&url] { QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode)); });
+    StartWithStopSignalsOpen([&url] { QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode)); });
 }
 
 namespace {
@@ -79,7 +79,7 @@ QStringList TextEditorCommand(const QString &fileName)
 void OpenFileInTextEditor(const QString &fileName)
 {
     const QStringList command = TextEditorCommand(fileName);
-    StartWithSignalsOpen([&command, &fileName] {
+    StartWithStopSignalsOpen([&command, &fileName] {
         if (command.isEmpty() || !QProcess::startDetached(command.first(), command.mid(1)))
             QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
     });
@@ -87,7 +87,7 @@ void OpenFileInTextEditor(const QString &fileName)
 
 void OpenFolder(const QString &folder)
 {
-    StartWithSignalsOpen([&folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
+    StartWithStopSignalsOpen([&folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
 }
 
 QToolButton *MakeActionButton(QAction *action, QWidget *parent)

@@ -68,12 +68,3 @@ void QuitOnTerminationSignals(TFormMain *form)
     auto *caught = new QSocketNotifier(SignalPair[0], QSocketNotifier::Read, qApp);
     QObject::connect(caught, &QSocketNotifier::activated, qApp, [] { Quit(SignalPair[0], 1); });
 }
-
-void StartWithSignalsOpen(const std::function<void()> &start)
-{
-    const sigset_t set = StopSignals();
-    sigset_t old;
-    pthread_sigmask(SIG_UNBLOCK, &set, &old);
-    start();
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
-}

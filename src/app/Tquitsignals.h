@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 class TFormMain;
 
 // A logout, kill or Ctrl+C (SIGTERM, SIGHUP, SIGINT) ends the program without asking
@@ -14,6 +12,3 @@ void QuitOnTerminationSignals(TFormMain *form);
 // thing, before any thread starts.
 void HoldTerminationSignals();
 
-// Runs start, which starts another program, with the signals let through, so that the
-// program does not inherit them held.
-void StartWithSignalsOpen(const std::function<void()> &start);

@@ -217,15 +217,14 @@ void MakeHtmlDetached(TLdbDb &db, const QString &emptyDbPath, const QStringList 
     const QString program = ProgramOf(htmlTemplate);
     const QString outputDbPath = CreateHtmlDb(db, emptyDbPath, configLines);
     qint64 pid = 0;
-    // The signals the caller holds are let through while the program starts, so that it
-    // does not inherit them held (a detached start takes no child modifier).
-    const sigset_t set = StopSignals();
-    sigset_t old;
-    pthread_sigmask(SIG_UNBLOCK, &set, &old);
-    const bool started = QFileInfo(program).isFile()
-                         && QProcess::startDetached(program, {outputDbPath, htmlPath, program},
-                                                    QFileInfo(program).absolutePath(), &pid);
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    // The signals the caller holds are let through while the program starts (a
+    // detached start takes no child modifier).
+    bool started = false;
+    StartWithStopSignalsOpen([&] {
+        started = QFileInfo(program).isFile()
+                  && QProcess::startDetached(program, {outputDbPath, htmlPath, program},
+                                             QFileInfo(program).absolutePath(), &pid);
+    });
     if (!started) {
         QFile::remove(outputDbPath);
         throw EVarnokiError(CannotStart(program));
